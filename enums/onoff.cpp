@@ -1,0 +1,72 @@
+#include "enums/onoff.h"
+
+#include <cstring>
+
+#include "frame/messages.h"
+
+namespace datatypes {
+
+namespace {
+const char onText[] = "on";
+const char offText[] = "off";
+} // namespace
+
+nyro::COSValueEnumerationPtr OnOffBooleanDataType::getPossibleValues() const
+{
+    return nyro::COSValueEnumerationPtr(new BoolEnumeration);
+}
+
+COSValue OnOffBooleanSC::from(COSValue s) const
+{
+    const char* text = textOf(s);
+    return COSValue(text && std::strcmp(text, onText) == 0 ? 1 : 0);
+}
+
+COSValue OnOffBooleanSC::to(COSValue v) const
+{
+    return slotOf(OnOffBooleanDataType::isOn(v) ? onText : offText);
+}
+
+COSValue OnOffBooleanMC::from(COSValue a) const
+{
+    const qxArray* array = arrayOf(a);
+    if (qxGetClassID(array) != qxCHAR_CLASS) {
+        raise(msg::UnknownOnOffBooleanValue);
+        return {};
+    }
+    QxString text(qxArrayToString(array));
+    if (!text) {
+        raise(msg::OutOfMemory);
+        return {};
+    }
+    return OnOffBooleanSC().from(slotOf(text.get()));
+}
+
+COSValue OnOffBooleanMC::to(COSValue v) const
+{
+    return slotOf(qxCreateString(OnOffBooleanDataType::isOn(v) ? onText : offText));
+}
+
+} // namespace datatypes
+
+namespace {
+// Unlike the other types, a second registration is reported, not thrown, and
+// the plain "bool" type of the object system gets the same string converter.
+void registerOnOffBoolean()
+{
+    using namespace datatypes;
+    nyro::COSDataType* type = OnOffBooleanDataType::getType();
+    COSNameID name(type->getName());
+    try {
+        nyro::COSTypeRepository::addGlobalType(type);
+        nyro::COSTypeRepository::addConversion(COSNameID("any"), name, new OnOffBooleanMC);
+        nyro::COSTypeRepository::addConversion(COSNameID("string"), name, new OnOffBooleanSC);
+        nyro::COSTypeRepository::addConversion(COSNameID("string"), COSNameID("bool"), new OnOffBooleanSC);
+        nyro::JavaTypeConversion::addConversion(name, new OnOffBooleanJC);
+    } catch (const nyro::COSException&) {
+        raise(msg::DuplicateOnOffBoolean);
+    }
+}
+} // namespace
+
+VX_RECORD_CALLBACK(OnOffBooleanDataType, registerOnOffBoolean)

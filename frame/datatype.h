@@ -1,0 +1,278 @@
+// How a property type is declared.
+//
+// A property type T is a value class, a data type `TDataType` (the object the
+// object system calls to copy, compare, default and destroy values), a string
+// converter `TSC`, an array converter `TMC` and, for most types, a Java
+// converter `TJC`. The templates here hold what all of them share, so that a
+// type only states what is its own:
+//
+//   class LimitsDataType : public ValueDataType<LimitsDataType, Limits> {
+//   public:
+//       static constexpr const char* typeName = "Limits";
+//       static constexpr int valueBytes = 4;
+//       nyro::COSValue makeDefault() const;           // built once, kept
+//   };
+//   VX_REGISTER_ARRAY_TYPE(Limits)                    // records the callback
+//
+// Optional members a data type may declare to depart from the defaults:
+// `declarationName` (else typeName), `storageType` (else 7), and
+// `equalValues(const V&, const V&) const` (else V's operator==).
+#pragma once
+
+#include <new>
+#include <type_traits>
+
+#include "frame/registry.h"
+#include "javabridge/javabridge.h"
+#include "nyro/nyro.h"
+#include "qx/qx.h"
+#include "ut/ut.h"
+
+namespace datatypes {
+
+using nyro::COSNameID;
+using nyro::COSValue;
+
+// ---- allocation forms of value objects ------------------------------------------
+
+// Values that live zero-filled in the utility heap; no storage throws the
+// object system's out-of-memory exception.
+struct UtCallocAllocated {
+    static void* operator new(std::size_t size)
+    {
+        void* p = utCalloc(size, 1);
+        if (!p)
+            throw nyro::COSOutOfMemoryException();
+        return p;
+    }
+    static void operator delete(void* p) noexcept { utFree(p); }
+};
+
+// Values in plain utility-heap storage; no storage makes `new` yield null.
+struct UtMallocAllocated {
+    static void* operator new(std::size_t size) noexcept { return utMalloc(size); }
+    static void operator delete(void* p) noexcept { utFree(p); }
+};
+
+// ---- how a value is copied into a slot and released from it --------------------
+
+// A value class with its own allocation form (class operator new/delete).
+template <class V>
+struct OwnedValue {
+    static COSValue copy(const V& v) { return COSValue::fromPointer(new V(v)); }
+    static void release(V* v) { delete v; }
+};
+
+// A record of the GUI-objects library, copy-constructed into utMalloc storage;
+// no storage gives the null value and the copy is skipped.
+template <class V>
+struct MallocRecord {
+    static COSValue copy(const V& v)
+    {
+        void* p = utMalloc(sizeof(V));
+        return p ? COSValue::fromPointer(::new (p) V(v)) : COSValue();
+    }
+    static void release(V* v)
+    {
+        v->~V();
+        utFree(v);
+    }
+};
+
+// ---- slot helpers ----------------------------------------------------------------
+
+inline const char* textOf(COSValue v) { return nyro::pointerValue<const char*>(v); }
+inline const qxArray* arrayOf(COSValue v) { return nyro::pointerValue<const qxArray*>(v); }
+inline COSValue slotOf(const void* p) { return COSValue::fromPointer(p); }
+
+// Owns a C string made by the host array library (freed with qxFree).
+struct QxStringDtor {
+    static void destroy(char* s) { qxFree(s); }
+};
+using QxString = gui_objects::AutoPtr<char, QxStringDtor>;
+
+// ---- data types ------------------------------------------------------------------
+
+namespace detail {
+template <class D>
+constexpr const char* declarationNameOf()
+{
+    if constexpr (requires { D::declarationName; })
+        return D::declarationName;
+    else
+        return D::typeName;
+}
+template <class D>
+constexpr int storageTypeOf()
+{
+    if constexpr (requires { D::storageType; })
+        return D::storageType;
+    else
+        return 7;
+}
+} // namespace detail
+
+// What every data type reports about itself: names, category, storage code and
+// sizes, the unordered comparison, and the lazily created singleton.
+template <class Derived>
+class TypeIdentity : public nyro::COSDataType {
+public:
+    // The singleton, created on first use and kept for the life of the process.
+    static Derived* instance()
+    {
+        static Derived* type = nullptr;
+        if (!type)
+            type = new Derived();
+        return type;
+    }
+    static nyro::COSDataType* getType() { return instance(); }
+
+    const char* getName() const override { return Derived::typeName; }
+    const char* getDeclarationName() const override { return detail::declarationNameOf<Derived>(); }
+    const char* getCategoryName() const override { return "Fundamental"; }
+    int getStorageType() const override { return detail::storageTypeOf<Derived>(); }
+    int getValueSizeInBytes(COSValue) const override { return Derived::valueBytes; }
+    int getSizeInBits() const override { return 8 * Derived::valueBytes; }
+    // Values have no order: equal is 0, anything else 2.
+    int compare(COSValue a, COSValue b) const override { return this->isEqual(a, b) ? 0 : 2; }
+};
+
+// A data type whose slot holds the address of a heap value of class V (0 for
+// the null value).
+template <class Derived, class V, class Storage = OwnedValue<V>>
+class ValueDataType : public TypeIdentity<Derived> {
+public:
+    using Value = V;
+    static const V* valueOf(COSValue v) { return nyro::pointerValue<const V*>(v); }
+
+    bool isEqual(COSValue a, COSValue b) const override
+    {
+        if (a.isNull() || b.isNull())
+            return a.isNull() && b.isNull();
+        return self().equalValues(*valueOf(a), *valueOf(b));
+    }
+    bool equalValues(const V& a, const V& b) const { return a == b; }
+
+    COSValue copy(COSValue v) const override { return v.isNull() ? v : Storage::copy(*valueOf(v)); }
+    void destroy(COSValue v) const override
+    {
+        if (!v.isNull())
+            Storage::release(nyro::pointerValue<V*>(v));
+    }
+    // New value in the type's allocation form; a copy of `v`.
+    static COSValue store(const V& v) { return Storage::copy(v); }
+
+    // Built by the type's makeDefault() on the first call that finds no default
+    // yet, then the same slot every call. The type owns it; it is never released.
+    COSValue getDefaultValue() const override
+    {
+        static COSValue cached;
+        if (cached.isNull())
+            cached = self().makeDefault();
+        return cached;
+    }
+
+private:
+    const Derived& self() const { return static_cast<const Derived&>(*this); }
+};
+
+// ---- converters ------------------------------------------------------------------
+
+// Java conversion through a host array: the type's array converter, then the
+// host's Java conversion registered for "any". With Intermediate::LeaveToHost
+// the intermediate array is left to the host (it is a temporary of the call).
+enum class Intermediate { Destroy, LeaveToHost };
+
+template <class MC, Intermediate Policy = Intermediate::Destroy>
+class JavaConversionThroughArray : public nyro::JavaTypeConversion {
+public:
+    JavaConversionThroughArray() = default;
+    template <class DT>
+    explicit JavaConversionThroughArray(const DT& type) : array_(type) {}
+
+    COSValue to(COSValue v) const override
+    {
+        gui_objects::QxArrayPtr array(nyro::pointerValue<qxArray*>(array_.to(v)));
+        COSValue java = anyConversion()->to(slotOf(array.get()));
+        if (Policy == Intermediate::LeaveToHost)
+            array.release();
+        return java;
+    }
+    COSValue from(COSValue j) const override
+    {
+        gui_objects::QxArrayPtr array(nyro::pointerValue<qxArray*>(anyConversion()->from(j)));
+        const qxArray* a = array.get();
+        if (Policy == Intermediate::LeaveToHost)
+            array.release();
+        return array_.from(slotOf(a));
+    }
+    const char* getJavaDeclarationName() const override { return javabridge::kArrayReferenceClass; }
+
+private:
+    static nyro::JavaTypeConversion* anyConversion()
+    {
+        return nyro::JavaTypeConversion::getConversion(COSNameID("any"));
+    }
+    MC array_;
+};
+
+// ---- registration ----------------------------------------------------------------
+
+namespace detail {
+template <class C, class DT>
+C* makeConverter(DT* type)
+{
+    if constexpr (std::is_constructible_v<C, const DT&>)
+        return new C(*type);
+    else
+        return new C();
+}
+} // namespace detail
+
+// Registers a data type with its converters: the type, then "any" (host
+// arrays), then "string", then the Java conversion when JC is given.
+template <class DT, class SC, class MC, class JC = void>
+void registerType()
+{
+    DT* type = DT::instance();
+    if (!type)
+        return;
+    nyro::COSDataType* base = type;
+    COSNameID name(base->getName());
+    nyro::COSTypeRepository::addGlobalType(base);
+    nyro::COSTypeRepository::addConversion(COSNameID("any"), name, detail::makeConverter<MC>(type));
+    nyro::COSTypeRepository::addConversion(COSNameID("string"), name, detail::makeConverter<SC>(type));
+    if constexpr (!std::is_void_v<JC>)
+        nyro::JavaTypeConversion::addConversion(name, detail::makeConverter<JC>(type));
+}
+
+} // namespace datatypes
+
+// Records `callback` in the registry while the library loads, through the
+// exported init_datatypes_<DT>() that a file-static boolean receives.
+#define VX_RECORD_CALLBACK(DT, callback)                                                                  \
+    bool init_datatypes_##DT()                                                                            \
+    {                                                                                                     \
+        ::datatypes::get_initialization_callback_registry()->addCallback(&callback);                      \
+        return true;                                                                                      \
+    }                                                                                                     \
+    namespace {                                                                                           \
+    [[maybe_unused]] const bool vx_recorded_##DT = init_datatypes_##DT();                                 \
+    }
+
+// A type with string, array and Java converters: datatypes::TDataType, TSC, TMC, TJC.
+#define VX_REGISTER_TYPE(T)                                                                               \
+    void init_datatypes_##T##DataType_callback()                                                          \
+    {                                                                                                     \
+        ::datatypes::registerType<::datatypes::T##DataType, ::datatypes::T##SC, ::datatypes::T##MC,       \
+                                  ::datatypes::T##JC>();                                                  \
+    }                                                                                                     \
+    VX_RECORD_CALLBACK(T##DataType, init_datatypes_##T##DataType_callback)
+
+// An array-valued type: string and array converters only, short callback name.
+#define VX_REGISTER_ARRAY_TYPE(T)                                                                         \
+    void init_datatypes_##T##_callback()                                                                  \
+    {                                                                                                     \
+        ::datatypes::registerType<::datatypes::T##DataType, ::datatypes::T##SC, ::datatypes::T##MC>();    \
+    }                                                                                                     \
+    VX_RECORD_CALLBACK(T##DataType, init_datatypes_##T##_callback)

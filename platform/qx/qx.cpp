@@ -1,0 +1,799 @@
+#include "qx/qx.h"
+
+#include <boost/container/small_vector.hpp>
+
+#include <atomic>
+#include <charconv>
+#include <cmath>
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+#include <mutex>
+#include <new>
+#include <string>
+#include <vector>
+
+namespace {
+
+// Element storage shared between an array and its shared-data copies: one
+// block holding a reference count and the elements (64-byte aligned).
+struct Buffer {
+    std::atomic<long> refs;
+    qxSize bytes;
+    static constexpr qxSize header = 64;
+    void* data() { return reinterpret_cast<unsigned char*>(this) + header; }
+};
+
+Buffer* newBuffer(qxSize bytes)
+{
+    if (bytes == 0)
+        return nullptr;
+    qxSize total = (Buffer::header + bytes + 63) / 64 * 64;
+    void* block = std::aligned_alloc(64, total);
+    if (!block)
+        throw std::bad_alloc();
+    auto* b = ::new (block) Buffer{{1}, bytes};
+    std::memset(b->data(), 0, bytes);
+    return b;
+}
+
+Buffer* retain(Buffer* b)
+{
+    if (b)
+        b->refs.fetch_add(1, std::memory_order_relaxed);
+    return b;
+}
+
+void release(Buffer* b)
+{
+    if (b && b->refs.fetch_sub(1, std::memory_order_acq_rel) == 1) {
+        b->~Buffer();
+        std::free(b);
+    }
+}
+
+Buffer* cloneBuffer(const Buffer* b)
+{
+    if (!b)
+        return nullptr;
+    Buffer* c = newBuffer(b->bytes);
+    std::memcpy(c->data(), const_cast<Buffer*>(b)->data(), b->bytes);
+    return c;
+}
+
+qxSize product(const qxSize* dims, qxSize n)
+{
+    qxSize p = 1;
+    for (qxSize i = 0; i < n; ++i)
+        p *= dims[i];
+    return p;
+}
+
+} // namespace
+
+struct qxArray {
+    // Temporaries of the current host call are kept on one list (see qxSetArrayScope).
+    qxArray* prevTemp = nullptr;
+    qxArray* nextTemp = nullptr;
+    bool onTempList = false;
+    qxClassID cls = qxDOUBLE_CLASS;
+    bool complex = false;
+    bool sparse = false;
+    int scope = 0;
+    boost::container::small_vector<qxSize, 4> dims{0, 0};
+    Buffer* re = nullptr;
+    Buffer* im = nullptr;
+    Buffer* ir = nullptr; // sparse row indices (nzmax)
+    Buffer* jc = nullptr; // sparse column starts (n + 1)
+    qxSize nzmax = 0;
+    std::vector<qxArray*> elems;     // cell elements, or struct values element-major
+    std::vector<std::string> fields; // struct field names
+
+    qxArray();
+    qxArray(const qxArray&) = delete;
+    qxArray& operator=(const qxArray&) = delete;
+    ~qxArray()
+    {
+        unlinkTemporary(this);
+        release(re);
+        release(im);
+        release(ir);
+        release(jc);
+        for (qxArray* e : elems)
+            delete e;
+    }
+    qxSize numel() const { return product(dims.data(), dims.size()); }
+    static void unlinkTemporary(qxArray* a);
+};
+
+namespace {
+struct TemporaryList {
+    std::mutex lock;
+    qxArray* head = nullptr;
+    qxSize count = 0;
+};
+TemporaryList& temporaries()
+{
+    static auto* list = new TemporaryList;
+    return *list;
+}
+} // namespace
+
+qxArray::qxArray()
+{
+    auto& t = temporaries();
+    std::lock_guard<std::mutex> g(t.lock);
+    nextTemp = t.head;
+    if (t.head)
+        t.head->prevTemp = this;
+    t.head = this;
+    onTempList = true;
+    ++t.count;
+}
+
+void qxArray::unlinkTemporary(qxArray* a)
+{
+    if (!a || !a->onTempList)
+        return;
+    auto& t = temporaries();
+    std::lock_guard<std::mutex> g(t.lock);
+    if (a->prevTemp)
+        a->prevTemp->nextTemp = a->nextTemp;
+    else
+        t.head = a->nextTemp;
+    if (a->nextTemp)
+        a->nextTemp->prevTemp = a->prevTemp;
+    a->prevTemp = a->nextTemp = nullptr;
+    a->onTempList = false;
+    --t.count;
+}
+
+namespace {
+// A container takes its element over: the element is no longer a temporary.
+qxArray* adopt(qxArray* element)
+{
+    qxArray::unlinkTemporary(element);
+    return element;
+}
+} // namespace
+
+namespace {
+
+bool isNumericClass(qxClassID c) { return c >= qxDOUBLE_CLASS && c <= qxUINT64_CLASS; }
+bool hasElementData(qxClassID c) { return isNumericClass(c) || c == qxCHAR_CLASS || c == qxLOGICAL_CLASS; }
+
+// Dimensions as the host keeps them: at least two, trailing singletons beyond
+// the second dropped.
+void setDims(qxArray* a, qxSize ndim, const qxSize* dims)
+{
+    a->dims.assign(dims, dims + ndim);
+    while (a->dims.size() < 2)
+        a->dims.push_back(a->dims.empty() ? 0 : 1);
+    while (a->dims.size() > 2 && a->dims.back() == 1)
+        a->dims.pop_back();
+}
+
+qxArray* makeArray(qxSize ndim, const qxSize* dims, qxClassID cls, qxComplexity c)
+{
+    auto* a = new qxArray;
+    a->cls = cls;
+    setDims(a, ndim, dims);
+    qxSize es = qx::elementSize(cls);
+    if (hasElementData(cls)) {
+        a->re = newBuffer(a->numel() * es);
+        if (c == qxCOMPLEX && isNumericClass(cls)) {
+            a->complex = true;
+            a->im = newBuffer(a->numel() * es);
+        }
+    } else if (cls == qxCELL_CLASS) {
+        a->elems.assign(a->numel(), nullptr);
+    }
+    return a;
+}
+
+qxArray* copyHeader(const qxArray* a)
+{
+    auto* c = new qxArray;
+    c->cls = a->cls;
+    c->complex = a->complex;
+    c->sparse = a->sparse;
+    c->dims = a->dims;
+    c->nzmax = a->nzmax;
+    c->fields = a->fields;
+    return c;
+}
+
+// --- UTF-8 <-> UTF-16 ---------------------------------------------------------
+std::u16string utf8ToUtf16(const char* s, qxSize n)
+{
+    std::u16string out;
+    out.reserve(n);
+    const auto* p = reinterpret_cast<const unsigned char*>(s);
+    for (qxSize i = 0; i < n;) {
+        unsigned c = p[i];
+        unsigned len = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 0;
+        bool ok = len > 0 && i + len <= n;
+        unsigned cp = len == 1 ? c : len == 2 ? c & 0x1f : len == 3 ? c & 0x0f : c & 0x07;
+        for (unsigned k = 1; ok && k < len; ++k) {
+            ok = (p[i + k] & 0xc0) == 0x80;
+            cp = (cp << 6) | (p[i + k] & 0x3f);
+        }
+        if (!ok) { // not UTF-8: take the byte as it stands
+            out.push_back(static_cast<char16_t>(c));
+            ++i;
+            continue;
+        }
+        if (cp >= 0x10000) {
+            cp -= 0x10000;
+            out.push_back(static_cast<char16_t>(0xd800 + (cp >> 10)));
+            out.push_back(static_cast<char16_t>(0xdc00 + (cp & 0x3ff)));
+        } else {
+            out.push_back(static_cast<char16_t>(cp));
+        }
+        i += len;
+    }
+    return out;
+}
+
+std::string utf16ToUtf8(const qxChar* s, qxSize n)
+{
+    std::string out;
+    out.reserve(n);
+    for (qxSize i = 0; i < n; ++i) {
+        unsigned cp = s[i];
+        if (cp >= 0xd800 && cp < 0xdc00 && i + 1 < n && s[i + 1] >= 0xdc00 && s[i + 1] < 0xe000) {
+            cp = 0x10000 + ((cp - 0xd800) << 10) + (s[i + 1] - 0xdc00);
+            ++i;
+        }
+        if (cp < 0x80) {
+            out.push_back(static_cast<char>(cp));
+        } else if (cp < 0x800) {
+            out.push_back(static_cast<char>(0xc0 | (cp >> 6)));
+            out.push_back(static_cast<char>(0x80 | (cp & 0x3f)));
+        } else if (cp < 0x10000) {
+            out.push_back(static_cast<char>(0xe0 | (cp >> 12)));
+            out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3f)));
+            out.push_back(static_cast<char>(0x80 | (cp & 0x3f)));
+        } else {
+            out.push_back(static_cast<char>(0xf0 | (cp >> 18)));
+            out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3f)));
+            out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3f)));
+            out.push_back(static_cast<char>(0x80 | (cp & 0x3f)));
+        }
+    }
+    return out;
+}
+
+template <class T>
+double elementAsDouble(const void* data, qxSize i)
+{
+    return static_cast<double>(static_cast<const T*>(data)[i]);
+}
+
+double readAsDouble(qxClassID cls, const void* data, qxSize i)
+{
+    switch (cls) {
+    case qxDOUBLE_CLASS: return elementAsDouble<double>(data, i);
+    case qxSINGLE_CLASS: return elementAsDouble<float>(data, i);
+    case qxINT8_CLASS: return elementAsDouble<std::int8_t>(data, i);
+    case qxUINT8_CLASS: return elementAsDouble<std::uint8_t>(data, i);
+    case qxINT16_CLASS: return elementAsDouble<std::int16_t>(data, i);
+    case qxUINT16_CLASS: return elementAsDouble<std::uint16_t>(data, i);
+    case qxINT32_CLASS: return elementAsDouble<std::int32_t>(data, i);
+    case qxUINT32_CLASS: return elementAsDouble<std::uint32_t>(data, i);
+    case qxINT64_CLASS: return elementAsDouble<std::int64_t>(data, i);
+    case qxUINT64_CLASS: return elementAsDouble<std::uint64_t>(data, i);
+    case qxLOGICAL_CLASS: return elementAsDouble<std::uint8_t>(data, i);
+    case qxCHAR_CLASS: return elementAsDouble<std::uint16_t>(data, i);
+    default: return 0;
+    }
+}
+
+void appendNumber(std::string& out, qxClassID cls, const void* data, qxSize i)
+{
+    char buf[64];
+    std::to_chars_result r{};
+    switch (cls) {
+    case qxDOUBLE_CLASS:
+    case qxSINGLE_CLASS: {
+        double v = readAsDouble(cls, data, i);
+        if (std::isnan(v)) { out += "NaN"; return; }
+        if (std::isinf(v)) { out += v < 0 ? "-Inf" : "Inf"; return; }
+        r = cls == qxDOUBLE_CLASS ? std::to_chars(buf, buf + sizeof buf, v)
+                                  : std::to_chars(buf, buf + sizeof buf, static_cast<const float*>(data)[i]);
+        break;
+    }
+    case qxINT64_CLASS: r = std::to_chars(buf, buf + sizeof buf, static_cast<const std::int64_t*>(data)[i]); break;
+    case qxUINT64_CLASS: r = std::to_chars(buf, buf + sizeof buf, static_cast<const std::uint64_t*>(data)[i]); break;
+    default: r = std::to_chars(buf, buf + sizeof buf, static_cast<long long>(readAsDouble(cls, data, i))); break;
+    }
+    out.append(buf, r.ptr);
+}
+
+} // namespace
+
+// ---- creation -------------------------------------------------------------------
+
+qxArray* qxCreateDoubleMatrix(qxSize m, qxSize n, qxComplexity c) { return qxCreateNumericMatrix(m, n, qxDOUBLE_CLASS, c); }
+
+qxArray* qxCreateDoubleScalar(double v)
+{
+    qxArray* a = qxCreateDoubleMatrix(1, 1, qxREAL);
+    *qxGetPr(a) = v;
+    return a;
+}
+
+qxArray* qxCreateNumericMatrix(qxSize m, qxSize n, qxClassID cls, qxComplexity c)
+{
+    qxSize dims[2] = {m, n};
+    return makeArray(2, dims, cls, c);
+}
+
+qxArray* qxCreateNumericArray(qxSize ndim, const qxSize* dims, qxClassID cls, qxComplexity c)
+{
+    return makeArray(ndim, dims, cls, c);
+}
+
+qxArray* qxCreateNumericMatrix_730(qxSize m, qxSize n, qxClassID cls, qxComplexity c) { return qxCreateNumericMatrix(m, n, cls, c); }
+qxArray* qxCreateNumericArray_730(qxSize ndim, const qxSize* dims, qxClassID cls, qxComplexity c) { return qxCreateNumericArray(ndim, dims, cls, c); }
+qxArray* qxCreateLogicalMatrix(qxSize m, qxSize n) { return qxCreateNumericMatrix(m, n, qxLOGICAL_CLASS, qxREAL); }
+qxArray* qxCreateLogicalArray(qxSize ndim, const qxSize* dims) { return makeArray(ndim, dims, qxLOGICAL_CLASS, qxREAL); }
+
+qxArray* qxCreateLogicalScalar(bool v)
+{
+    qxArray* a = qxCreateLogicalMatrix(1, 1);
+    *qxGetLogicals(a) = v ? 1 : 0;
+    return a;
+}
+
+qxArray* qxCreateString_UTF16n(const qxChar* text, qxSize n)
+{
+    qxArray* a = qxCreateNumericMatrix(n ? 1 : 0, n, qxCHAR_CLASS, qxREAL);
+    if (n)
+        std::memcpy(qxGetChars(a), text, n * sizeof(qxChar));
+    return a;
+}
+
+qxArray* qxCreateString(const char* utf8)
+{
+    if (!utf8)
+        utf8 = "";
+    std::u16string u = utf8ToUtf16(utf8, std::strlen(utf8));
+    return qxCreateString_UTF16n(reinterpret_cast<const qxChar*>(u.data()), u.size());
+}
+
+qxArray* qxCreateString_UTF16(const qxChar* text)
+{
+    qxSize n = 0;
+    while (text && text[n])
+        ++n;
+    return qxCreateString_UTF16n(text, n);
+}
+
+qxArray* qxCreateCharArray(qxSize ndim, const qxSize* dims) { return makeArray(ndim, dims, qxCHAR_CLASS, qxREAL); }
+
+qxArray* qxCreateCharMatrixFromStrings(qxSize m, const char** strings)
+{
+    std::vector<std::u16string> rows;
+    qxSize width = 0;
+    for (qxSize i = 0; i < m; ++i) {
+        const char* s = strings[i] ? strings[i] : "";
+        rows.push_back(utf8ToUtf16(s, std::strlen(s)));
+        width = std::max<qxSize>(width, rows.back().size());
+    }
+    qxArray* a = qxCreateNumericMatrix(m, width, qxCHAR_CLASS, qxREAL);
+    qxChar* d = qxGetChars(a);
+    for (qxSize i = 0; i < m; ++i)
+        for (qxSize j = 0; j < rows[i].size(); ++j)
+            d[j * m + i] = rows[i][j];
+    return a;
+}
+
+qxArray* qxCreateCellMatrix(qxSize m, qxSize n)
+{
+    qxSize dims[2] = {m, n};
+    return makeArray(2, dims, qxCELL_CLASS, qxREAL);
+}
+
+qxArray* qxCreateCellArray(qxSize ndim, const qxSize* dims) { return makeArray(ndim, dims, qxCELL_CLASS, qxREAL); }
+
+qxArray* qxCreateStructMatrix(qxSize m, qxSize n, int nfields, const char** names)
+{
+    qxSize dims[2] = {m, n};
+    qxArray* a = makeArray(2, dims, qxSTRUCT_CLASS, qxREAL);
+    for (int f = 0; f < nfields; ++f)
+        a->fields.emplace_back(names[f]);
+    a->elems.assign(a->numel() * a->fields.size(), nullptr);
+    return a;
+}
+
+qxArray* qxCreateSparse(qxSize m, qxSize n, qxSize nzmax, qxComplexity c)
+{
+    auto* a = new qxArray;
+    a->cls = qxDOUBLE_CLASS;
+    a->sparse = true;
+    a->dims = {m, n};
+    a->nzmax = nzmax ? nzmax : 1;
+    a->re = newBuffer(a->nzmax * sizeof(double));
+    if (c == qxCOMPLEX) {
+        a->complex = true;
+        a->im = newBuffer(a->nzmax * sizeof(double));
+    }
+    a->ir = newBuffer(a->nzmax * sizeof(qxSize));
+    a->jc = newBuffer((n + 1) * sizeof(qxSize));
+    return a;
+}
+
+qxArray* qxCreateSparseLogicalMatrix(qxSize m, qxSize n, qxSize nzmax)
+{
+    qxArray* a = qxCreateSparse(m, n, nzmax, qxREAL);
+    release(a->re);
+    a->cls = qxLOGICAL_CLASS;
+    a->re = newBuffer(a->nzmax);
+    return a;
+}
+
+// ---- copies and destruction -----------------------------------------------------
+
+qxArray* qxCreateSharedDataCopy(const qxArray* a)
+{
+    if (!a)
+        return nullptr;
+    qxArray* c = copyHeader(a);
+    c->re = retain(a->re);
+    c->im = retain(a->im);
+    c->ir = retain(a->ir);
+    c->jc = retain(a->jc);
+    c->elems.reserve(a->elems.size());
+    for (const qxArray* e : a->elems)
+        c->elems.push_back(adopt(qxCreateSharedDataCopy(e)));
+    return c;
+}
+
+qxArray* qxDuplicateArray(const qxArray* a)
+{
+    if (!a)
+        return nullptr;
+    qxArray* c = copyHeader(a);
+    c->re = cloneBuffer(a->re);
+    c->im = cloneBuffer(a->im);
+    c->ir = cloneBuffer(a->ir);
+    c->jc = cloneBuffer(a->jc);
+    c->elems.reserve(a->elems.size());
+    for (const qxArray* e : a->elems)
+        c->elems.push_back(adopt(qxDuplicateArray(e)));
+    return c;
+}
+
+qxArray* qxMustBeFull(const qxArray* a)
+{
+    if (!a)
+        return nullptr;
+    if (!a->sparse)
+        return qxCreateSharedDataCopy(a);
+    qxSize m = a->dims[0], n = a->dims[1];
+    qxArray* f = qxCreateNumericMatrix(m, n, a->cls, a->complex ? qxCOMPLEX : qxREAL);
+    qxSize es = qx::elementSize(a->cls);
+    const auto* jc = static_cast<const qxSize*>(a->jc->data());
+    const auto* ir = static_cast<const qxSize*>(a->ir->data());
+    auto* src = static_cast<const unsigned char*>(a->re->data());
+    auto* dst = static_cast<unsigned char*>(qxGetData(f));
+    for (qxSize j = 0; j < n; ++j)
+        for (qxSize k = jc[j]; k < jc[j + 1]; ++k) {
+            std::memcpy(dst + (j * m + ir[k]) * es, src + k * es, es);
+            if (a->complex)
+                std::memcpy(static_cast<unsigned char*>(qxGetImagData(f)) + (j * m + ir[k]) * es,
+                            static_cast<const unsigned char*>(a->im->data()) + k * es, es);
+        }
+    return f;
+}
+
+void qxDestroyArray(qxArray* a) { delete a; }
+
+void qxSetArrayScope(qxArray* a, int scope)
+{
+    if (!a)
+        return;
+    a->scope = scope;
+    if (scope != 0)
+        qxArray::unlinkTemporary(a);
+}
+
+qxSize qxReclaimTemporaries()
+{
+    qxSize n = 0;
+    for (;;) {
+        qxArray* victim;
+        {
+            auto& t = temporaries();
+            std::lock_guard<std::mutex> g(t.lock);
+            victim = t.head;
+        }
+        if (!victim)
+            return n;
+        delete victim;
+        ++n;
+    }
+}
+
+qxSize qxCountTemporaries()
+{
+    auto& t = temporaries();
+    std::lock_guard<std::mutex> g(t.lock);
+    return t.count;
+}
+int qxGetArrayScope(const qxArray* a) { return a ? a->scope : 0; }
+
+// ---- inspection -----------------------------------------------------------------
+
+qxClassID qxGetClassID(const qxArray* a) { return a ? a->cls : qxUNKNOWN_CLASS; }
+const char* qxGetClassName(const qxArray* a) { return qx::className(qxGetClassID(a)); }
+qxSize qxGetM(const qxArray* a) { return a->dims[0]; }
+qxSize qxGetN(const qxArray* a) { return product(a->dims.data() + 1, a->dims.size() - 1); }
+qxSize qxGetNumberOfDimensions(const qxArray* a) { return a->dims.size(); }
+const qxSize* qxGetDimensions(const qxArray* a) { return a->dims.data(); }
+qxSize qxGetNumberOfElements(const qxArray* a) { return a->numel(); }
+qxSize qxGetElementSize(const qxArray* a) { return qx::elementSize(a->cls); }
+void* qxGetData(const qxArray* a) { return a && a->re ? a->re->data() : nullptr; }
+void* qxGetImagData(const qxArray* a) { return a && a->im ? a->im->data() : nullptr; }
+double* qxGetPr(const qxArray* a) { return static_cast<double*>(qxGetData(a)); }
+double* qxGetPi(const qxArray* a) { return static_cast<double*>(qxGetImagData(a)); }
+qxChar* qxGetChars(const qxArray* a) { return a && a->cls == qxCHAR_CLASS ? static_cast<qxChar*>(qxGetData(a)) : nullptr; }
+qxLogical* qxGetLogicals(const qxArray* a) { return a && a->cls == qxLOGICAL_CLASS ? static_cast<qxLogical*>(qxGetData(a)) : nullptr; }
+
+void qxSetM(qxArray* a, qxSize m) { a->dims[0] = m; }
+
+void qxSetN(qxArray* a, qxSize n)
+{
+    a->dims.resize(2);
+    a->dims[1] = n;
+}
+
+int qxSetDimensions(qxArray* a, const qxSize* dims, qxSize ndim)
+{
+    setDims(a, ndim, dims);
+    return 0;
+}
+
+bool qxIsEmpty(const qxArray* a) { return a->numel() == 0; }
+bool qxIsScalar(const qxArray* a) { return a->numel() == 1; }
+bool qxIsVector(const qxArray* a) { return a->dims.size() == 2 && (a->dims[0] == 1 || a->dims[1] == 1); }
+bool qxIsSparse(const qxArray* a) { return a->sparse; }
+bool qxIsComplex(const qxArray* a) { return a->complex; }
+bool qxIsNumeric(const qxArray* a) { return isNumericClass(a->cls); }
+bool qxIsChar(const qxArray* a) { return a->cls == qxCHAR_CLASS; }
+bool qxIsLogical(const qxArray* a) { return a->cls == qxLOGICAL_CLASS; }
+bool qxIsCell(const qxArray* a) { return a->cls == qxCELL_CLASS; }
+bool qxIsStruct(const qxArray* a) { return a->cls == qxSTRUCT_CLASS; }
+bool qxIsDouble(const qxArray* a) { return a->cls == qxDOUBLE_CLASS; }
+bool qxIsSingle(const qxArray* a) { return a->cls == qxSINGLE_CLASS; }
+
+bool qxAreMatricesEqual(const qxArray* a, const qxArray* b)
+{
+    if (!a || !b)
+        return a == b;
+    if (a->cls != b->cls || a->dims != b->dims || a->fields != b->fields)
+        return false;
+    if (a->sparse || b->sparse) {
+        qxArray* fa = qxMustBeFull(a);
+        qxArray* fb = qxMustBeFull(b);
+        bool eq = qxAreMatricesEqual(fa, fb);
+        qxDestroyArray(fa);
+        qxDestroyArray(fb);
+        return eq;
+    }
+    if (hasElementData(a->cls)) {
+        qxSize n = a->numel();
+        for (qxSize i = 0; i < n; ++i) {
+            if (readAsDouble(a->cls, qxGetData(a), i) != readAsDouble(b->cls, qxGetData(b), i))
+                return false;
+            double ai = a->im ? readAsDouble(a->cls, a->im->data(), i) : 0.0;
+            double bi = b->im ? readAsDouble(b->cls, b->im->data(), i) : 0.0;
+            if (ai != bi)
+                return false;
+        }
+        // 64-bit integers beyond 2^53 are not told apart by doubles.
+        if (a->cls == qxINT64_CLASS || a->cls == qxUINT64_CLASS)
+            return n == 0 || std::memcmp(qxGetData(a), qxGetData(b), n * 8) == 0;
+        return true;
+    }
+    for (qxSize i = 0; i < a->elems.size(); ++i)
+        if (!qxAreMatricesEqual(a->elems[i], b->elems[i]))
+            return false;
+    return true;
+}
+
+bool qxIsNaN(double v) { return std::isnan(v); }
+bool qxIsInf(double v) { return std::isinf(v); }
+bool qxIsFinite(double v) { return std::isfinite(v); }
+double qxGetNaN() { return std::numeric_limits<double>::quiet_NaN(); }
+double qxGetInf() { return std::numeric_limits<double>::infinity(); }
+
+// ---- sparse ---------------------------------------------------------------------
+
+qxSize* qxGetIr(const qxArray* a) { return a->ir ? static_cast<qxSize*>(a->ir->data()) : nullptr; }
+qxSize* qxGetJc(const qxArray* a) { return a->jc ? static_cast<qxSize*>(a->jc->data()) : nullptr; }
+qxSize qxGetNzmax(const qxArray* a) { return a->nzmax; }
+
+// ---- cells and structs ----------------------------------------------------------
+
+qxArray* qxGetCell(const qxArray* a, qxSize index)
+{
+    return a->cls == qxCELL_CLASS && index < a->elems.size() ? a->elems[index] : nullptr;
+}
+
+void qxSetCell(qxArray* a, qxSize index, qxArray* value)
+{
+    if (a->cls != qxCELL_CLASS || index >= a->elems.size())
+        return;
+    delete a->elems[index];
+    a->elems[index] = adopt(value);
+}
+
+int qxGetNumberOfFields(const qxArray* a) { return static_cast<int>(a->fields.size()); }
+
+const char* qxGetFieldNameByNumber(const qxArray* a, int field)
+{
+    return field >= 0 && field < static_cast<int>(a->fields.size()) ? a->fields[field].c_str() : nullptr;
+}
+
+int qxGetFieldNumber(const qxArray* a, const char* name)
+{
+    for (qxSize f = 0; f < a->fields.size(); ++f)
+        if (a->fields[f] == name)
+            return static_cast<int>(f);
+    return -1;
+}
+
+int qxAddField(qxArray* a, const char* name)
+{
+    int existing = qxGetFieldNumber(a, name);
+    if (existing >= 0)
+        return existing;
+    qxSize nf = a->fields.size(), n = a->numel();
+    std::vector<qxArray*> grown(n * (nf + 1), nullptr);
+    for (qxSize i = 0; i < n; ++i)
+        for (qxSize f = 0; f < nf; ++f)
+            grown[i * (nf + 1) + f] = a->elems[i * nf + f];
+    a->elems.swap(grown);
+    a->fields.emplace_back(name);
+    return static_cast<int>(nf);
+}
+
+qxArray* qxGetFieldByNumber(const qxArray* a, qxSize index, int field)
+{
+    qxSize nf = a->fields.size();
+    if (a->cls != qxSTRUCT_CLASS || field < 0 || static_cast<qxSize>(field) >= nf || index >= a->numel())
+        return nullptr;
+    return a->elems[index * nf + field];
+}
+
+void qxSetFieldByNumber(qxArray* a, qxSize index, int field, qxArray* value)
+{
+    qxSize nf = a->fields.size();
+    if (a->cls != qxSTRUCT_CLASS || field < 0 || static_cast<qxSize>(field) >= nf || index >= a->numel())
+        return;
+    delete a->elems[index * nf + field];
+    a->elems[index * nf + field] = adopt(value);
+}
+
+// ---- text -----------------------------------------------------------------------
+
+char* qxArrayToString(const qxArray* a)
+{
+    if (!a || a->cls != qxCHAR_CLASS)
+        return nullptr;
+    std::string s = utf16ToUtf8(qxGetChars(a), a->numel());
+    auto* out = static_cast<char*>(qxMalloc(s.size() + 1));
+    if (out)
+        std::memcpy(out, s.c_str(), s.size() + 1);
+    return out;
+}
+
+std::string qxArrayToStdString(const qxArray* a)
+{
+    if (!a || a->cls != qxCHAR_CLASS)
+        return {};
+    return utf16ToUtf8(qxGetChars(a), a->numel());
+}
+
+std::string qxFormatArray(const qxArray* a)
+{
+    if (!a)
+        qxErrMsgIdAndTxt("KELDAR:qx:format:NullArray", "No array to format.");
+    if (a->cls == qxCHAR_CLASS)
+        return qxArrayToStdString(a);
+    if (!hasElementData(a->cls) || a->dims.size() > 2)
+        qxErrMsgIdAndTxt("KELDAR:qx:format:Unsupported", "No text form for a %s array.", qxGetClassName(a));
+    if (a->sparse) {
+        qxArray* full = qxMustBeFull(a);
+        std::string s = qxFormatArray(full);
+        qxDestroyArray(full);
+        return s;
+    }
+    qxSize m = a->dims[0], n = a->dims[1];
+    std::string out = "[";
+    for (qxSize i = 0; i < m; ++i) {
+        if (i)
+            out += "; ";
+        for (qxSize j = 0; j < n; ++j) {
+            if (j)
+                out += ' ';
+            appendNumber(out, a->cls, qxGetData(a), j * m + i);
+            if (a->complex) {
+                double im = readAsDouble(a->cls, a->im->data(), j * m + i);
+                if (!(im < 0))
+                    out += '+';
+                appendNumber(out, a->cls, a->im->data(), j * m + i);
+                out += 'i';
+            }
+        }
+    }
+    out += "]";
+    return out;
+}
+
+void* qxCalloc(std::size_t count, std::size_t size) { return utCalloc(size, count); }
+void* qxMalloc(std::size_t size) { return utMalloc(size); }
+void qxFree(void* p) { utFree(p); }
+void qxFreeEx(void* p) { utFree(p); }
+
+// ---- errors ---------------------------------------------------------------------
+
+void qxErrMsgIdAndTxt(const char* id, const char* format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    va_list copy;
+    va_copy(copy, args);
+    int n = std::vsnprintf(nullptr, 0, format, copy);
+    va_end(copy);
+    std::string text(n > 0 ? static_cast<qxSize>(n) : 0, '\0');
+    if (n > 0)
+        std::vsnprintf(text.data(), text.size() + 1, format, args);
+    va_end(args);
+    throw qx::HostError(id ? id : "", std::move(text));
+}
+
+void qxErrMsg(int number)
+{
+    const qx::PredefinedError* e = qx::predefinedError(number);
+    if (!e)
+        throw qx::HostError("KELDAR:qx:UnknownError", "Unknown error " + std::to_string(number) + ".");
+    throw qx::HostError(e->id, e->text);
+}
+
+namespace qx {
+
+HostError::HostError(std::string id, std::string text) : id_(std::move(id)), text_(std::move(text)) {}
+HostError::~HostError() = default;
+
+namespace {
+constexpr PredefinedError predefined[] = {
+    {74, "KELDAR:pmaxsize", "Maximum variable size allowed by the program is exceeded."},
+    {80, "KELDAR:nomem", "Out of memory. Type HELP MEMORY for your options."},
+};
+constexpr const char* classNames[] = {"unknown", "cell", "struct", "logical", "char", "void", "double", "single",
+                                      "int8", "uint8", "int16", "uint16", "int32", "uint32", "int64", "uint64",
+                                      "function_handle", "object"};
+constexpr qxSize elementSizes[] = {0, 0, 0, 1, 2, 0, 8, 4, 1, 1, 2, 2, 4, 4, 8, 8, 0, 0};
+} // namespace
+
+const PredefinedError* predefinedError(int number)
+{
+    for (const auto& e : predefined)
+        if (e.number == number)
+            return &e;
+    return nullptr;
+}
+
+const char* className(qxClassID cls)
+{
+    return cls >= 0 && cls <= qxOBJECT_CLASS ? classNames[cls] : "unknown";
+}
+
+qxSize elementSize(qxClassID cls) { return cls >= 0 && cls <= qxOBJECT_CLASS ? elementSizes[cls] : 0; }
+
+} // namespace qx
