@@ -1,0 +1,186 @@
+#include "gui_objects/parse.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <cctype>
+#include <cstring>
+#include <type_traits>
+#include <limits>
+
+namespace gui_objects::convert_from_string_utils {
+
+namespace {
+
+bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
+
+bool startsWithWord(const char* p, const char* word)
+{
+    for (; *word; ++p, ++word)
+        if (std::tolower(static_cast<unsigned char>(*p)) != *word)
+            return false;
+    return !std::isalnum(static_cast<unsigned char>(*p));
+}
+
+// Reads one number at p; advances p past it.
+double readNumber(const char*& p)
+{
+    const char* q = p;
+    double sign = 1;
+    if (*q == '+' || *q == '-') {
+        sign = *q == '-' ? -1 : 1;
+        ++q;
+    }
+    if (startsWithWord(q, "nan")) {
+        p = q + 3;
+        return std::numeric_limits<double>::quiet_NaN();
+    }
+    if (startsWithWord(q, "inf")) {
+        p = q + 3;
+        return sign * std::numeric_limits<double>::infinity();
+    }
+    // Decimal notation only: no hexadecimal numbers.
+    if (!(std::isdigit(static_cast<unsigned char>(*q)) || *q == '.') || (q[0] == '0' && (q[1] == 'x' || q[1] == 'X')))
+        throw ParseException();
+    char* end = nullptr;
+    double v = std::strtod(p, &end);
+    if (end == p)
+        throw ParseException();
+    p = end;
+    return v;
+}
+
+} // namespace
+
+ParsedMatrix parse_matrix(const char* text)
+{
+    if (!text)
+        throw ParseException();
+    ParsedMatrix m;
+    const char* p = text;
+    while (isBlank(*p) || *p == '\n')
+        ++p;
+    bool bracketed = *p == '[';
+    if (bracketed)
+        ++p;
+    qxSize inRow = 0;
+    bool sawRowBreak = false;
+    auto endRow = [&] {
+        if (inRow == 0 && !sawRowBreak && m.rows == 0)
+            return; // nothing yet
+        if (m.rows == 0)
+            m.cols = inRow;
+        else if (inRow != m.cols)
+            throw ParseException();
+        ++m.rows;
+        inRow = 0;
+    };
+    for (;;) {
+        while (isBlank(*p) || *p == ',')
+            ++p;
+        if (*p == ';' || *p == '\n') {
+            if (inRow == 0)
+                throw ParseException(); // empty row between separators
+            endRow();
+            sawRowBreak = true;
+            ++p;
+            continue;
+        }
+        if (*p == ']' || *p == '\0')
+            break;
+        m.rowMajor.push_back(readNumber(p));
+        ++inRow;
+        if (!(isBlank(*p) || *p == ',' || *p == ';' || *p == '\n' || *p == ']' || *p == '\0'))
+            throw ParseException();
+    }
+    if (bracketed) {
+        if (*p != ']')
+            throw ParseException();
+        ++p;
+    } else if (*p == ']') {
+        throw ParseException();
+    }
+    while (isBlank(*p) || *p == '\n')
+        ++p;
+    if (*p != '\0')
+        throw ParseException();
+    if (inRow > 0)
+        endRow(); // a trailing ";" has already closed the last row
+    if (m.rows == 0)
+        m.cols = 0;
+    return m;
+}
+
+void parse_array_dimensions(const char* text, qxSize& rows, qxSize& cols)
+{
+    ParsedMatrix m = parse_matrix(text);
+    rows = m.rows;
+    cols = m.cols;
+}
+
+namespace {
+
+template <class T>
+void store(void* data, qxSize index, double v)
+{
+    if constexpr (std::is_floating_point_v<T>) {
+        static_cast<T*>(data)[index] = static_cast<T>(v);
+    } else {
+        if (!std::isfinite(v) || v != std::floor(v) || v < static_cast<double>(std::numeric_limits<T>::lowest()) ||
+            v > static_cast<double>(std::numeric_limits<T>::max()))
+            throw ParseException();
+        static_cast<T*>(data)[index] = static_cast<T>(v);
+    }
+}
+
+void storeAs(qxClassID cls, void* data, qxSize index, double v)
+{
+    switch (cls) {
+    case qxDOUBLE_CLASS: store<double>(data, index, v); break;
+    case qxSINGLE_CLASS: store<float>(data, index, v); break;
+    case qxINT8_CLASS: store<std::int8_t>(data, index, v); break;
+    case qxUINT8_CLASS: store<std::uint8_t>(data, index, v); break;
+    case qxINT16_CLASS: store<std::int16_t>(data, index, v); break;
+    case qxUINT16_CLASS: store<std::uint16_t>(data, index, v); break;
+    case qxINT32_CLASS: store<std::int32_t>(data, index, v); break;
+    case qxUINT32_CLASS: store<std::uint32_t>(data, index, v); break;
+    case qxINT64_CLASS: store<std::int64_t>(data, index, v); break;
+    case qxUINT64_CLASS: store<std::uint64_t>(data, index, v); break;
+    case qxLOGICAL_CLASS:
+        if (v != 0 && v != 1)
+            throw ParseException();
+        static_cast<std::uint8_t*>(data)[index] = static_cast<std::uint8_t>(v);
+        break;
+    default: throw ParseException();
+    }
+}
+
+template <qxSize R, qxSize C>
+void parseFixed(const char* text, double* out)
+{
+    ParsedMatrix m = parse_matrix(text);
+    if (m.rows != R || m.cols != C)
+        throw ParseException();
+    std::memcpy(out, m.rowMajor.data(), R * C * sizeof(double));
+}
+
+} // namespace
+
+qxArray* parse_mxn(qxSize m, qxSize n, qxClassID cls, const char* text)
+{
+    ParsedMatrix parsed = parse_matrix(text);
+    if (parsed.rows != m || parsed.cols != n)
+        throw ParseException();
+    QxArrayPtr a(qxCreateNumericMatrix(m, n, cls, qxREAL));
+    void* data = qxGetData(a.get());
+    for (qxSize i = 0; i < m; ++i)
+        for (qxSize j = 0; j < n; ++j)
+            storeAs(cls, data, j * m + i, parsed.rowMajor[i * n + j]);
+    return a.release();
+}
+
+void parse_1x2_double(const char* text, double out[2]) { parseFixed<1, 2>(text, out); }
+void parse_1x3_double(const char* text, double out[3]) { parseFixed<1, 3>(text, out); }
+void parse_1x4_double(const char* text, double out[4]) { parseFixed<1, 4>(text, out); }
+void parse_2x3_double(const char* text, double out[2][3]) { parseFixed<2, 3>(text, &out[0][0]); }
+
+} // namespace gui_objects::convert_from_string_utils
