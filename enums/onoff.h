@@ -54,3 +54,6 @@ public:
 using OnOffBooleanJC = JavaConversionThroughArray<OnOffBooleanMC, Intermediate::LeaveToHost>;
 
 } // namespace datatypes
+
+// Records the on/off boolean's registration callback (run at library load).
+bool init_datatypes_OnOffBooleanDataType();

@@ -1,0 +1,113 @@
+#include "nyro/nyro.h"
+
+#include <gtest/gtest.h>
+
+#include "javabridge/javabridge.h"
+#include "support/host_fixture.h"
+
+namespace {
+
+// A minimal type of the host's own kind, to exercise the repository.
+class ProbeType : public nyro::HostScalarType {
+public:
+    explicit ProbeType(const char* name) : HostScalarType(name, Kind::Signed, 4) {}
+};
+
+struct CountingConversion : nyro::COSTypeConversion {
+    static inline int alive = 0;
+    CountingConversion() { ++alive; }
+    ~CountingConversion() override { --alive; }
+    nyro::COSValue to(nyro::COSValue v) const override { return v; }
+    nyro::COSValue from(nyro::COSValue v) const override { return v; }
+};
+
+TEST(ObjectSystem, NamesAreInterned)
+{
+    std::string a = "Limits";
+    EXPECT_EQ(nyro::COSNameID(a), nyro::COSNameID("Limits"));
+    EXPECT_NE(nyro::COSNameID("Limits"), nyro::COSNameID("limits"));
+}
+
+TEST(ObjectSystem, SecondTypeOrConversionOfANameIsRefused)
+{
+    nyro::COSTypeRepository::addGlobalType(new ProbeType("probe"));
+    EXPECT_THROW(nyro::COSTypeRepository::addGlobalType(new ProbeType("probe")), nyro::COSException);
+    nyro::COSNameID any("any"), probe("probe");
+    nyro::COSTypeRepository::addConversion(any, probe, new CountingConversion);
+    EXPECT_THROW(nyro::COSTypeRepository::addConversion(any, probe, new CountingConversion), nyro::COSException);
+    EXPECT_EQ(CountingConversion::alive, 1) << "the refused conversion is deleted, the first one kept";
+    EXPECT_EQ(nyro::COSTypeRepository::conversionsOf(probe), std::vector<std::string>{"any"});
+}
+
+TEST(ObjectSystem, DataTypeAllocationFailureThrowsOutOfMemory)
+{
+    ut::test::AllocationFailure fail(1);
+    EXPECT_THROW(new ProbeType("never"), nyro::COSOutOfMemoryException);
+}
+
+TEST(ObjectSystem, HostTypesAreInstalledOnceAndStringsAreCopied)
+{
+    nyro::installHostTypes();
+    std::size_t count = nyro::COSTypeRepository::globalTypes().size();
+    nyro::installHostTypes();
+    EXPECT_EQ(nyro::COSTypeRepository::globalTypes().size(), count);
+    nyro::COSDataType* string = vxtest::type("string");
+    const char* text = "abc";
+    nyro::COSValue copy = string->copy(nyro::COSValue::fromPointer(text));
+    EXPECT_NE(nyro::pointerValue<const char*>(copy), text);
+    EXPECT_STREQ(nyro::pointerValue<const char*>(copy), "abc");
+    string->destroy(copy);
+}
+
+TEST(ObjectSystem, AnyToStringWritesTheArrayText)
+{
+    nyro::installHostTypes();
+    qxArray* a = vxtest::rowVector({0, 10});
+    nyro::COSValue text = vxtest::conversion("any", "string")->from(nyro::COSValue::fromPointer(a));
+    EXPECT_STREQ(nyro::pointerValue<const char*>(text), "[0 10]");
+    utFree(nyro::pointerValue<char*>(text));
+    qxDestroyArray(a);
+}
+
+TEST(JavaBridge, ArraysRoundTripThroughJavaObjects)
+{
+    nyro::installHostTypes();
+    javabridge::install();
+    javabridge::install();
+    nyro::JavaTypeConversion* java = nyro::JavaTypeConversion::getConversion(nyro::COSNameID("any"));
+    ASSERT_NE(java, nullptr);
+    qxArray* a = vxtest::rowVector({1, 2});
+    nyro::COSValue object = java->to(nyro::COSValue::fromPointer(a));
+    qxDestroyArray(a);
+    auto* back = nyro::pointerValue<qxArray*>(java->from(object));
+    EXPECT_EQ(qxGetPr(back)[1], 2);
+    qxDestroyArray(back);
+    javabridge::releaseObject(object);
+    EXPECT_EQ(qxCountTemporaries(), 0u);
+}
+
+TEST(Utility, FailuresSkipThenFailThenStop)
+{
+    ut::test::AllocationFailure fail(2, 1);
+    void* first = utMalloc(8);
+    EXPECT_NE(first, nullptr);
+    EXPECT_EQ(utCalloc(8, 1), nullptr);
+    EXPECT_EQ(utStrdup("x"), nullptr);
+    void* after = utMalloc(8);
+    EXPECT_NE(after, nullptr);
+    utFree(first);
+    utFree(after);
+}
+
+TEST(Utility, ClassNumbersAndDerivation)
+{
+    EXPECT_EQ(utGetClassNum("NoSuchClass"), -1);
+    int base = utRegisterObjectClass("BaseThing", -1, 0);
+    int derived = utRegisterObjectClass("DerivedThing", -1, base);
+    EXPECT_EQ(utRegisterObjectClass("BaseThing", -1, 0), base) << "registering again returns the same number";
+    EXPECT_EQ(utGetClassNum("DerivedThing"), derived);
+    EXPECT_TRUE(utInstanceOf(derived, base));
+    EXPECT_FALSE(utInstanceOf(base, derived));
+}
+
+} // namespace
