@@ -4,7 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <regex>
+#include <cctype>
+#include <cstring>
 #include <string>
 
 #include "javabridge/javabridge.h"
@@ -88,10 +89,21 @@ TEST_F(ModuleEntry, QueryFunctionsAndVersionSymbols)
     EXPECT_EQ(words[0], 0xe04a76dfu);
     EXPECT_EQ(words[1], 0x4b54cf48u);
 
+    // Four dot-separated decimal numbers.
     const char* version = *module.symbol<const char**>("libqmvxdatatypes_version");
-    EXPECT_TRUE(std::regex_match(version, std::regex(R"(\d+\.\d+\.\d+\.\d+)"))) << version;
+    unsigned parts[4];
+    int consumed = 0;
+    ASSERT_EQ(std::sscanf(version, "%u.%u.%u.%u%n", &parts[0], &parts[1], &parts[2], &parts[3], &consumed), 4);
+    EXPECT_EQ(std::strlen(version), std::size_t(consumed)) << version;
+    // "Mmm dd yyyy", the day padded with a blank.
     const char* date = *module.symbol<const char**>("libqmvxdatatypes_build_date");
-    EXPECT_TRUE(std::regex_match(date, std::regex(R"([A-Z][a-z]{2} [ 0-9]\d \d{4})"))) << date;
+    ASSERT_EQ(std::strlen(date), 11u) << date;
+    static const char* months = "JanFebMarAprMayJunJulAugSepOctNovDec";
+    EXPECT_NE(std::strstr(months, std::string(date, 3).c_str()), nullptr) << date;
+    EXPECT_TRUE(date[3] == ' ' && date[6] == ' ') << date;
+    EXPECT_TRUE((date[4] == ' ' || std::isdigit(date[4])) && std::isdigit(date[5])) << date;
+    for (int i = 7; i < 11; ++i)
+        EXPECT_TRUE(std::isdigit(date[i])) << date;
 }
 
 } // namespace

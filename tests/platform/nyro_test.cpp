@@ -31,7 +31,9 @@ TEST(ObjectSystem, NamesAreInterned)
 TEST(ObjectSystem, SecondTypeOrConversionOfANameIsRefused)
 {
     nyro::COSTypeRepository::addGlobalType(new ProbeType("probe"));
-    EXPECT_THROW(nyro::COSTypeRepository::addGlobalType(new ProbeType("probe")), nyro::COSException);
+    auto* duplicate = new ProbeType("probe");
+    EXPECT_THROW(nyro::COSTypeRepository::addGlobalType(duplicate), nyro::COSException);
+    delete duplicate; // a refused type stays its creator's
     nyro::COSNameID any("any"), probe("probe");
     nyro::COSTypeRepository::addConversion(any, probe, new CountingConversion);
     EXPECT_THROW(nyro::COSTypeRepository::addConversion(any, probe, new CountingConversion), nyro::COSException);
