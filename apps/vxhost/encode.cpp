@@ -1,0 +1,130 @@
+#include "encode.h"
+
+#include <cstdint>
+
+#include "arrays.h"
+
+namespace vxhost {
+
+namespace {
+
+json::Value element(qxClassID cls, const void* data, qxSize i)
+{
+    switch (cls) {
+    case qxDOUBLE_CLASS: return json::Value::number(static_cast<const double*>(data)[i]);
+    case qxSINGLE_CLASS: return json::Value::number(static_cast<const float*>(data)[i]);
+    case qxLOGICAL_CLASS: return json::Value::boolean(static_cast<const qxLogical*>(data)[i] != 0);
+    case qxUINT64_CLASS: return json::Value::unsignedInteger(static_cast<const std::uint64_t*>(data)[i]);
+    case qxINT64_CLASS: return json::Value::integer(static_cast<const std::int64_t*>(data)[i]);
+    default: return json::Value::integer(static_cast<std::int64_t>(readElement(cls, data, i)));
+    }
+}
+
+json::Value elements(qxClassID cls, const void* data, qxSize n)
+{
+    json::Value list = json::Value::list();
+    for (qxSize i = 0; i < n; ++i)
+        list.push(element(cls, data, i));
+    return list;
+}
+
+json::Value charRows(const qxArray* a)
+{
+    json::Value rows = json::Value::list();
+    qxSize m = qxGetM(a), n = qxGetN(a);
+    const qxChar* chars = qxGetChars(a);
+    for (qxSize i = 0; i < m; ++i) {
+        std::vector<qxChar> units(n);
+        for (qxSize j = 0; j < n; ++j)
+            units[j] = chars[j * m + i];
+        rows.push(json::Value::string(utf8Of(units.data(), n)));
+    }
+    return rows;
+}
+
+json::Value fieldsOf(const qxArray* a, qxSize index)
+{
+    json::Value fields = json::Value::object();
+    int nf = qxGetNumberOfFields(a);
+    for (int f = 0; f < nf; ++f)
+        fields.set(qxGetFieldNameByNumber(a, f), encodeArray(qxGetFieldByNumber(a, index, f)));
+    return fields;
+}
+
+} // namespace
+
+std::string utf8Of(const qxChar* units, qxSize n)
+{
+    std::string out;
+    out.reserve(n);
+    for (qxSize i = 0; i < n; ++i) {
+        std::uint32_t cp = units[i];
+        if (cp >= 0xd800 && cp < 0xdc00 && i + 1 < n && units[i + 1] >= 0xdc00 && units[i + 1] < 0xe000)
+            cp = 0x10000 + ((cp - 0xd800) << 10) + (units[++i] - 0xdc00);
+        if (cp < 0x80) {
+            out += static_cast<char>(cp);
+        } else if (cp < 0x800) {
+            out += static_cast<char>(0xc0 | (cp >> 6));
+            out += static_cast<char>(0x80 | (cp & 0x3f));
+        } else if (cp < 0x10000) {
+            out += static_cast<char>(0xe0 | (cp >> 12));
+            out += static_cast<char>(0x80 | ((cp >> 6) & 0x3f));
+            out += static_cast<char>(0x80 | (cp & 0x3f));
+        } else {
+            out += static_cast<char>(0xf0 | (cp >> 18));
+            out += static_cast<char>(0x80 | ((cp >> 12) & 0x3f));
+            out += static_cast<char>(0x80 | ((cp >> 6) & 0x3f));
+            out += static_cast<char>(0x80 | (cp & 0x3f));
+        }
+    }
+    return out;
+}
+
+json::Value encodeArray(const qxArray* a)
+{
+    if (!a)
+        return json::Value::null();
+    json::Value out = json::Value::object();
+    out.set("class", json::Value::string(qxGetClassName(a)));
+    json::Value size = json::Value::list();
+    for (qxSize d : dimsOf(a))
+        size.push(json::Value::unsignedInteger(d));
+    out.set("size", std::move(size));
+    qxClassID cls = qxGetClassID(a);
+    qxSize n = qxGetNumberOfElements(a);
+    if (cls == qxCHAR_CLASS) {
+        out.set("data", charRows(a));
+    } else if (hasElements(cls)) {
+        gui_objects::QxArrayPtr full;
+        if (qxIsSparse(a)) {
+            out.set("sparse", json::Value::boolean(true));
+            full.reset(qxMustBeFull(a));
+            a = full.get();
+        }
+        out.set("data", elements(cls, qxGetData(a), n));
+        if (qxIsComplex(a))
+            out.set("imag", elements(cls, qxGetImagData(a), n));
+    } else if (cls == qxCELL_CLASS) {
+        json::Value data = json::Value::list();
+        for (qxSize i = 0; i < n; ++i)
+            data.push(encodeArray(qxGetCell(a, i)));
+        out.set("data", std::move(data));
+    } else if (cls == qxSTRUCT_CLASS) {
+        if (n == 1) {
+            out.set("fields", fieldsOf(a, 0));
+        } else {
+            json::Value names = json::Value::list();
+            for (int f = 0; f < qxGetNumberOfFields(a); ++f)
+                names.push(json::Value::string(qxGetFieldNameByNumber(a, f)));
+            json::Value data = json::Value::list();
+            for (qxSize i = 0; i < n; ++i)
+                data.push(fieldsOf(a, i));
+            out.set("fields", std::move(names));
+            out.set("data", std::move(data));
+        }
+    }
+    out.markHostArray();
+    return out;
+}
+
+} // namespace vxhost
