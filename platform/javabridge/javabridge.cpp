@@ -2,7 +2,8 @@
 
 namespace javabridge {
 
-JavaObject::JavaObject(const qxArray* a) : array_(qxCreateSharedDataCopy(a)) {}
+// The object keeps its array beyond the host call that made it.
+JavaObject::JavaObject(const qxArray* a) : array_(qxCreateSharedDataCopy(a)) { qxSetArrayScope(array_, 2); }
 JavaObject::~JavaObject() { qxDestroyArray(array_); }
 
 namespace {
