@@ -105,11 +105,12 @@ public:
     COSValue from(COSValue s) const override
     {
         const char* text = textOf(s);
-        if (!type_->isValidEnumName(text)) {
+        int n = 0;
+        if (!type_->findEnumValue(text, n)) {
             raise(msg::BadEnumName, text ? text : "", DT::typeName);
             return {};
         }
-        return type_->makeValue(type_->getEnumValue(text));
+        return type_->makeValue(n);
     }
     // The null value gives the null text.
     COSValue to(COSValue v) const override

@@ -12,16 +12,30 @@ namespace {
 std::string normalizeCase(const char* text)
 {
     std::string lower(text ? text : "");
+#ifdef __GLIBC__
+    // The table tolower itself reads for the calling thread's locale, fetched
+    // once per text instead of once per byte.
+    const std::int32_t* table = *__ctype_tolower_loc();
+    for (char& c : lower)
+        c = static_cast<char>(table[static_cast<unsigned char>(c)]);
+#else
     for (char& c : lower)
         c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+#endif
     return lower;
 }
 
 // Whether `entry` begins with `input` (the first place `input` occurs in
-// `entry` is its start).
+// `entry` is its start). Names differ mostly in their first byte, so a plain
+// loop that stops there beats a call to memcmp.
 bool findMatch(const std::string& input, const std::string& entry)
 {
-    return entry.size() >= input.size() && entry.compare(0, input.size(), input) == 0;
+    if (input.size() > entry.size())
+        return false;
+    for (std::size_t i = 0; i < input.size(); ++i)
+        if (input[i] != entry[i])
+            return false;
+    return true;
 }
 
 } // namespace
@@ -77,6 +91,17 @@ bool VXTypedEnumStringType::isValidEnumName(const char* name) const
     return lookups().isValidEnumName(getEnumFromPartialMatch(normalizeCase(name)));
 }
 
+bool VXTypedEnumStringType::findEnumValue(const char* name, int& value) const
+{
+    if (!name)
+        return false;
+    const char* canonical = getEnumFromPartialMatch(normalizeCase(name));
+    if (!lookups().isValidEnumName(canonical))
+        return false;
+    value = lookups().getEnumValue(canonical);
+    return true;
+}
+
 bool VXTypedEnumStringType::isEnumNameAmbiguous(const char* name) const
 {
     if (!name)
@@ -96,21 +121,21 @@ bool VXTypedEnumStringType::isPossibleValuesFinite() const
 
 const char* VXTypedEnumStringType::getEnumFromPartialMatch(std::string input) const
 {
-    // An exact name wins even when it also begins other names ("major" and
-    // "majorandminor").
-    for (const std::string& entry : names)
-        if (entry == input)
+    // One pass: an exact name wins wherever it stands, even when it also begins
+    // other names ("major" and "majorandminor"); otherwise the one name that
+    // begins with the input, and none when two or more do.
+    const std::string* first = nullptr;
+    bool several = false;
+    for (const std::string& entry : names) {
+        if (!findMatch(input, entry))
+            continue;
+        if (entry.size() == input.size())
             return entry.c_str();
-    auto end = names.end();
-    auto first = names.begin();
-    while (first != end && !findMatch(input, *first))
-        ++first;
-    if (first == end)
-        return nullptr;
-    for (auto other = first + 1; other != end; ++other)
-        if (findMatch(input, *other))
-            return nullptr; // an abbreviation of two names selects neither
-    return first->c_str();
+        several = several || first;
+        if (!first)
+            first = &entry;
+    }
+    return first && !several ? first->c_str() : nullptr;
 }
 
 EnumStringType::~EnumStringType() = default;

@@ -44,6 +44,10 @@ public:
     // else the only name beginning with it; null when there is none or several.
     virtual const char* getEnumFromPartialMatch(std::string input) const;
 
+    // isValidEnumName and getEnumValue in one pass: whether `name` selects a
+    // name, and if so its value in `value`. The converters' path.
+    bool findEnumValue(const char* name, int& value) const;
+
     // The typed enumeration of the object system behind this table.
     const nyro::TypedEnumStringType* hostEnumeration() const { return host; }
     bool ownsHostEnumeration() const { return owns; }

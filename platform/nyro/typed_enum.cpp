@@ -9,9 +9,8 @@ EnumerationType::~EnumerationType() = default;
 
 namespace {
 
-bool sameName(const std::string& stored, const char* name)
+bool sameName(const std::string& stored, const char* name, std::size_t n)
 {
-    std::size_t n = std::strlen(name);
     return stored.size() == n && std::memcmp(stored.data(), name, n) == 0;
 }
 
@@ -55,8 +54,9 @@ const TypedEnumStringType::Element* TypedEnumStringType::find(const char* name) 
 {
     if (!name)
         return nullptr;
+    const std::size_t n = std::strlen(name);
     for (const Element& e : elements_)
-        if (sameName(e.name, name))
+        if (sameName(e.name, name, n))
             return &e;
     return nullptr;
 }
@@ -83,9 +83,10 @@ bool TypedEnumStringType::isEnumNameAmbiguous(const char* name) const
 {
     if (!name)
         return false;
+    const std::size_t n = std::strlen(name);
     int count = 0;
     for (const Element& e : elements_)
-        count += sameName(e.name, name);
+        count += sameName(e.name, name, n);
     return count > 1;
 }
 
