@@ -181,10 +181,13 @@ TEST_P(EnumTypeTest, JavaObjectsRoundTrip)
     for (const std::string& name : t.names) {
         SCOPED_TRACE(name);
         Value v(t.name, fromText(name));
+        const qxSize temporaries = qxCountTemporaries();
         COSValue java = jc->to(v.slot());
         ASSERT_FALSE(java.isNull());
         Value back(t.name, jc->from(java));
         javabridge::releaseObject(java);
+        // The intermediate array of each direction is left to the host.
+        EXPECT_EQ(qxCountTemporaries(), temporaries + 2);
         EXPECT_TRUE(type()->isEqual(back.slot(), v.slot()));
         EXPECT_EQ(enumtest::nameOf(t.name, back.slot()), name);
     }

@@ -73,6 +73,8 @@ struct Reverse {
     const char* name; // null: no element holds it
 };
 
+std::ostream& operator<<(std::ostream& os, const Reverse& r) { return os << r.value; }
+
 class TypedEnumStringTest : public ::testing::TestWithParam<Reverse> {};
 
 TEST_P(TypedEnumStringTest, NameOfTheFirstElementHoldingTheValue)
