@@ -136,6 +136,10 @@ TEST_P(EnumTypeTest, UnknownTextIsRefusedAsGiven)
         EXPECT_EQ(raised->id, "KELDAR:vx:propswch:FindObjFailed");
         EXPECT_EQ(raised->message, enumtest::badName(input, t.name));
     }
+    // No text at all reads as the empty text.
+    auto raised = vxtest::raisedBy([&] { Value v(t.name, sc()->from(COSValue())); });
+    ASSERT_TRUE(raised);
+    EXPECT_EQ(raised->message, enumtest::badName("", t.name));
 }
 
 TEST_P(EnumTypeTest, ComparesOnlyForEquality)
