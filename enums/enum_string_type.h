@@ -1,0 +1,74 @@
+// Enumerations of strings: tables that map lower-case names to integer values
+// and back. The table itself lives in a typed enumeration of the object system
+// over "uint32 scalar"; what this layer adds is the matching users expect:
+// letter case is ignored, an exact name always wins, and otherwise any leading
+// part of a name that no other name shares selects that name ('MAN' for
+// "manual", 'majora' for "majorandminor").
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "nyro/nyro.h"
+#include "nyro/typed_enum.h"
+
+namespace datatypes {
+
+class VXTypedEnumStringType {
+public:
+    // Finds the enumeration named `name` in the type repository, or creates one
+    // (owned by this object) when the repository has none of that name.
+    explicit VXTypedEnumStringType(const char* name);
+    virtual ~VXTypedEnumStringType();
+    VXTypedEnumStringType(const VXTypedEnumStringType&) = delete;
+    VXTypedEnumStringType& operator=(const VXTypedEnumStringType&) = delete;
+
+    // Adds `name` in lower case with `value`; a name the enumeration already
+    // accepts is left as it is (its first value stays).
+    virtual void addElement(nyro::COSValue value, const char* name);
+    virtual int getEnumLength() const;
+    // The stored (lower-case) name of `v`; null when no name carries it.
+    virtual const char* getEnumString(nyro::COSValue v) const;
+    // Value of the name that `name` selects; only meaningful when
+    // isValidEnumName(name) holds.
+    virtual int getEnumValue(const char* name) const;
+    // Whether `name` selects a name: exactly or as an unambiguous abbreviation,
+    // in any letter case. False for null.
+    virtual bool isValidEnumName(const char* name) const;
+    // The enumeration's own answer for `name` in lower case (no abbreviation).
+    virtual bool isEnumNameAmbiguous(const char* name) const;
+    virtual nyro::EnumVisibility getEnumVisibility(const char* name) const;
+    virtual bool isPossibleValuesFinite() const;
+    // The stored name that the lower-case `input` selects: the name equal to it,
+    // else the only name beginning with it; null when there is none or several.
+    virtual const char* getEnumFromPartialMatch(std::string input) const;
+
+    // isValidEnumName and getEnumValue in one pass: whether `name` selects a
+    // name, and if so its value in `value`. The converters' path.
+    bool findEnumValue(const char* name, int& value) const;
+
+    // The typed enumeration of the object system behind this table.
+    const nyro::TypedEnumStringType* hostEnumeration() const { return host; }
+    bool ownsHostEnumeration() const { return owns; }
+
+private:
+    const nyro::EnumerationType& lookups() const { return *host; }
+
+    bool owns = false;
+    nyro::TypedEnumStringType* host = nullptr;
+    // Names as added (lower case), only those the enumeration did not accept yet.
+    std::vector<std::string> names;
+};
+
+class EnumStringType : public VXTypedEnumStringType {
+public:
+    explicit EnumStringType(const char* name) : VXTypedEnumStringType(name) {}
+    ~EnumStringType() override;
+    void addEnumValue(const char* name, std::int32_t value);
+};
+
+} // namespace datatypes
+
+// Test hook: `text` with every byte folded to lower case, as the matching sees it.
+std::string testNormalizeCase(const char* text);

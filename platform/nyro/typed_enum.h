@@ -1,0 +1,98 @@
+// Typed enumerations of the object system: a data type whose values are those
+// of a base scalar type (for example "uint32 scalar"), each value carrying a
+// name. Lookups are by exact name only; a caller that wants case folding or
+// abbreviations does its own matching before it asks.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "nyro/nyro.h"
+
+namespace nyro {
+
+// Whether an element is offered to users when the possible names are listed.
+enum class EnumVisibility : int {
+    Unknown = -1, // no element of that name
+    Visible = 0,
+    Hidden = 1,
+};
+
+// The lookups of an enumeration of named values.
+class EnumerationType {
+public:
+    virtual ~EnumerationType();
+    // Number of elements.
+    virtual int getEnumLength() const = 0;
+    // Name of the first element holding `v`; null when none does.
+    virtual const char* getEnumString(COSValue v) const = 0;
+    // Value of the first element named `name`, as an integer; -1 when none is.
+    virtual int getEnumValue(const char* name) const = 0;
+    // Whether an element is named `name` exactly (false for a null name).
+    virtual bool isValidEnumName(const char* name) const = 0;
+    // Whether more than one element is named `name` exactly.
+    virtual bool isEnumNameAmbiguous(const char* name) const = 0;
+    virtual EnumVisibility getEnumVisibility(const char* name) const = 0;
+};
+
+class TypedEnumStringType : public COSDataType, public EnumerationType {
+public:
+    // A new enumeration over the values of `base`, owned by the caller (delete
+    // it through its virtual destructor). It is not entered in the repository;
+    // a caller that wants others to find it registers it with addGlobalType.
+    // `description` may be null.
+    static TypedEnumStringType* createInstance(COSDataTypePtr base, const char* name, const char* description);
+    ~TypedEnumStringType() override;
+
+    // Appends an element. Names are kept as given; adding a name that is already
+    // there makes it ambiguous (lookups keep answering with the first element).
+    // A null name adds nothing.
+    virtual void addElement(COSValue value, const char* name, EnumVisibility visibility = EnumVisibility::Visible);
+
+    // ---- EnumerationType --------------------------------------------------------
+    int getEnumLength() const override;
+    const char* getEnumString(COSValue v) const override;
+    int getEnumValue(const char* name) const override;
+    bool isValidEnumName(const char* name) const override;
+    bool isEnumNameAmbiguous(const char* name) const override;
+    EnumVisibility getEnumVisibility(const char* name) const override;
+
+    // ---- COSDataType: values are those of the base type --------------------------
+    const char* getDeclarationName() const override { return name_.c_str(); }
+    const char* getName() const override { return name_.c_str(); }
+    const char* getDescription() const override;
+    bool isPossibleValuesFinite() const override { return true; }
+    // The element values in the order they were added.
+    COSValueEnumerationPtr getPossibleValues() const override;
+    // The first element's value (the base type's default while there is none).
+    COSValue getDefaultValue() const override;
+    int getStorageType() const override;
+    const char* getCategoryName() const override { return "Enumeration"; }
+    int getSizeInBits() const override;
+    bool isEqual(COSValue a, COSValue b) const override;
+    int compare(COSValue a, COSValue b) const override;
+    int getValueSizeInBytes(COSValue v) const override;
+    COSValue copy(COSValue v) const override;
+    void destroy(COSValue v) const override;
+
+    COSDataType* baseType() const { return COSDataTypePtrHelper::getObject(base_); }
+
+private:
+    TypedEnumStringType(COSDataTypePtr base, const char* name, const char* description);
+
+    struct Element {
+        std::string name;
+        COSValue value;
+        EnumVisibility visibility;
+    };
+    // First element named `name` exactly, or null.
+    const Element* find(const char* name) const;
+
+    COSDataTypePtr base_;
+    std::string name_;
+    std::string description_;
+    bool hasDescription_;
+    std::vector<Element> elements_;
+};
+
+} // namespace nyro
