@@ -35,9 +35,18 @@ TEST_P(Statement, AnswersOneLineOfJson)
 #define PARSE_FAILED                                                                                                   \
     R"({"ok":false,"id":"vxhost:ParseFailed","message":"The text could not be converted to a value of the requested type."})"
 
-INSTANTIATE_TEST_SUITE_P(
-    Types, Statement,
-    ::testing::Values(StatementCase{"types", R"({"ok":true,"types":[{"name":"on/off","declaration":"char","category":"Fundamental","storage":0,"bytes":1,"bits":8,"converters":["any","string","java"]}]})"}));
+// Every type the library registered, one entry each, with its foreign names.
+TEST(Program, TypesListsTheLibraryTypesWithTheirConverters)
+{
+    vxtest::ConsoleRun run = vxtest::runConsole({"--json", "-e", "types"});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out.rfind(R"({"ok":true,"types":[)", 0), 0u);
+    for (const char* entry :
+         {R"({"name":"on/off","declaration":"char","category":"Fundamental","storage":0,"bytes":1,"bits":8,"converters":["any","string","java"]})",
+          R"({"name":"AutoManual","declaration":"AutoManual","category":"Fundamental","storage":7,"bytes":12,"bits":96,"converters":["any","string","java"]})"})
+        EXPECT_NE(run.out.find(entry), std::string::npos) << entry;
+    EXPECT_EQ(run.out.find(R"("name":"int32 scalar")"), std::string::npos) << "the host's own types are not listed";
+}
 
 // "on" exactly is on; every other text is off, without an error; a value that
 // is no char array is refused.
