@@ -30,7 +30,10 @@ public:
     void setAlpha(double v) { alpha_ = v; }
 
     // All four components equal (a NaN component makes two colors unequal).
-    friend bool operator==(const ColorBase&, const ColorBase&) = default;
+    friend bool operator==(const ColorBase& a, const ColorBase& b)
+    {
+        return a.red_ == b.red_ && a.green_ == b.green_ && a.blue_ == b.blue_ && a.alpha_ == b.alpha_;
+    }
 
     gui_objects::Color4d getAsColor4d() const { return {red_, green_, blue_, alpha_}; }
     gui_objects::Color4b getAsColor4b() const { return getAsColor4d().asColor4b(); }

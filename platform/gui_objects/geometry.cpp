@@ -11,6 +11,8 @@ bool closeEnough(double a, double b)
 {
     if (a == b || (a != a && b != b))
         return true;
+    if (std::isinf(a) || std::isinf(b)) // and not equal: no tolerance reaches them
+        return false;
     double scale = std::max(1.0, std::max(std::fabs(a), std::fabs(b)));
     return std::fabs(a - b) <= 1e-10 * scale;
 }
