@@ -77,7 +77,7 @@ void raiseFault(Fault fault, const FaultMessages& m)
     }
 }
 
-const FaultMessages positionMessages{msg::PositionNotNumeric, msg::PositionNotFourElements, msg::PositionNullData,
+const FaultMessages positionMessages{msg::RectNotNumeric, msg::PositionNotFourElements, msg::PositionNullData,
                                      msg::PositionNegativeSize};
 const FaultMessages screenPositionMessages{msg::ScreenPositionClass, msg::ScreenPositionShape,
                                            msg::ScreenPositionNullData, msg::ScreenPositionNegativeSize};

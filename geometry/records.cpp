@@ -79,7 +79,7 @@ const ArrayMessages Point3Spec::messages{&msg::Point3ArrayNull, &msg::Point3NotA
                                              &msg::Point3NotFinite};
 const ArrayMessages Rectangle2Spec::messages{&msg::Rectangle2ArrayNull, &msg::Rectangle2ArrayClass,
                                                  &msg::Rectangle2ArrayShape, nullptr};
-const ArrayMessages InsetSpec::messages{&msg::InsetArrayNull, &msg::InsetNotNumeric, &msg::InsetNotFourElements,
+const ArrayMessages InsetSpec::messages{&msg::InsetArrayNull, &msg::RectNotNumeric, &msg::InsetNotFourElements,
                                             nullptr};
 const ArrayMessages BoundingVolumeSpec::messages{&msg::BoundingVolumeArrayNull, &msg::BoundingVolumeArrayClass,
                                                      &msg::BoundingVolumeArrayShape,
