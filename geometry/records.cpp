@@ -36,33 +36,33 @@ Out convertElement(E e)
         return static_cast<Out>(e);
 }
 
-template <class Spec>
+template <class Rules>
 struct ConvertExecutor {
-    typename Spec::Record& record;
+    typename Rules::Record& record;
 
     template <class Traits>
     void execute(const Traits&, const qxArray* array)
     {
         using E = typename Traits::element_type;
-        constexpr qxSize n = Spec::rows * Spec::cols;
+        constexpr qxSize n = Rules::rows * Rules::cols;
         if (!array)
             throw gui_objects::NullArrayException();
-        if (qxGetNumberOfDimensions(array) != 2 || qxGetM(array) != Spec::rows || qxGetN(array) != Spec::cols)
+        if (qxGetNumberOfDimensions(array) != 2 || qxGetM(array) != Rules::rows || qxGetN(array) != Rules::cols)
             throw gui_objects::InvalidArrayShapeException();
         const E* data = Traits::data(array);
         if (!data)
             throw gui_objects::NullArrayException();
-        if constexpr (Spec::finiteOnly && std::is_floating_point_v<E>) {
+        if constexpr (Rules::finiteOnly && std::is_floating_point_v<E>) {
             bool finite = true;
             for (qxSize i = 0; i < n; ++i)
                 finite &= std::isfinite(data[i]);
             if (!finite)
                 throw gui_objects::InvalidArrayDataException();
         }
-        typename Spec::Element v[n];
+        typename Rules::Element v[n];
         for (qxSize i = 0; i < n; ++i)
-            v[i] = convertElement<typename Spec::Element>(data[i]);
-        record = Spec::fromElements(v);
+            v[i] = convertElement<typename Rules::Element>(data[i]);
+        record = Rules::fromElements(v);
     }
     [[noreturn]] void onError(qxClassID id) { throw gui_objects::InvalidArrayClassException(id); }
 };
@@ -71,98 +71,98 @@ struct ConvertExecutor {
 
 // ---- the types' own rules ------------------------------------------------------------
 
-const ArrayMessages Point2Spec::messages{&msg::Point2ArrayNull, &msg::Point2ArrayClass, &msg::Point2ArrayShape,
+const ArrayMessages Point2Rules::messages{&msg::Point2ArrayNull, &msg::Point2ArrayClass, &msg::Point2ArrayShape,
                                              nullptr};
-const ArrayMessages Point2dSpec::messages{&msg::Point2dArrayNull, &msg::Point2dArrayClass,
+const ArrayMessages Point2dRules::messages{&msg::Point2dArrayNull, &msg::Point2dArrayClass,
                                               &msg::Point2dArrayShape, &msg::Point2dArrayData};
-const ArrayMessages Point3Spec::messages{&msg::Point3ArrayNull, &msg::Point3NotAVector, &msg::Point3NotAVector,
+const ArrayMessages Point3Rules::messages{&msg::Point3ArrayNull, &msg::Point3NotAVector, &msg::Point3NotAVector,
                                              &msg::Point3NotFinite};
-const ArrayMessages Rectangle2Spec::messages{&msg::Rectangle2ArrayNull, &msg::Rectangle2ArrayClass,
+const ArrayMessages Rectangle2Rules::messages{&msg::Rectangle2ArrayNull, &msg::Rectangle2ArrayClass,
                                                  &msg::Rectangle2ArrayShape, nullptr};
-const ArrayMessages InsetSpec::messages{&msg::InsetArrayNull, &msg::RectNotNumeric, &msg::InsetNotFourElements,
+const ArrayMessages InsetRules::messages{&msg::InsetArrayNull, &msg::RectNotNumeric, &msg::InsetNotFourElements,
                                             nullptr};
-const ArrayMessages BoundingVolumeSpec::messages{&msg::BoundingVolumeArrayNull, &msg::BoundingVolumeArrayClass,
+const ArrayMessages BoundingVolumeRules::messages{&msg::BoundingVolumeArrayNull, &msg::BoundingVolumeArrayClass,
                                                      &msg::BoundingVolumeArrayShape,
                                                      &msg::BoundingVolumeInvalidWidth};
 
-Point2Spec::Record Point2Spec::fromText(const char* text) { return cfs::parse_1x2_double(text).asPoint2i(); }
-void Point2Spec::toElements(const Record& r, double* out)
+Point2Rules::Record Point2Rules::fromText(const char* text) { return cfs::parse_1x2_double(text).asPoint2i(); }
+void Point2Rules::toElements(const Record& r, double* out)
 {
     out[0] = r.getX();
     out[1] = r.getY();
 }
-void Point2Spec::write(const Record& r, char* buffer, std::size_t size)
+void Point2Rules::write(const Record& r, char* buffer, std::size_t size)
 {
     TextWriter(buffer, size).bracketed(r.getX(), r.getY());
 }
 
-Point2dSpec::Record Point2dSpec::fromText(const char* text) { return cfs::parse_1x2_double(text); }
-void Point2dSpec::toElements(const Record& r, double* out)
+Point2dRules::Record Point2dRules::fromText(const char* text) { return cfs::parse_1x2_double(text); }
+void Point2dRules::toElements(const Record& r, double* out)
 {
     out[0] = r.getX();
     out[1] = r.getY();
 }
-void Point2dSpec::write(const Record& r, char* buffer, std::size_t size)
+void Point2dRules::write(const Record& r, char* buffer, std::size_t size)
 {
     TextWriter(buffer, size).bracketed(r.getX(), r.getY());
 }
 
-Point3Spec::Record Point3Spec::fromText(const char* text) { return cfs::parse_1x3_double(text); }
-void Point3Spec::toElements(const Record& r, double* out)
+Point3Rules::Record Point3Rules::fromText(const char* text) { return cfs::parse_1x3_double(text); }
+void Point3Rules::toElements(const Record& r, double* out)
 {
     out[0] = r.getX();
     out[1] = r.getY();
     out[2] = r.getZ();
 }
-void Point3Spec::write(const Record& r, char* buffer, std::size_t size)
+void Point3Rules::write(const Record& r, char* buffer, std::size_t size)
 {
     TextWriter(buffer, size).bracketed(r.getX(), r.getY(), r.getZ());
 }
 
-Rectangle2Spec::Record Rectangle2Spec::fromText(const char* text)
+Rectangle2Rules::Record Rectangle2Rules::fromText(const char* text)
 {
     gui_objects::Point4d p = cfs::parse_1x4_double(text);
     using gui_objects::truncateToInt32;
     return {truncateToInt32(p.getX()), truncateToInt32(p.getY()), truncateToInt32(p.getZ()),
             truncateToInt32(p.getW())};
 }
-void Rectangle2Spec::toElements(const Record& r, double* out)
+void Rectangle2Rules::toElements(const Record& r, double* out)
 {
     out[0] = r.getXMin();
     out[1] = r.getYMin();
     out[2] = r.getXMax();
     out[3] = r.getYMax();
 }
-void Rectangle2Spec::write(const Record& r, char* buffer, std::size_t size)
+void Rectangle2Rules::write(const Record& r, char* buffer, std::size_t size)
 {
     TextWriter(buffer, size).bracketed(r.getXMin(), r.getYMin(), r.getXMax(), r.getYMax());
 }
 
-InsetSpec::Record InsetSpec::fromText(const char* text)
+InsetRules::Record InsetRules::fromText(const char* text)
 {
     gui_objects::Point4d p = cfs::parse_1x4_double(text);
     return {p.getX(), p.getY(), p.getZ(), p.getW()};
 }
-void InsetSpec::toElements(const Record& r, double* out)
+void InsetRules::toElements(const Record& r, double* out)
 {
     out[0] = r.getXMin();
     out[1] = r.getYMin();
     out[2] = r.getXMax();
     out[3] = r.getYMax();
 }
-void InsetSpec::write(const Record& r, char* buffer, std::size_t size)
+void InsetRules::write(const Record& r, char* buffer, std::size_t size)
 {
     TextWriter(buffer, size).bracketed(r.getXMin(), r.getYMin(), r.getXMax(), r.getYMax());
 }
 
-BoundingVolumeSpec::Record BoundingVolumeSpec::fromElements(const Element* v)
+BoundingVolumeRules::Record BoundingVolumeRules::fromElements(const Element* v)
 {
     if (v[0] > v[1] || v[2] > v[3] || v[4] > v[5])
         throw gui_objects::InvalidArrayDataException();
     return Record(gui_objects::Point3d(v[0], v[2], v[4]), gui_objects::Point3d(v[1], v[3], v[5]));
 }
-BoundingVolumeSpec::Record BoundingVolumeSpec::fromText(const char* text) { return cfs::parse_2x3_double(text); }
-void BoundingVolumeSpec::toElements(const Record& r, double* out)
+BoundingVolumeRules::Record BoundingVolumeRules::fromText(const char* text) { return cfs::parse_2x3_double(text); }
+void BoundingVolumeRules::toElements(const Record& r, double* out)
 {
     out[0] = r.getXMin();
     out[1] = r.getXMax();
@@ -171,7 +171,7 @@ void BoundingVolumeSpec::toElements(const Record& r, double* out)
     out[4] = r.getZMin();
     out[5] = r.getZMax();
 }
-void BoundingVolumeSpec::write(const Record& r, char* buffer, std::size_t size)
+void BoundingVolumeRules::write(const Record& r, char* buffer, std::size_t size)
 {
     TextWriter(buffer, size)
         .text("[ ")
@@ -180,7 +180,7 @@ void BoundingVolumeSpec::write(const Record& r, char* buffer, std::size_t size)
         .list(r.getXMax(), r.getYMax(), r.getZMax())
         .text(" ]");
 }
-bool BoundingVolumeSpec::equal(const Record& a, const Record& b)
+bool BoundingVolumeRules::equal(const Record& a, const Record& b)
 {
     return a.getCenter() == b.getCenter() && a.getXWidth() == b.getXWidth() && a.getYWidth() == b.getYWidth() &&
            a.getZWidth() == b.getZWidth();
@@ -188,60 +188,60 @@ bool BoundingVolumeSpec::equal(const Record& a, const Record& b)
 
 // ---- converters ----------------------------------------------------------------------
 
-template <class Spec>
-COSValue RecordMC<Spec>::from(COSValue a) const
+template <class Rules>
+COSValue RecordMC<Rules>::from(COSValue a) const
 {
     const qxArray* array = arrayOf(a);
     if (!array)
         return {};
-    typename Spec::Record record;
+    typename Rules::Record record;
     const Message* failure = nullptr;
     try {
-        ConvertExecutor<Spec> executor{record};
-        vx::TL::ArrayDispatcher<ConvertExecutor<Spec>, vx::TL::AllNumeric>::dispatch(array, executor);
+        ConvertExecutor<Rules> executor{record};
+        vx::TL::ArrayDispatcher<ConvertExecutor<Rules>, vx::TL::AllNumeric>::dispatch(array, executor);
     } catch (const gui_objects::NullArrayException&) {
-        failure = Spec::messages.nullArray;
+        failure = Rules::messages.nullArray;
     } catch (const gui_objects::InvalidArrayClassException&) {
-        failure = Spec::messages.invalidClass;
+        failure = Rules::messages.invalidClass;
     } catch (const gui_objects::InvalidArrayShapeException&) {
-        failure = Spec::messages.invalidShape;
+        failure = Rules::messages.invalidShape;
     } catch (const gui_objects::InvalidArrayDataException&) {
-        failure = Spec::messages.invalidData;
+        failure = Rules::messages.invalidData;
     } catch (const gui_objects::InvalidWidthException&) {
-        failure = Spec::messages.invalidData;
+        failure = Rules::messages.invalidData;
     }
     if (failure) {
         raise(*failure);
         return {};
     }
-    return MallocRecord<typename Spec::Record>::copy(record);
+    return MallocRecord<typename Rules::Record>::copy(record);
 }
 
-template <class Spec>
-COSValue RecordMC<Spec>::to(COSValue v) const
+template <class Rules>
+COSValue RecordMC<Rules>::to(COSValue v) const
 {
     if (v.isNull())
         return slotOf(qxCreateDoubleMatrix(0, 0, qxREAL));
-    qxArray* array = qxCreateDoubleMatrix(Spec::rows, Spec::cols, qxREAL);
-    Spec::toElements(*nyro::pointerValue<const typename Spec::Record*>(v), qxGetPr(array));
+    qxArray* array = qxCreateDoubleMatrix(Rules::rows, Rules::cols, qxREAL);
+    Rules::toElements(*nyro::pointerValue<const typename Rules::Record*>(v), qxGetPr(array));
     return slotOf(array);
 }
 
-template <class Spec>
-COSValue RecordSC<Spec>::from(COSValue s) const
+template <class Rules>
+COSValue RecordSC<Rules>::from(COSValue s) const
 {
-    using Record = typename Spec::Record;
+    using Record = typename Rules::Record;
     const char* text = textOf(s);
-    if constexpr (Spec::parseFailure == ParseFailure::Raise) {
-        return MallocRecord<Record>::copy(Spec::fromText(text));
+    if constexpr (Rules::parseFailure == ParseFailure::Raise) {
+        return MallocRecord<Record>::copy(Rules::fromText(text));
     } else {
         Record record;
         try {
-            record = Spec::fromText(text);
+            record = Rules::fromText(text);
         } catch (const cfs::ParseException&) {
             record = Record();
         } catch (...) {
-            if constexpr (Spec::parseFailure == ParseFailure::DefaultOnParse)
+            if constexpr (Rules::parseFailure == ParseFailure::DefaultOnParse)
                 throw;
             record = Record();
         }
@@ -249,19 +249,19 @@ COSValue RecordSC<Spec>::from(COSValue s) const
     }
 }
 
-template <class Spec>
-COSValue RecordSC<Spec>::to(COSValue v) const
+template <class Rules>
+COSValue RecordSC<Rules>::to(COSValue v) const
 {
     if (v.isNull())
-        return slotOf(utStrdup(Spec::nullText));
+        return slotOf(utStrdup(Rules::nullText));
     char text[detail::kGeometryTextCapacity];
-    Spec::write(*nyro::pointerValue<const typename Spec::Record*>(v), text, sizeof text);
+    Rules::write(*nyro::pointerValue<const typename Rules::Record*>(v), text, sizeof text);
     return slotOf(utStrdup(text));
 }
 
 #define VX_GEOMETRY_RECORD(T)                                                                                     \
-    template class RecordMC<T##Spec>;                                                                             \
-    template class RecordSC<T##Spec>;
+    template class RecordMC<T##Rules>;                                                                             \
+    template class RecordSC<T##Rules>;
 #include "geometry/records.def"
 #undef VX_GEOMETRY_RECORD
 

@@ -1,8 +1,8 @@
 // Points, rectangles, insets and bounding volumes: property types whose value is
 // a heap copy of one geometric record of the GUI-objects library.
 //
-// Each type is described by a spec (record, array shape, how elements become
-// coordinates, messages, text forms); the templates below turn a spec into the
+// Each type is described by a rule set (record, array shape, how elements become
+// coordinates, messages, text forms); the templates below turn a rule set into the
 // data type and its converters, and records.def lists the types.
 #pragma once
 
@@ -35,7 +35,7 @@ enum class ParseFailure {
     DefaultOnAny,    // any exception gives the default record
 };
 
-struct Point2Spec {
+struct Point2Rules {
     using Record = gui_objects::Point2i;
     using Element = std::int32_t;
     static constexpr const char* typeName = "Point2";
@@ -51,7 +51,7 @@ struct Point2Spec {
     static void write(const Record& r, char* buffer, std::size_t size);
 };
 
-struct Point2dSpec {
+struct Point2dRules {
     using Record = gui_objects::Point2d;
     using Element = double;
     static constexpr const char* typeName = "Point2d";
@@ -67,7 +67,7 @@ struct Point2dSpec {
     static void write(const Record& r, char* buffer, std::size_t size);
 };
 
-struct Point3Spec {
+struct Point3Rules {
     using Record = gui_objects::Point3d;
     using Element = double;
     static constexpr const char* typeName = "Point3";
@@ -83,7 +83,7 @@ struct Point3Spec {
     static void write(const Record& r, char* buffer, std::size_t size);
 };
 
-struct Rectangle2Spec {
+struct Rectangle2Rules {
     using Record = gui_objects::Rectangle2i;
     using Element = std::int32_t;
     static constexpr const char* typeName = "Rectangle2";
@@ -99,7 +99,7 @@ struct Rectangle2Spec {
     static void write(const Record& r, char* buffer, std::size_t size);
 };
 
-struct InsetSpec {
+struct InsetRules {
     using Record = gui_objects::Inset2d;
     using Element = double;
     static constexpr const char* typeName = "Inset";
@@ -115,7 +115,7 @@ struct InsetSpec {
     static void write(const Record& r, char* buffer, std::size_t size);
 };
 
-struct BoundingVolumeSpec {
+struct BoundingVolumeRules {
     using Record = gui_objects::BoundingVolume;
     using Element = double;
     static constexpr const char* typeName = "BoundingVolume";
@@ -135,27 +135,27 @@ struct BoundingVolumeSpec {
     static bool equal(const Record& a, const Record& b);
 };
 
-template <class Spec>
-bool equalRecords(const typename Spec::Record& a, const typename Spec::Record& b)
+template <class Rules>
+bool equalRecords(const typename Rules::Record& a, const typename Rules::Record& b)
 {
-    if constexpr (requires { Spec::equal(a, b); })
-        return Spec::equal(a, b);
+    if constexpr (requires { Rules::equal(a, b); })
+        return Rules::equal(a, b);
     else
         return a == b;
 }
 
-template <class Derived, class Spec>
+template <class Derived, class Rules>
 class RecordDataType
-    : public ValueDataType<Derived, typename Spec::Record, MallocRecord<typename Spec::Record>> {
+    : public ValueDataType<Derived, typename Rules::Record, MallocRecord<typename Rules::Record>> {
 public:
-    using Record = typename Spec::Record;
-    static constexpr const char* typeName = Spec::typeName;
-    static constexpr int valueBytes = Spec::valueBytes;
+    using Record = typename Rules::Record;
+    static constexpr const char* typeName = Rules::typeName;
+    static constexpr int valueBytes = Rules::valueBytes;
     COSValue makeDefault() const { return this->store(Record()); }
-    bool equalValues(const Record& a, const Record& b) const { return equalRecords<Spec>(a, b); }
+    bool equalValues(const Record& a, const Record& b) const { return equalRecords<Rules>(a, b); }
 };
 
-template <class Spec>
+template <class Rules>
 class RecordMC : public nyro::COSTypeConversion {
 public:
     // A null array gives the null value; a refused array raises the type's message.
@@ -164,7 +164,7 @@ public:
     COSValue to(COSValue v) const override;
 };
 
-template <class Spec>
+template <class Rules>
 class RecordSC : public nyro::COSTypeConversion {
 public:
     COSValue from(COSValue s) const override;
@@ -173,17 +173,17 @@ public:
 };
 
 #define VX_GEOMETRY_RECORD(T)                                                                                     \
-    extern template class RecordMC<T##Spec>;                                                                      \
-    extern template class RecordSC<T##Spec>;
+    extern template class RecordMC<T##Rules>;                                                                      \
+    extern template class RecordSC<T##Rules>;
 #include "geometry/records.def"
 #undef VX_GEOMETRY_RECORD
 
 } // namespace records
 
 #define VX_GEOMETRY_RECORD(T)                                                                                     \
-    class T##DataType final : public records::RecordDataType<T##DataType, records::T##Spec> {};                  \
-    class T##MC final : public records::RecordMC<records::T##Spec> {};                                           \
-    class T##SC final : public records::RecordSC<records::T##Spec> {};                                           \
+    class T##DataType final : public records::RecordDataType<T##DataType, records::T##Rules> {};                  \
+    class T##MC final : public records::RecordMC<records::T##Rules> {};                                           \
+    class T##SC final : public records::RecordSC<records::T##Rules> {};                                           \
     using T##JC = JavaConversionThroughArray<T##MC>;
 #include "geometry/records.def"
 #undef VX_GEOMETRY_RECORD
