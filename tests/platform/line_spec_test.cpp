@@ -13,9 +13,9 @@ namespace {
 struct SpecCase {
     std::string spec;
     bool ok;
-    const char* colour;
-    const char* marker;
-    const char* lineStyle;
+    const char* colour = "";
+    const char* marker = "";
+    const char* lineStyle = "";
 };
 void PrintTo(const SpecCase& c, std::ostream* os) { *os << vxtest::printable(c.spec); }
 

@@ -19,30 +19,6 @@ namespace {
 
 // ---- splitting arrays into strings ------------------------------------------------
 
-struct SplitCase {
-    const char* literal;
-    std::vector<std::u16string> strings;
-};
-void PrintTo(const SplitCase& c, std::ostream* os) { *os << vxtest::printable(c.literal); }
-
-class SplitArrayTest : public ::testing::TestWithParam<SplitCase> {};
-
-TEST_P(SplitArrayTest, OneStringPerRowOrCell)
-{
-    const SplitCase& c = GetParam();
-    QxArrayPtr a(vxtest::literal(c.literal));
-    std::vector<UTF16String> expected;
-    for (const std::u16string& s : c.strings)
-        expected.push_back(utf16(s));
-    EXPECT_EQ(gui_objects::createUTF16StringsFromArray(a.get()), expected) << c.literal;
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Arrays, SplitArrayTest,
-    ::testing::Values(SplitCase{"'abcde'", {u"abcde"}}, SplitCase{"''", {}}, SplitCase{"['ab ';'cde']", {u"ab ", u"cde"}},
-                      SplitCase{"['a';'b';'c']", {u"a", u"b", u"c"}}, SplitCase{"{'x','yz';'','w'}", {u"x", u"", u"yz", u"w"}},
-                      SplitCase{"{}", {}}, SplitCase{"'\xf0\x9f\x98\x80\xe2\x98\xba'", {u"\U0001F600\u263a"}}));
-
 TEST(SplitArray, RefusesWhatHoldsNoStrings)
 {
     EXPECT_THROW(gui_objects::createUTF16StringsFromArray(nullptr), gui_objects::NullArrayException);

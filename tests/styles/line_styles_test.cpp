@@ -195,20 +195,6 @@ TEST_F(LineStylesTest, DefaultIsOneSolidLineSetAsText)
     EXPECT_EQ(representation(COSValue()), "0x0 char []") << "the null value";
 }
 
-TEST_F(LineStylesTest, CopiesKeepTheFormAndEmptyingOneLeavesTheOther)
-{
-    QxArrayPtr cells(vxtest::literal("{'-';':'}"));
-    NLineStyles list(cells.get());
-    NLineStyles other;
-    other = list;
-    EXPECT_TRUE(other == list);
-    EXPECT_TRUE(other.isCell());
-    other.destroy();
-    EXPECT_EQ(other.size(), 0u);
-    EXPECT_EQ(list.size(), 2u);
-    EXPECT_FALSE(other == list);
-}
-
 TEST_F(LineStylesTest, ListFromStringsNeedsOneAndChecksEach)
 {
     NLineStyles list(std::vector<std::string>{"-", "o:"});

@@ -23,33 +23,14 @@ inline qxArray* literal(const char* text)
     return a;
 }
 
+// UTF-8 of code units, quotes doubled as in a literal and NUL shown as \0.
 inline std::string utf8Of(const qxChar* units, qxSize n)
 {
-    std::string out;
-    for (qxSize i = 0; i < n; ++i) {
-        unsigned cp = units[i];
-        if (cp >= 0xd800 && cp < 0xdc00 && i + 1 < n && units[i + 1] >= 0xdc00 && units[i + 1] < 0xe000)
-            cp = 0x10000 + ((cp - 0xd800) << 10) + (units[++i] - 0xdc00);
-        if (cp == 0) {
-            out += "\\0"; // padding shows
-        } else if (cp == '\'') {
-            out += "''";
-        } else if (cp < 0x80) {
-            out += static_cast<char>(cp);
-        } else if (cp < 0x800) {
-            out += static_cast<char>(0xc0 | (cp >> 6));
-            out += static_cast<char>(0x80 | (cp & 0x3f));
-        } else if (cp < 0x10000) {
-            out += static_cast<char>(0xe0 | (cp >> 12));
-            out += static_cast<char>(0x80 | ((cp >> 6) & 0x3f));
-            out += static_cast<char>(0x80 | (cp & 0x3f));
-        } else {
-            out += static_cast<char>(0xf0 | (cp >> 18));
-            out += static_cast<char>(0x80 | ((cp >> 12) & 0x3f));
-            out += static_cast<char>(0x80 | ((cp >> 6) & 0x3f));
-            out += static_cast<char>(0x80 | (cp & 0x3f));
-        }
-    }
+    qxArray* row = qxCreateString_UTF16n(units, n);
+    std::string text = qxArrayToStdString(row), out;
+    qxDestroyArray(row);
+    for (char c : text)
+        out += c == '\0' ? std::string("\\0") : c == '\'' ? std::string("''") : std::string(1, c);
     return out;
 }
 
@@ -68,7 +49,9 @@ inline std::string describe(const qxArray* a)
             std::vector<qxChar> row(n);
             for (qxSize j = 0; j < n; ++j)
                 row[j] = chars[j * m + i];
-            out += (i ? ";'" : "'") + utf8Of(row.data(), n) + "'";
+            out += i ? ";'" : "'";
+            out += utf8Of(row.data(), n);
+            out += '\'';
         }
         out += "]";
     } else if (qxGetClassID(a) == qxCELL_CLASS) {
@@ -77,10 +60,13 @@ inline std::string describe(const qxArray* a)
             for (qxSize j = 0; j < n; ++j) {
                 const qxArray* e = qxGetCell(a, j * m + i);
                 out += i && !j ? ";" : j ? "," : "";
-                if (qxGetClassID(e) == qxCHAR_CLASS && qxGetM(e) <= 1)
-                    out += "'" + utf8Of(qxGetChars(e), qxGetNumberOfElements(e)) + "'";
-                else
+                if (qxGetClassID(e) == qxCHAR_CLASS && qxGetM(e) <= 1) {
+                    out += '\'';
+                    out += utf8Of(qxGetChars(e), qxGetNumberOfElements(e));
+                    out += '\'';
+                } else {
                     out += e ? describe(e) : "null";
+                }
             }
         }
         out += "}";
