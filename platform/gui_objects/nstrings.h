@@ -1,7 +1,8 @@
 // The string list of the GUI-objects library: an ordered list of UTF-16
 // strings that remembers whether it came from a char matrix (one string per
 // row) or from a cell array (one string per cell, with the cell array's rows
-// and columns), and gives itself back in that form.
+// and columns), and gives itself back in that form. Arrays of more than two
+// dimensions count every dimension after the first as columns.
 #pragma once
 
 #include <cstddef>
