@@ -1,18 +1,18 @@
-// Costs of the small text conversions: a line specification, a style list set
+// Costs of the small text conversions: a style text, a style list set
 // from "|"-separated text and read back, a UTF-16 string and a font name.
 #include <benchmark/benchmark.h>
 
 #include <string>
 
 #include "gui_objects/gui_objects.h"
-#include "gui_objects/line_spec.h"
+#include "gui_objects/style_text.h"
 #include "support/host_fixture.h"
 
 namespace {
 
 using nyro::COSValue;
 
-void BM_LineSpecification(benchmark::State& state)
+void BM_StyleText(benchmark::State& state)
 {
     std::string colour, marker, lineStyle;
     for (auto _ : state) {
@@ -20,7 +20,7 @@ void BM_LineSpecification(benchmark::State& state)
         benchmark::DoNotOptimize(ok);
     }
 }
-BENCHMARK(BM_LineSpecification);
+BENCHMARK(BM_StyleText);
 
 // Converts `array` to the type and destroys the value, per iteration.
 void convertAndDestroy(benchmark::State& state, const char* typeName, qxArray* array)

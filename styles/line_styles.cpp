@@ -4,7 +4,7 @@
 
 #include <memory>
 
-#include "gui_objects/line_spec.h"
+#include "gui_objects/style_text.h"
 #include "styles/list_from_text.h"
 #include "styles/messages.h"
 

@@ -1,4 +1,4 @@
-// Line and marker style lists: the ordered style specifiers ('-', '--o', ':')
+// Line and marker style lists: the ordered style entries ('-', '--o', ':')
 // an axes cycles through. A list is set either as one char array whose entries
 // are separated by "|" or as a cell array with one entry per cell, and is given
 // back in the form it was set in. Each entry must name a line style, a marker
@@ -17,7 +17,7 @@ namespace datatypes {
 class LineMarkerStyle {
 public:
     // Raises the utility library's SimpleException
-    // "KELDAR:vxdatatypes:InvalidMarkerLineStyle" unless the line specification
+    // "KELDAR:vxdatatypes:InvalidMarkerLineStyle" unless the style text
     // parser reads `s` as a marker, a line style or both, without a colour.
     explicit LineMarkerStyle(std::string s);
     const std::string& getString() const { return text_; }

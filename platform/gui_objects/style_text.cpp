@@ -1,4 +1,4 @@
-#include "gui_objects/line_spec.h"
+#include "gui_objects/style_text.h"
 
 #include <array>
 
@@ -27,32 +27,32 @@ constexpr Part parts[] = {
 char lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 bool isBlank(char c) { return c == ' ' || c == '\t'; }
 
-bool startsWith(std::string_view text, std::string_view part)
+bool startsWith(std::string_view rest, std::string_view part)
 {
-    if (text.size() < part.size())
+    if (rest.size() < part.size())
         return false;
     for (std::size_t i = 0; i < part.size(); ++i)
-        if (lower(text[i]) != part[i])
+        if (lower(rest[i]) != part[i])
             return false;
     return true;
 }
 
 } // namespace
 
-bool stringToColorMarkerLineStyle(std::string_view spec, std::string& colour, std::string& marker,
+bool stringToColorMarkerLineStyle(std::string_view text, std::string& colour, std::string& marker,
                                   std::string& lineStyle)
 {
     std::array<std::string_view, KindCount> found{};
     std::array<bool, KindCount> seen{};
     std::size_t i = 0;
-    while (i < spec.size()) {
-        if (isBlank(spec[i])) {
+    while (i < text.size()) {
+        if (isBlank(text[i])) {
             ++i;
             continue;
         }
         const Part* match = nullptr;
         for (const Part& p : parts) {
-            if (startsWith(spec.substr(i), p.text)) {
+            if (startsWith(text.substr(i), p.text)) {
                 match = &p;
                 break;
             }

@@ -1,9 +1,9 @@
-// Line specifications: short texts such as "--o", ":", "r-." or "square" that
-// name a line style, a marker and a colour together.
+// Style texts: short texts such as "--o", ":", "r-." or "square" that name a
+// line style, a marker and a colour together.
 //
 // Grammar (letters in any case; blanks, spaces and tabs, may stand before,
 // between and after the parts and are ignored):
-//   spec       := blanks ( part blanks )*
+//   style-text := blanks ( part blanks )*
 //   part       := line-style | marker | colour     -- each kind at most once,
 //                                                      in any order
 //   line-style := "--" | "-." | "-" | ":"
@@ -22,13 +22,13 @@
 
 namespace gui_objects::convert_from_string_utils {
 
-// Splits `spec` into its colour, marker and line style, each written in its
+// Splits `text` into its colour, marker and line style, each written in its
 // canonical lower-case form above ("" for a kind the text does not name).
 // Returns false, leaving the three outputs unchanged, when some of the text is
 // not a part (an unknown character, a NUL, a non-ASCII byte) or when a kind is
 // named twice ("o+", "--:", "rg"). The empty or all-blank text succeeds with
 // three empty parts.
-bool stringToColorMarkerLineStyle(std::string_view spec, std::string& colour, std::string& marker,
+bool stringToColorMarkerLineStyle(std::string_view text, std::string& colour, std::string& marker,
                                   std::string& lineStyle);
 
 } // namespace gui_objects::convert_from_string_utils
