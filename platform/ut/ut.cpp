@@ -143,4 +143,7 @@ const char* IUserException::GetMessageTxt() const { return ""; }
 InternalException::~InternalException() = default;
 const char* InternalException::what() const noexcept { return "internal exception"; }
 SimpleException::~SimpleException() = default;
+OutOfMemoryException::~OutOfMemoryException() = default;
+const char* OutOfMemoryException::GetID() const { return "KELDAR:nomem"; }
+const char* OutOfMemoryException::GetMessageTxt() const { return "Out of memory. Type HELP MEMORY for your options."; }
 } // namespace Quillmark::System

@@ -80,4 +80,12 @@ private:
     std::string text_;
 };
 
+// The utility heap could not provide the storage an operation needed.
+class OutOfMemoryException : public IUserException {
+public:
+    ~OutOfMemoryException() override;
+    const char* GetID() const override;
+    const char* GetMessageTxt() const override;
+};
+
 } // namespace Quillmark::System

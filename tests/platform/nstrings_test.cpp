@@ -1,0 +1,136 @@
+#include "gui_objects/nstrings.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "gui_objects/gui_objects.h"
+#include "support/host_fixture.h"
+#include "support/text_arrays.h"
+
+using gui_objects::QxArrayPtr;
+using gui_objects::UTF16String;
+using vxtest::utf16;
+
+namespace {
+
+// ---- splitting arrays into strings ------------------------------------------------
+
+TEST(SplitArray, RefusesWhatHoldsNoStrings)
+{
+    EXPECT_THROW(gui_objects::createUTF16StringsFromArray(nullptr), gui_objects::NullArrayException);
+    QxArrayPtr number(qxCreateDoubleScalar(1));
+    EXPECT_THROW(gui_objects::createUTF16StringsFromArray(number.get()), gui_objects::InvalidArrayClassException);
+    QxArrayPtr cells(qxCreateCellMatrix(1, 2));
+    qxSetCell(cells.get(), 0, qxCreateString("a"));
+    EXPECT_THROW(gui_objects::createUTF16StringsFromArray(cells.get()), gui_objects::InvalidArrayDataException)
+        << "an unset cell";
+    qxSetCell(cells.get(), 1, vxtest::literal("['ab';'cd']"));
+    EXPECT_THROW(gui_objects::createUTF16StringsFromArray(cells.get()), gui_objects::InvalidArrayDataException)
+        << "a char matrix in a cell";
+}
+
+// ---- the list -------------------------------------------------------------------
+
+struct ListCase {
+    const char* literal;
+    std::size_t size;
+    bool isCell;
+    const char* matrix; // describe(toMatrix())
+};
+void PrintTo(const ListCase& c, std::ostream* os) { *os << vxtest::printable(c.literal); }
+
+class NStringsTest : public ::testing::TestWithParam<ListCase> {};
+
+TEST_P(NStringsTest, KeepsStringsAndFormAndGivesThemBack)
+{
+    const ListCase& c = GetParam();
+    QxArrayPtr a(vxtest::literal(c.literal));
+    NStrings list(a.get());
+    EXPECT_EQ(list.size(), c.size);
+    EXPECT_EQ(list.isCell(), c.isCell);
+    QxArrayPtr back(list.toMatrix());
+    EXPECT_EQ(vxtest::describe(back.get()), c.matrix) << c.literal;
+    EXPECT_TRUE(NStrings(back.get()) == list) << "reading the matrix back gives an equal list";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Arrays, NStringsTest,
+    ::testing::Values(ListCase{"['ab ';'cde']", 2, false, "2x3 char ['ab ';'cde']"},
+                      ListCase{"'one'", 1, false, "1x3 char ['one']"}, ListCase{"''", 0, false, "0x0 char []"},
+                      ListCase{"{'a','bb'}", 2, true, "1x2 cell {'a','bb'}"},
+                      ListCase{"{'a';'bb'}", 2, true, "2x1 cell {'a';'bb'}"},
+                      ListCase{"{'a','b';'c','d'}", 4, true, "2x2 cell {'a','b';'c','d'}"},
+                      ListCase{"{}", 0, true, "0x0 cell {}"},
+                      ListCase{"{'\xf0\x9f\x98\x80','\xc3\xa9t\xc3\xa9'}", 2, true,
+                               "1x2 cell {'\xf0\x9f\x98\x80','\xc3\xa9t\xc3\xa9'}"}));
+
+TEST(NStrings, DefaultIsTheEmptyListInCharForm)
+{
+    NStrings list;
+    EXPECT_EQ(list.size(), 0u);
+    EXPECT_FALSE(list.isCell());
+    EXPECT_EQ(vxtest::describe(QxArrayPtr(list.toMatrix()).get()), "0x0 char []");
+}
+
+struct EqualityCase {
+    const char* a;
+    const char* b;
+    bool equal;
+};
+void PrintTo(const EqualityCase& c, std::ostream* os) { *os << vxtest::printable(std::string(c.a) + " vs " + c.b); }
+
+class NStringsEqualityTest : public ::testing::TestWithParam<EqualityCase> {};
+
+TEST_P(NStringsEqualityTest, ComparesFormShapeAndStrings)
+{
+    const EqualityCase& c = GetParam();
+    QxArrayPtr a(vxtest::literal(c.a)), b(vxtest::literal(c.b));
+    EXPECT_EQ(NStrings(a.get()) == NStrings(b.get()), c.equal) << c.a << " vs " << c.b;
+}
+
+INSTANTIATE_TEST_SUITE_P(Pairs, NStringsEqualityTest,
+                         ::testing::Values(EqualityCase{"{'a','b'}", "{'a','b'}", true},
+                                           EqualityCase{"{'a','b'}", "{'a';'b'}", false},
+                                           EqualityCase{"{'a';'b'}", "['a';'b']", false},
+                                           EqualityCase{"{'a','b'}", "{'b','a'}", false},
+                                           EqualityCase{"'ab'", "'ab '", false},
+                                           EqualityCase{"''", "[]", true}, EqualityCase{"{}", "''", false}));
+
+class NStringsErrorTest : public vxtest::HostTest {};
+
+TEST_F(NStringsErrorTest, RefusedInputRaisesItsMessage)
+{
+    QxArrayPtr number(qxCreateDoubleScalar(1));
+    auto raised = vxtest::raisedBy([&] { NStrings list(number.get()); });
+    ASSERT_TRUE(raised);
+    EXPECT_EQ(raised->id, "KELDAR:gui_objects:NStrings:InvalidInput");
+    raised = vxtest::raisedBy([&] { NStrings list(nullptr); });
+    ASSERT_TRUE(raised);
+    EXPECT_EQ(raised->id, "KELDAR:gui_objects:NStrings:InvalidInput");
+    QxArrayPtr cells(qxCreateCellMatrix(1, 1));
+    qxSetCell(cells.get(), 0, qxCreateDoubleScalar(2));
+    raised = vxtest::raisedBy([&] { std::unique_ptr<NStrings> list(new NStrings(cells.get())); });
+    ASSERT_TRUE(raised);
+    EXPECT_EQ(raised->id, "KELDAR:gui_objects:NStrings:InvalidCell");
+    EXPECT_EQ(raised->message, "Each cell of a string list must hold a char row vector.");
+}
+
+TEST(NStrings, NoHeapForANewListRaisesOutOfMemory)
+{
+    ut::test::AllocationFailure fail(1);
+    EXPECT_THROW(new NStrings(), Quillmark::System::OutOfMemoryException);
+}
+
+TEST(UTF16StringFromText, ReadsUtf8)
+{
+    EXPECT_EQ(gui_objects::test::makeUTF16StringFromCharPtr("a\xe2\x98\xba\xf0\x9f\x98\x80"), utf16(u"a\u263a\U0001F600"));
+    EXPECT_EQ(gui_objects::test::makeUTF16StringFromCharPtr(nullptr), UTF16String());
+    ut::test::AllocationFailure fail(1);
+    EXPECT_THROW(gui_objects::test::makeUTF16StringFromCharPtr("x"), Quillmark::System::OutOfMemoryException);
+}
+
+} // namespace
