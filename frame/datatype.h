@@ -188,6 +188,7 @@ class JavaConversionThroughArray : public nyro::JavaTypeConversion {
 public:
     JavaConversionThroughArray() = default;
     template <class DT>
+        requires std::is_constructible_v<MC, const DT&>
     explicit JavaConversionThroughArray(const DT& type) : array_(type) {}
 
     COSValue to(COSValue v) const override
