@@ -6,6 +6,12 @@
 #include "nyro/nyro.h"
 #include "qx/qx.h"
 
+// A reference to a Java object. Every reference is distinct: two references to
+// one object compare unequal, as references. The bridge keeps each reference
+// (and the object it leads to) until kdjDeleteGlobalRef deletes it.
+struct _jobject;
+using jobject = _jobject*;
+
 namespace javabridge {
 
 // Class name of the host's Java array-reference class.
@@ -38,19 +44,13 @@ void releaseObject(nyro::COSValue javaObject);
 
 // References to Java objects (below): the Java object a reference leads to,
 // null for a null or deleted reference.
-const JavaObject* objectOf(struct _jobject* reference);
+const JavaObject* objectOf(jobject reference);
 // Whether two references lead to the same Java object.
-bool isSameObject(struct _jobject* a, struct _jobject* b);
+bool isSameObject(jobject a, jobject b);
 // References alive now.
 std::size_t liveReferences();
 
 } // namespace javabridge
-
-// A reference to a Java object. Every reference is distinct: two references to
-// one object compare unequal, as references. The bridge keeps each reference
-// (and the object it leads to) until kdjDeleteGlobalRef deletes it.
-struct _jobject;
-using jobject = _jobject*;
 
 // The Java object closest to a host array: a char row becomes a
 // java.lang.String, a real double scalar a java.lang.Double, a logical scalar a
