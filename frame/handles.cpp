@@ -93,6 +93,21 @@ private:
 
 bool rootHasHandle = false;
 
+// Interned once: class and property names the conversion tests for.
+struct Names {
+    COSNameID handleBearing{"vx2utils.VXHandle"};
+    COSNameID root{"ui.Root"};
+    COSNameID figure{"ui.Figure"};
+    COSNameID integerHandle{"IntegerHandle"};
+    COSNameID number{"double"};
+    COSNameID otherSystem{"gbtcos"};
+};
+const Names& names()
+{
+    static const Names n;
+    return n;
+}
+
 COSInterface* double2cosi(double h)
 {
     auto* record = static_cast<HandleRecord*>(handle2pointer(h));
@@ -103,18 +118,18 @@ COSInterface* double2cosi(double h)
 
 bool isIntegerHandleFigure(const COSInterface* obj)
 {
-    if (!obj->getClass()->isA("ui.Figure"))
+    if (!obj->getClass()->isA(names().figure))
         return false;
-    nyro::COSPropInfo* p = nyro::COSPropInfoPtrHelper::getObject(obj->getPropInfo(nyro::COSNameID("IntegerHandle")));
+    nyro::COSPropInfo* p = nyro::COSPropInfoPtrHelper::getObject(obj->getPropInfo(names().integerHandle));
     return p && !p->getValue(obj).isNull();
 }
 
 double cosi2double(COSInterface* obj)
 {
     handleClassNumber();
-    if (!obj || !obj->getClass()->isA("vx2utils.VXHandle"))
+    if (!obj || !obj->getClass()->isA(names().handleBearing))
         return -1.0;
-    bool root = obj->getClass()->getNameID() == COSNameID("ui.Root");
+    bool root = obj->getClass()->getNameID() == names().root;
     double h;
     if (root && !rootHasHandle) {
         h = bindRecord(obj, [](HandleRecord* r) { return assign_figure_handle(r, 0); });
@@ -134,7 +149,7 @@ double cosi2double(COSInterface* obj)
 
 nyro::COSTypeConversion* otherObjectSystem()
 {
-    return nyro::COSTypeRepository::getConversion(COSNameID("double"), COSNameID("gbtcos"));
+    return nyro::COSTypeRepository::getConversion(names().number, names().otherSystem);
 }
 
 // Between numeric handles (the slot holds the double) and objects (the slot

@@ -14,7 +14,8 @@ namespace {
 
 nyro::COSTypeConversion* handleConversion()
 {
-    return nyro::COSTypeRepository::getConversion(COSNameID("double"), COSNameID("COSInterface"));
+    static const COSNameID number("double"), object("COSInterface");
+    return nyro::COSTypeRepository::getConversion(number, object);
 }
 
 // The first element of a non-empty double array (sparse arrays read in full).

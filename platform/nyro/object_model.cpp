@@ -33,6 +33,12 @@ constexpr Refusal UnknownIterator{"nyro:Iterator:Unsupported", "Iterator type or
     throw COSMsgException(r.id, text);
 }
 
+COSNameID arrays()
+{
+    static const COSNameID any("any");
+    return any;
+}
+
 struct ArrayDeleter {
     void operator()(qxArray* a) const { qxDestroyArray(a); }
 };
@@ -151,7 +157,8 @@ COSPropInfo* COSClass::findProperty(COSNameID name) const
 
 COSPropInfo::COSPropInfo(COSClass* owner, COSNameID name, COSDataType* type, std::size_t index, COSValue ownDefault,
                          bool hasOwnDefault)
-    : owner_(owner), name_(name), type_(type), index_(index), ownDefault_(ownDefault), hasOwnDefault_(hasOwnDefault)
+    : owner_(owner), name_(name), type_(type), typeName_(type->getName()), index_(index), ownDefault_(ownDefault),
+      hasOwnDefault_(hasOwnDefault)
 {
 }
 
@@ -194,7 +201,7 @@ void COSPropInfo::setFromArray(COSInterface* obj, const qxArray* a) const
     slotOf(obj);
     if (!obj->valid_)
         refuse(DeletedObject);
-    COSTypeConversion* conversion = COSTypeRepository::getConversion(COSNameID("any"), COSNameID(type_->getName()));
+    COSTypeConversion* conversion = COSTypeRepository::getConversion(arrays(), typeName_);
     if (!conversion)
         refuse(NoConversion, getName());
     adoptValue(obj, conversion->from(COSValue::fromPointer(a)));
@@ -203,7 +210,7 @@ void COSPropInfo::setFromArray(COSInterface* obj, const qxArray* a) const
 qxArray* COSPropInfo::getAsArray(const COSInterface* obj) const
 {
     COSValue v = getValue(obj);
-    COSTypeConversion* conversion = COSTypeRepository::getConversion(COSNameID("any"), COSNameID(type_->getName()));
+    COSTypeConversion* conversion = COSTypeRepository::getConversion(arrays(), typeName_);
     if (!conversion)
         refuse(NoConversion, getName());
     return pointerValue<qxArray*>(conversion->to(v));
@@ -419,7 +426,8 @@ void COSInterface::fireEvent(COSNameID event, const qxArray* payload)
 
 double COSInterface::getDoubleHandle()
 {
-    COSTypeConversion* conversion = COSTypeRepository::getConversion(COSNameID("double"), COSNameID("COSInterface"));
+    static const COSNameID number("double"), object("COSInterface");
+    COSTypeConversion* conversion = COSTypeRepository::getConversion(number, object);
     if (!conversion)
         return -1.0;
     if (handle_ != -1.0) {

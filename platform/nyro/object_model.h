@@ -162,6 +162,7 @@ private:
     COSClass* owner_;
     COSNameID name_;
     COSDataType* type_;
+    COSNameID typeName_;
     std::size_t index_;
     COSValue ownDefault_;
     bool hasOwnDefault_;
