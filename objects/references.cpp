@@ -216,7 +216,13 @@ COSValue JavaPeerMC::from(COSValue a) const
     const qxArray* array = arrayOf(a);
     if (!array)
         return {};
-    return slotOf(new JavaPeer(javaConvertKeldarToClosestJavaObject(array)));
+    jobject reference = javaConvertKeldarToClosestJavaObject(array);
+    try {
+        return slotOf(new JavaPeer(reference));
+    } catch (...) {
+        kdjDeleteGlobalRef(reference); // no value holds it
+        throw;
+    }
 }
 
 COSValue JavaPeerMC::to(COSValue v) const

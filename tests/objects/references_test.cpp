@@ -312,4 +312,37 @@ TEST_F(References, JavaPeersAreEqualOnlyForTheIdenticalReference)
     EXPECT_EQ(javabridge::liveReferences(), references) << "the values do not own their references";
 }
 
+// ---- out of memory ----------------------------------------------------------------
+
+struct OutOfMemoryCase {
+    const char* name;
+    const char* type;
+    const char* foreign;
+    qxArray* (*make)();
+};
+
+class OutOfMemory : public References, public ::testing::WithParamInterface<OutOfMemoryCase> {};
+
+TEST_P(OutOfMemory, ValueAllocationFailureThrowsAndLeavesNothingBehind)
+{
+    const OutOfMemoryCase& c = GetParam();
+    gui_objects::QxArrayPtr a(c.make ? c.make() : nullptr);
+    COSValue input = a ? slot(a.get()) : slot("go");
+    std::size_t references = javabridge::liveReferences();
+    long blocks = ut::test::liveBlocks();
+    {
+        ut::test::AllocationFailure fail(1);
+        EXPECT_THROW(vxtest::conversion(c.foreign, c.type)->from(input), nyro::COSOutOfMemoryException);
+    }
+    EXPECT_EQ(ut::test::liveBlocks(), blocks);
+    EXPECT_EQ(javabridge::liveReferences(), references);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Values, OutOfMemory,
+    ::testing::Values(OutOfMemoryCase{"HandleOrEmpty", "HandleOrEmpty", "any", [] { return omCreateNYROEmpty("handle"); }},
+                      OutOfMemoryCase{"JavaPeer", "JavaPeer", "any", [] { return qxCreateString("peer"); }},
+                      OutOfMemoryCase{"CallbackText", "Callback", "string", nullptr}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 } // namespace
