@@ -1,5 +1,7 @@
 #include "frame/registry.h"
 
+#include "frame/handles.h"
+
 namespace datatypes {
 
 gui_objects::InitializationCallbackRegistrar* get_initialization_callback_registry()
@@ -28,6 +30,7 @@ void KDInitialize_vxdatatypes()
     if (initialized)
         return;
     // Each step may throw; the flag is set only once all of them succeeded.
+    datatypes::initDoubleConverters();
     datatypes::initStringConverters();
     datatypes::get_initialization_callback_registry()->initialize();
     initialized = true;

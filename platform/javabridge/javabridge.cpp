@@ -2,8 +2,12 @@
 
 namespace javabridge {
 
-// The object keeps its array beyond the host call that made it.
-JavaObject::JavaObject(const qxArray* a) : array_(qxCreateSharedDataCopy(a)) { qxSetArrayScope(array_, 2); }
+// The kept array outlives the host call that made the object.
+JavaObject::JavaObject(const qxArray* a) : JavaObject(a, nullptr) {}
+JavaObject::JavaObject(const qxArray* a, const char* javaClass) : array_(qxCreateSharedDataCopy(a)), javaClass_(javaClass)
+{
+    qxSetArrayScope(array_, 2);
+}
 JavaObject::~JavaObject() { qxDestroyArray(array_); }
 
 namespace {

@@ -10,9 +10,11 @@
 #include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <map>
 #include <mutex>
 #include <new>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -90,6 +92,8 @@ struct qxArray {
     qxSize nzmax = 0;
     std::vector<qxArray*> elems;     // cell elements, or struct values element-major
     std::vector<std::string> fields; // struct field names
+    std::string typeName;            // object arrays: element class; function handles: function name
+    std::vector<qx::SharedElement*> objects; // object array elements, one reference each
 
     qxArray();
     qxArray(const qxArray&) = delete;
@@ -103,6 +107,9 @@ struct qxArray {
         release(jc);
         for (qxArray* e : elems)
             delete e;
+        for (qx::SharedElement* o : objects)
+            if (o)
+                o->releaseReference();
     }
     qxSize numel() const { return product(dims.data(), dims.size()); }
     static void unlinkTemporary(qxArray* a);
@@ -202,6 +209,11 @@ qxArray* copyHeader(const qxArray* a)
     c->dims = a->dims;
     c->nzmax = a->nzmax;
     c->fields = a->fields;
+    c->typeName = a->typeName;
+    c->objects = a->objects;
+    for (qx::SharedElement* o : c->objects)
+        if (o)
+            o->addReference();
     return c;
 }
 
@@ -574,7 +586,8 @@ bool qxAreMatricesEqual(const qxArray* a, const qxArray* b)
 {
     if (!a || !b)
         return a == b;
-    if (a->cls != b->cls || a->dims != b->dims || a->fields != b->fields)
+    if (a->cls != b->cls || a->dims != b->dims || a->fields != b->fields || a->typeName != b->typeName ||
+        a->objects != b->objects)
         return false;
     if (a->sparse || b->sparse) {
         qxArray* fa = qxMustBeFull(a);
@@ -705,6 +718,8 @@ std::string qxFormatArray(const qxArray* a)
         qxErrMsgIdAndTxt("KELDAR:qx:format:NullArray", "No array to format.");
     if (a->cls == qxCHAR_CLASS)
         return qxArrayToStdString(a);
+    if (a->cls == qxFUNCTION_CLASS)
+        return "@" + a->typeName;
     if (!hasElementData(a->cls) || a->dims.size() > 2)
         qxErrMsgIdAndTxt("KELDAR:qx:format:Unsupported", "No text form for a %s array.", qxGetClassName(a));
     if (a->sparse) {
@@ -739,6 +754,104 @@ void* qxCalloc(std::size_t count, std::size_t size) { return utCalloc(size, coun
 void* qxMalloc(std::size_t size) { return utMalloc(size); }
 void qxFree(void* p) { utFree(p); }
 void qxFreeEx(void* p) { utFree(p); }
+
+// ---- object arrays --------------------------------------------------------------
+
+qx::SharedElement::~SharedElement() = default;
+
+qxArray* qxCreateObjectMatrix(qxSize m, qxSize n, const char* className)
+{
+    qxSize dims[2] = {m, n};
+    qxArray* a = makeArray(2, dims, qxOBJECT_CLASS, qxREAL);
+    a->typeName = className ? className : "";
+    a->objects.assign(a->numel(), nullptr);
+    return a;
+}
+
+bool qxIsObject(const qxArray* a) { return a && a->cls == qxOBJECT_CLASS; }
+
+const char* qxGetObjectClassName(const qxArray* a) { return qxIsObject(a) ? a->typeName.c_str() : nullptr; }
+
+qx::SharedElement* qxGetObjectElement(const qxArray* a, qxSize index)
+{
+    return qxIsObject(a) && index < a->objects.size() ? a->objects[index] : nullptr;
+}
+
+bool qxSetObjectElement(qxArray* a, qxSize index, qx::SharedElement* element)
+{
+    if (!qxIsObject(a) || index >= a->objects.size())
+        return false;
+    if (element)
+        element->addReference();
+    // The old element is released last: releasing it may destroy it, and with it
+    // whatever it held, this array's other elements not included.
+    qx::SharedElement* old = std::exchange(a->objects[index], element);
+    if (old)
+        old->releaseReference();
+    return true;
+}
+
+// ---- function handles -----------------------------------------------------------
+
+namespace {
+struct FunctionTable {
+    std::mutex lock;
+    std::map<std::string, std::pair<qxFunction, void*>> functions;
+};
+// Registered functions stay for the life of the process.
+FunctionTable& functionTable()
+{
+    static auto* table = new FunctionTable;
+    return *table;
+}
+bool findFunction(const char* name, std::pair<qxFunction, void*>* out)
+{
+    if (!name)
+        return false;
+    auto& t = functionTable();
+    std::lock_guard<std::mutex> g(t.lock);
+    auto it = t.functions.find(name);
+    if (it == t.functions.end())
+        return false;
+    if (out)
+        *out = it->second;
+    return true;
+}
+} // namespace
+
+void qxRegisterFunction(const char* name, qxFunction fn, void* context)
+{
+    if (!name || !*name || !fn)
+        return;
+    auto& t = functionTable();
+    std::lock_guard<std::mutex> g(t.lock);
+    t.functions[name] = {fn, context};
+}
+
+bool qxIsFunctionRegistered(const char* name) { return findFunction(name, nullptr); }
+
+qxArray* qxCreateFunctionHandle(const char* name)
+{
+    if (!findFunction(name, nullptr))
+        qxErrMsgIdAndTxt("KELDAR:qx:UndefinedFunction", "Undefined function '%s'.", name ? name : "");
+    qxSize dims[2] = {1, 1};
+    qxArray* a = makeArray(2, dims, qxFUNCTION_CLASS, qxREAL);
+    a->typeName = name;
+    return a;
+}
+
+bool qxIsFunctionHandle(const qxArray* a) { return a && a->cls == qxFUNCTION_CLASS; }
+
+const char* qxGetFunctionName(const qxArray* a) { return qxIsFunctionHandle(a) ? a->typeName.c_str() : nullptr; }
+
+qxArray* qxCallFunction(const qxArray* handle, int nargs, const qxArray* const* args)
+{
+    std::pair<qxFunction, void*> fn;
+    const char* name = qxGetFunctionName(handle);
+    if (!findFunction(name, &fn))
+        qxErrMsgIdAndTxt("KELDAR:qx:UndefinedFunction", "Undefined function '%s'.", name ? name : "");
+    return fn.first(fn.second, nargs, args);
+}
 
 // ---- errors ---------------------------------------------------------------------
 

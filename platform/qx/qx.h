@@ -41,6 +41,21 @@ using qxLogical = std::uint8_t;
 
 struct qxArray;
 
+namespace qx {
+// What an object array holds. An array keeps one reference to each element it
+// holds (taken when the element is stored or the array copied, given back when
+// the element is replaced or the array destroyed); the element's owner decides
+// what the last release does.
+class SharedElement {
+public:
+    virtual void addReference() = 0;
+    virtual void releaseReference() = 0;
+
+protected:
+    virtual ~SharedElement();
+};
+} // namespace qx
+
 // ---- creation ---------------------------------------------------------------
 qxArray* qxCreateDoubleMatrix(qxSize m, qxSize n, qxComplexity c);
 qxArray* qxCreateDoubleScalar(double v);
@@ -117,7 +132,9 @@ bool qxIsCell(const qxArray* a);
 bool qxIsStruct(const qxArray* a);
 bool qxIsDouble(const qxArray* a);
 bool qxIsSingle(const qxArray* a);
-// Same class, dimensions, sparsity and contents (cells and structs element by element).
+// Same class, dimensions, sparsity and contents (cells and structs element by
+// element; object arrays: same element class and the very same elements;
+// function handles: the same function).
 bool qxAreMatricesEqual(const qxArray* a, const qxArray* b);
 
 bool qxIsNaN(double v);
@@ -148,7 +165,8 @@ void qxSetFieldByNumber(qxArray* a, qxSize index, int field, qxArray* value);
 char* qxArrayToString(const qxArray* a);
 std::string qxArrayToStdString(const qxArray* a);
 // The host's own text form of an array: the characters of a char array; for a
-// real numeric or logical matrix the bracketed list "[0 10]", "[1 2; 3 4]", "[]".
+// real numeric or logical matrix the bracketed list "[0 10]", "[1 2; 3 4]", "[]";
+// for a function handle "@" and the function's name.
 // Throws qx::HostError for arrays it has no text for (cells, structs, N-d).
 std::string qxFormatArray(const qxArray* a);
 
@@ -156,6 +174,39 @@ void* qxCalloc(std::size_t count, std::size_t size);
 void* qxMalloc(std::size_t size);
 void qxFree(void* p);
 void qxFreeEx(void* p);
+
+// ---- object arrays ----------------------------------------------------------
+// An m x n array of shared elements of the named class ("handle", "ui.Figure",
+// ...), every element empty (null) until set. Copies share the elements: each
+// copy holds its own reference to each of them.
+qxArray* qxCreateObjectMatrix(qxSize m, qxSize n, const char* className);
+bool qxIsObject(const qxArray* a);
+// The element class of an object array (null for other arrays).
+const char* qxGetObjectClassName(const qxArray* a);
+// Element `index` (column-major), null when empty, out of range or no object array.
+qx::SharedElement* qxGetObjectElement(const qxArray* a, qxSize index);
+// Stores `element` (may be null) at `index`, taking a reference to it and
+// releasing the one held before; false (and nothing changed) when `index` is
+// out of range or `a` is no object array.
+bool qxSetObjectElement(qxArray* a, qxSize index, qx::SharedElement* element);
+
+// ---- function handles -------------------------------------------------------
+// A function the host has registered: called with the arguments of the call, it
+// returns a new array (a temporary of the call) or null for no result.
+using qxFunction = qxArray* (*)(void* context, int nargs, const qxArray* const* args);
+// Registers (or replaces) the function `name`; `context` is passed to every call.
+void qxRegisterFunction(const char* name, qxFunction fn, void* context);
+bool qxIsFunctionRegistered(const char* name);
+// A 1x1 function handle naming a registered function. Raises
+// "KELDAR:qx:UndefinedFunction" for a name that is not registered.
+qxArray* qxCreateFunctionHandle(const char* name);
+bool qxIsFunctionHandle(const qxArray* a);
+// The function a handle names (null for other arrays).
+const char* qxGetFunctionName(const qxArray* a);
+// Calls the function a handle names. Raises "KELDAR:qx:UndefinedFunction" when
+// `handle` is no function handle or its function is not registered; whatever
+// the function raises passes through.
+qxArray* qxCallFunction(const qxArray* handle, int nargs, const qxArray* const* args);
 
 // ---- errors -----------------------------------------------------------------
 // Raise the host error: never returns; throws qx::HostError.

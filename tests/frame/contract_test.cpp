@@ -77,6 +77,8 @@ TEST_P(Contract, DescribesItselfAndHasItsConverters)
     std::vector<std::string> expected{"any", "string"};
     if (row.java)
         expected.push_back("java");
+    if (std::string(row.name) == "COSInterface")
+        expected.push_back("double"); // numeric handles
     std::vector<std::string> foreign = nyro::COSTypeRepository::conversionsOf(nyro::COSNameID(row.name));
     EXPECT_EQ(std::multiset<std::string>(foreign.begin(), foreign.end()),
               std::multiset<std::string>(expected.begin(), expected.end()));

@@ -1,0 +1,244 @@
+#include "objects/references.h"
+
+#include <utility>
+#include <vector>
+
+#include "objects/messages.h"
+
+namespace datatypes {
+
+using nyro::COSInterface;
+using nyro::COSInterfacePtr;
+
+namespace {
+
+nyro::COSTypeConversion* handleConversion()
+{
+    static const COSNameID number("double"), object("COSInterface");
+    return nyro::COSTypeRepository::getConversion(number, object);
+}
+
+// The first element of a non-empty double array (sparse arrays read in full).
+double firstDouble(const qxArray* a)
+{
+    if (!qxIsSparse(a))
+        return qxGetPr(a)[0];
+    gui_objects::QxArrayPtr full(qxMustBeFull(a));
+    return qxGetPr(full.get())[0];
+}
+
+// The object a handle converts to, with its reference handed over (or null).
+COSInterfacePtr objectOfHandle(double h)
+{
+    nyro::COSTypeConversion* conversion = handleConversion();
+    if (!conversion)
+        return {};
+    return COSInterfacePtr::adopt(COSInterfaceDataType::objectOf(conversion->from(COSValue::fromDouble(h))));
+}
+
+} // namespace
+
+// ---- COSInterface ----------------------------------------------------------------
+
+COSValue COSInterfaceDataType::copy(COSValue v) const
+{
+    if (COSInterface* obj = objectOf(v))
+        obj->addReference();
+    return v;
+}
+
+void COSInterfaceDataType::destroy(COSValue v) const
+{
+    if (COSInterface* obj = objectOf(v))
+        obj->releaseReference();
+}
+
+COSValue COSInterfaceMC::from(COSValue a) const
+{
+    const qxArray* array = arrayOf(a);
+    if (!array)
+        return {};
+    if (qxGetClassID(array) == qxDOUBLE_CLASS) {
+        if (qxIsEmpty(array))
+            return {};
+        return COSValue::fromPointer(objectOfHandle(firstDouble(array)).release());
+    }
+    if (omIsNYRO(array)) {
+        gui_objects::QxArrayPtr internal(nyroConvertArrayToInternal(array));
+        if (!internal || qxIsEmpty(internal.get()))
+            return {};
+        COSInterface* obj = omGetArrayElement(internal.get(), 0);
+        if (obj)
+            obj->addReference();
+        return COSValue::fromPointer(obj);
+    }
+    return {};
+}
+
+COSValue COSInterfaceMC::to(COSValue v) const
+{
+    COSInterface* obj = COSInterfaceDataType::objectOf(v);
+    if (!obj)
+        return slotOf(omCreateNYROEmpty("handle"));
+    nyro::COSIterator it(obj, nyro::COSIterator::StandsFor, 0);
+    std::vector<COSInterface*> found;
+    while (it.hasMoreElements())
+        found.push_back(it.nextElement());
+    gui_objects::QxArrayPtr out(found.size() < 2 ? omCreateNYROMatrix(1, 1, obj->getClassName())
+                                                 : omCreateNYROMatrix(1, found.size(), "handle"));
+    for (std::size_t i = 0; i < found.size(); ++i)
+        omSetArrayElement(out.get(), i, found[i]);
+    return slotOf(out.release());
+}
+
+// ---- HandleOrEmpty ---------------------------------------------------------------
+
+HandleOrEmpty::HandleOrEmpty(const qxArray* a) { setHandle(a); }
+
+HandleOrEmpty::HandleOrEmpty(const HandleOrEmpty& other) { copy(other); }
+
+HandleOrEmpty& HandleOrEmpty::operator=(const HandleOrEmpty& other)
+{
+    if (this != &other)
+        copy(other);
+    return *this;
+}
+
+HandleOrEmpty::~HandleOrEmpty() { cleanup(); }
+
+void HandleOrEmpty::cleanup() { qxDestroyArray(std::exchange(handle_, nullptr)); }
+
+void HandleOrEmpty::setHandle(const qxArray* a)
+{
+    cleanup();
+    if (!a)
+        saveEmptyNYROObjectNotOnArrayList();
+    else if (qxIsScalar(a) && qxGetClassID(a) == qxDOUBLE_CLASS)
+        saveValidNYROObjectFromDoubleNotOnArrayList(a);
+    else if (qxIsScalar(a) && omIsNYRO(a))
+        saveValidNYROObjectFromNYRONotOnArrayList(a);
+    else if (!qxIsScalar(a) && qxIsEmpty(a))
+        saveEmptyNYROObjectNotOnArrayList();
+    else
+        raise(msg::InvalidHandleOrEmpty);
+}
+
+void HandleOrEmpty::holdInternalFormOf(const qxArray* a)
+{
+    qxArray* internal = nyroConvertArrayToInternal(a);
+    qxDestroyArray(std::exchange(handle_, internal));
+}
+
+void HandleOrEmpty::saveValidNYROObjectFromDoubleNotOnArrayList(const qxArray* a)
+{
+    COSInterfacePtr obj = objectOfHandle(firstDouble(a));
+    if (!obj || !obj->isValid())
+        raise(msg::InvalidHandleOrEmpty);
+    gui_objects::QxArrayPtr scalar(omCreateNYROScalar(obj.get()));
+    holdInternalFormOf(scalar.get());
+}
+
+void HandleOrEmpty::saveValidNYROObjectFromNYRONotOnArrayList(const qxArray* a) { holdInternalFormOf(a); }
+
+void HandleOrEmpty::saveEmptyNYROObjectNotOnArrayList()
+{
+    gui_objects::QxArrayPtr empty(createEmptyObject());
+    holdInternalFormOf(empty.get());
+}
+
+qxArray* HandleOrEmpty::createEmptyObject() const { return omCreateNYROEmpty("handle"); }
+
+const qxArray* HandleOrEmpty::getHandle() const
+{
+    if (handle_ && !qxIsEmpty(handle_)) {
+        COSInterface* obj = omGetArrayElement(handle_, 0);
+        if (!obj || !obj->isValid()) {
+            gui_objects::QxArrayPtr empty(createEmptyObject());
+            qxDestroyArray(std::exchange(handle_, nyroConvertArrayToInternal(empty.get())));
+        }
+    }
+    return handle_;
+}
+
+void HandleOrEmpty::copy(const HandleOrEmpty& other)
+{
+    if (this == &other)
+        return;
+    setHandle(other.getHandle());
+}
+
+bool HandleOrEmpty::operator==(const HandleOrEmpty& other) const
+{
+    const qxArray* a = getHandle();
+    const qxArray* b = other.getHandle();
+    return a == b || qxAreMatricesEqual(a, b);
+}
+
+COSValue HandleOrEmptyDataType::makeDefault() const { return slotOf(new HandleOrEmpty(nullptr)); }
+
+bool HandleOrEmptyDataType::isEqual(COSValue a, COSValue b) const
+{
+    try {
+        return ValueDataType::isEqual(a, b);
+    } catch (...) {
+        raise(msg::HandleOrEmptyIsEqual);
+        return false;
+    }
+}
+
+COSValue HandleOrEmptySC::from(COSValue) const
+{
+    raise(msg::HandleOrEmptyFromString);
+    return {};
+}
+
+COSValue HandleOrEmptySC::to(COSValue) const
+{
+    raise(msg::HandleOrEmptyToString);
+    return {};
+}
+
+COSValue HandleOrEmptyMC::from(COSValue a) const { return slotOf(new HandleOrEmpty(arrayOf(a))); }
+
+COSValue HandleOrEmptyMC::to(COSValue v) const
+{
+    const HandleOrEmpty* value = HandleOrEmptyDataType::valueOf(v);
+    qxArray* external = value ? nyroConvertArrayToExternal(value->getHandle()) : nullptr;
+    return slotOf(external ? external : omCreateNYROEmpty("handle"));
+}
+
+// ---- JavaPeer --------------------------------------------------------------------
+
+JavaPeer::~JavaPeer() = default;
+
+COSValue JavaPeerMC::from(COSValue a) const
+{
+    const qxArray* array = arrayOf(a);
+    if (!array)
+        return {};
+    jobject reference = javaConvertKeldarToClosestJavaObject(array);
+    try {
+        return slotOf(new JavaPeer(reference));
+    } catch (...) {
+        kdjDeleteGlobalRef(reference); // no value holds it
+        throw;
+    }
+}
+
+COSValue JavaPeerMC::to(COSValue v) const
+{
+    const JavaPeer* peer = JavaPeerDataType::valueOf(v);
+    if (!peer)
+        return slotOf(qxCreateDoubleMatrix(0, 0, qxREAL));
+    // The fresh global reference serves this conversion only.
+    jobject reference = kdjNewGlobalRef(peer->get_jobject(), false);
+    qxArray* array = javaConvertJavaObjectToClosestKeldarArray(reference);
+    kdjDeleteGlobalRef(reference);
+    return slotOf(array ? array : qxCreateDoubleMatrix(0, 0, qxREAL));
+}
+
+} // namespace datatypes
+
+VX_REGISTER_TYPE(COSInterface)
+VX_REGISTER_TYPE(HandleOrEmpty)
+VX_REGISTER_TYPE(JavaPeer)
