@@ -143,11 +143,12 @@ struct FaceIndex : ElementPredicate<FaceIndex> {
     static bool faulty(T x)
     {
         if constexpr (isFloating<T>) {
-            const bool inRange = (x >= T(1)) & (x <= T(2147483647.0));
+            const double v = x;
+            const bool inRange = (v >= 1.0) & (v <= 2147483647.0);
             // Converted only when in range, so the conversion is always defined.
-            const T safe = inRange ? x : T(1);
-            const bool whole = T(static_cast<std::int32_t>(safe)) == x;
-            return !(isNaN(x) | (inRange & whole));
+            const double safe = inRange ? v : 1.0;
+            const bool whole = double(static_cast<std::int32_t>(safe)) == v;
+            return !(isNaN(v) | (inRange & whole));
         } else if constexpr (std::is_signed_v<T>) {
             return x < T(1);
         } else {
