@@ -2,6 +2,7 @@
 // to fill), complex and sparse variants, and their text form.
 #pragma once
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <sstream>
@@ -103,8 +104,9 @@ inline qxArray* Input::make() const
     if (null)
         return nullptr;
     if (cls == qxCHAR_CLASS) {
-        std::string s(numel(), 'a');
-        return qxCreateString(s.c_str());
+        qxArray* a = qxCreateCharArray(dims.size(), dims.data());
+        std::fill(qxGetChars(a), qxGetChars(a) + numel(), qxChar('a'));
+        return a;
     }
     if (cls == qxCELL_CLASS)
         return qxCreateCellMatrix(dims[0], dims[1]);
