@@ -5,6 +5,9 @@
 #pragma once
 
 #include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <type_traits>
 
 #include "arrays/rules.h"
 #include "frame/dispatch.h"
@@ -23,16 +26,24 @@ inline qxSize storedElements(const qxArray* a)
     return jc ? std::min(jc[qxGetN(a)], qxGetNzmax(a)) : 0;
 }
 
+// Whether pred holds for an element of d[begin, end), without branches.
+template <class T, class Pred>
+inline bool anyElement(const T* d, qxSize begin, qxSize end, Pred pred)
+{
+    using Flag = rule::FlagOf<T>;
+    Flag seen = 0;
+    for (qxSize i = begin; i < end; ++i)
+        seen = pred(d[i]) ? Flag(1) : seen;
+    return seen != Flag(0);
+}
+
 template <class Rule, class T>
 ElementFault firstFault(const T* d, qxSize n)
 {
     constexpr qxSize block = 1024;
     for (qxSize start = 0; start < n; start += block) {
         const qxSize end = std::min(n, start + block);
-        unsigned faulty = 0;
-        for (qxSize i = start; i < end; ++i)
-            faulty |= unsigned(Rule::faulty(d[i]));
-        if (faulty)
+        if (anyElement(d, start, end, [](T x) { return Rule::faulty(x); }))
             for (qxSize i = start; i < end; ++i)
                 if (const ElementFault f = Rule::fault(d[i]); f != ElementFault::None)
                     return f;

@@ -6,6 +6,7 @@
 #include <ostream>
 #include <type_traits>
 
+#include "arrays/rules.h"
 #include "frame/dispatch.h"
 #include "frame/errors.h"
 
@@ -40,10 +41,11 @@ struct CompareExecutor {
         constexpr qxSize block = 256;
         for (qxSize start = 0; start < n; start += block) {
             const qxSize end = std::min(n, start + block);
-            unsigned differs = 0;
+            using Flag = rule::FlagOf<T>;
+            Flag differs = 0;
             for (qxSize i = start; i < end; ++i)
-                differs |= unsigned(!(a[i] == b[i]));
-            if (differs)
+                differs = !(a[i] == b[i]) ? Flag(1) : differs;
+            if (differs != Flag(0))
                 return false;
         }
         return true;

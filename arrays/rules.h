@@ -30,6 +30,14 @@ namespace rule {
 template <class T>
 constexpr bool isFloating = std::is_floating_point_v<T>;
 
+// Scans gather "seen" flags with a select into a flag of the element's own
+// type (a double for doubles, an unsigned integer of the same width for
+// integers): the form of reduction the compiler vectorises with the base
+// instruction set, where comparison masks cannot be narrowed cheaply.
+template <class T>
+using FlagOf =
+    typename std::conditional_t<std::is_floating_point_v<T>, std::type_identity<T>, std::make_unsigned<T>>::type;
+
 template <class T>
 inline bool isNaN(T x)
 {
@@ -143,12 +151,15 @@ struct FaceIndex : ElementPredicate<FaceIndex> {
     static bool faulty(T x)
     {
         if constexpr (isFloating<T>) {
+            // Within what a 32-bit integer holds, a value converts to an
+            // integer and back unchanged exactly when rounding it to the
+            // nearest integer leaves it unchanged; adding and removing 2^52
+            // rounds (for values below 2^52) and, unlike the conversion,
+            // vectorises with the base instruction set.
             const double v = x;
             const bool inRange = (v >= 1.0) & (v <= 2147483647.0);
-            // Converted only when in range, so the conversion is always defined.
-            const double safe = inRange ? v : 1.0;
-            const bool whole = double(static_cast<std::int32_t>(safe)) == v;
-            return !(isNaN(v) | (inRange & whole));
+            const double rounded = (v + 0x1p52) - 0x1p52;
+            return !(isNaN(v) | (inRange & (rounded == v)));
         } else if constexpr (std::is_signed_v<T>) {
             return x < T(1);
         } else {
@@ -168,10 +179,10 @@ struct NormalizedColors {
     {
         if (n % 3 != 0 || (n && !d))
             return false;
-        unsigned outside = 0;
+        T outside = 0;
         for (std::size_t i = 0; i < n; ++i)
-            outside |= unsigned((d[i] < T(0)) | (d[i] > T(1)));
-        return !outside;
+            outside = ((d[i] < T(0)) | (d[i] > T(1))) ? T(1) : outside;
+        return outside == T(0);
     }
 };
 
@@ -235,12 +246,13 @@ struct StrictlyIncreasing {
     {
         if (!d)
             return false;
-        unsigned bad = 0;
+        double bad = 0;
         for (std::size_t i = 1; i < n; ++i) {
             const double a = d[i - 1], b = d[i];
-            bad |= unsigned(!(a < b)) | unsigned(isInf(a) & isInf(b));
+            const bool outOfOrder = !(a < b);
+            bad = (outOfOrder | (isInf(a) & isInf(b))) ? 1.0 : bad;
         }
-        return !bad;
+        return bad == 0;
     }
 };
 

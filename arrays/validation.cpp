@@ -4,12 +4,30 @@
 
 namespace datatypes {
 
+// The element loops are also compiled for AVX2, chosen when the library loads
+// on a processor that has it: with the base instruction set the wider checks
+// (face indices, ranges) cannot keep up with memory. Everything a scan calls is
+// inlined into it, so that each clone carries its own loops.
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
+#define VX_ELEMENT_LOOP_CLONES __attribute__((target_clones("avx2", "default"), flatten))
+#else
+#define VX_ELEMENT_LOOP_CLONES
+#endif
+
+namespace {
 template <class Rule>
-ElementFault scan(const qxArray* a, qxClassID cls)
+VX_ELEMENT_LOOP_CLONES ElementFault dispatchScan(const qxArray* a, qxClassID cls)
 {
     ValidateExecutor<Rule> executor;
     vx::TL::ArrayDispatcher<ValidateExecutor<Rule>, typename Rule::Classes>::dispatchHelper(a, cls, executor);
     return executor.fault;
+}
+} // namespace
+
+template <class Rule>
+ElementFault scan(const qxArray* a, qxClassID cls)
+{
+    return dispatchScan<Rule>(a, cls);
 }
 
 // One instance per rule that inspects elements.
