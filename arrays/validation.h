@@ -80,10 +80,7 @@ struct Form {
     Failure shape, rowCount, columnCount, thirdDimension, sparse, complex, elementClass, range, nan, inf, minimum;
 };
 
-constexpr const char* shapeText(Dims d)
-{
-    return d == Dims::Three ? msg::NotThreeDimensional : d == Dims::Vector ? msg::NotAVector.text : msg::NotTwoDimensional;
-}
+// Texts of the size checks; a size without a text cannot be a form's.
 constexpr const char* rowsText(unsigned r)
 {
     constexpr const char* texts[] = {nullptr, msg::MustHave1Row, msg::MustHave2Rows, msg::MustHave3Rows, msg::MustHave4Rows};

@@ -17,6 +17,12 @@ struct ToTickCase {
     std::vector<double> ticks;
     const char* id; // null: converted
 };
+std::ostream& operator<<(std::ostream& os, const ToTickCase& c)
+{
+    for (double t : c.ticks)
+        os << t << " ";
+    return os << "-> " << (c.id ? c.id : "ticks");
+}
 
 class VectorToTick : public HostTest, public ::testing::WithParamInterface<ToTickCase> {};
 
@@ -53,6 +59,7 @@ struct ToVectorCase {
     Input input;
     std::vector<double> ticks;
 };
+std::ostream& operator<<(std::ostream& os, const ToVectorCase& c) { return os << c.input; }
 
 class TickToVector : public HostTest, public ::testing::WithParamInterface<ToVectorCase> {};
 
