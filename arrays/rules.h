@@ -1,0 +1,260 @@
+// Element rules of the validator kit: what a form demands of the values of an
+// array whose class it accepts. Each rule is written per element type and
+// without branches per element, so that the scans compile to vector loops.
+//
+// Elementwise rules judge one element at a time:
+//   faulty(x)  whether x breaks the rule (cheap, branch-free, used in scans);
+//   fault(x)   which element check x fails first: range, NaN, infinity, zero.
+// Whole-array rules (counts, order) offer holds(data, count) instead.
+// `Classes` lists the element classes a rule is compiled for; the form's own
+// class set is checked before, so a class outside the list cannot reach it.
+#pragma once
+
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <limits>
+#include <type_traits>
+
+#include "arrays/messages.h"
+#include "frame/dispatch.h"
+#include "qx/qx.h"
+
+namespace datatypes {
+
+// The element check an array fails; Predicate for a whole-array rule.
+enum class ElementFault : std::uint8_t { None, Range, NaN, Inf, Zero, Predicate };
+
+namespace rule {
+
+template <class T>
+constexpr bool isFloating = std::is_floating_point_v<T>;
+
+// Scans gather "seen" flags with a select into a flag of the element's own
+// type (a double for doubles, an unsigned integer of the same width for
+// integers): the form of reduction the compiler vectorises with the base
+// instruction set, where comparison masks cannot be narrowed cheaply.
+template <class T>
+using FlagOf =
+    typename std::conditional_t<std::is_floating_point_v<T>, std::type_identity<T>, std::make_unsigned<T>>::type;
+
+template <class T>
+inline bool isNaN(T x)
+{
+    return x != x;
+}
+template <class T>
+inline bool isInf(T x)
+{
+    if constexpr (isFloating<T>)
+        return std::fabs(x) == std::numeric_limits<T>::infinity();
+    else
+        return false;
+}
+// Neither NaN nor infinite.
+template <class T>
+inline bool isFinite(T x)
+{
+    if constexpr (isFloating<T>)
+        return std::fabs(x) <= std::numeric_limits<T>::max();
+    else
+        return true;
+}
+
+// ---- no element looked at --------------------------------------------------------
+
+// The class is all that matters.
+struct ClassOnly {
+    static constexpr bool inspectsElements = false;
+    static constexpr bool elementwise = true;
+    static constexpr const char* rangeText = nullptr;
+};
+
+// ---- element checks of the strict forms (range, then NaN, then infinity) --------------
+
+// Neither NaN nor infinite.
+struct Finite {
+    using Classes = vx::TL::FloatingOnly;
+    static constexpr bool inspectsElements = true;
+    static constexpr bool elementwise = true;
+    static constexpr const char* rangeText = nullptr;
+    template <class T>
+    static bool faulty(T x) { return !isFinite(x); }
+    template <class T>
+    static ElementFault fault(T x)
+    {
+        return isNaN(x) ? ElementFault::NaN : isInf(x) ? ElementFault::Inf : ElementFault::None;
+    }
+};
+
+// Within [Lo, Hi] (an infinite element is out of range), then not NaN.
+template <int Lo, int Hi, const char* Text>
+struct Range {
+    using Classes = vx::TL::FloatingOnly;
+    static constexpr bool inspectsElements = true;
+    static constexpr bool elementwise = true;
+    static constexpr const char* rangeText = Text;
+    template <class T>
+    static bool faulty(T x) { return !((x >= T(Lo)) & (x <= T(Hi))); }
+    template <class T>
+    static ElementFault fault(T x)
+    {
+        return ((x < T(Lo)) | (x > T(Hi))) ? ElementFault::Range : isNaN(x) ? ElementFault::NaN : ElementFault::None;
+    }
+};
+
+using ZeroToOne = Range<0, 1, msg::OutsideZeroToOne>;
+using MinusOneToOne = Range<-1, 1, msg::OutsideMinusOneToOne>;
+
+// Every element non-zero.
+struct NonZero {
+    using Classes = vx::TL::AllNumeric;
+    static constexpr bool inspectsElements = true;
+    static constexpr bool elementwise = true;
+    static constexpr const char* rangeText = nullptr;
+    template <class T>
+    static bool faulty(T x) { return x == T(0); }
+    template <class T>
+    static ElementFault fault(T x) { return faulty(x) ? ElementFault::Zero : ElementFault::None; }
+};
+
+// ---- predicates of the class-and-predicate step ---------------------------------------
+
+template <class Derived>
+struct ElementPredicate {
+    static constexpr bool inspectsElements = true;
+    static constexpr bool elementwise = true;
+    static constexpr const char* rangeText = nullptr;
+    template <class T>
+    static ElementFault fault(T x) { return Derived::faulty(x) ? ElementFault::Predicate : ElementFault::None; }
+};
+
+// Within [0, 1], neither NaN nor infinite.
+struct UnitInterval : ElementPredicate<UnitInterval> {
+    using Classes = vx::TL::FloatingOnly;
+    template <class T>
+    static bool faulty(T x) { return !((x >= T(0)) & (x <= T(1))); }
+};
+
+// Floating elements neither NaN nor infinite; integer and logical ones any.
+struct FiniteOrIntegral : ElementPredicate<FiniteOrIntegral> {
+    using Classes = vx::TL::AllNumericAndLogical;
+    template <class T>
+    static bool faulty(T x) { return !isFinite(x); }
+};
+
+// Face indices: NaN or a whole number of at least 1 that a 32-bit integer
+// holds (floating); at least 1 (signed); non-zero (unsigned).
+struct FaceIndex : ElementPredicate<FaceIndex> {
+    using Classes = vx::TL::AllNumeric;
+    template <class T>
+    static bool faulty(T x)
+    {
+        if constexpr (isFloating<T>) {
+            // Within what a 32-bit integer holds, a value converts to an
+            // integer and back unchanged exactly when rounding it to the
+            // nearest integer leaves it unchanged; adding and removing 2^52
+            // rounds (for values below 2^52) and, unlike the conversion,
+            // vectorises with the base instruction set.
+            const double v = x;
+            const bool inRange = (v >= 1.0) & (v <= 2147483647.0);
+            const double rounded = (v + 0x1p52) - 0x1p52;
+            return !(isNaN(v) | (inRange & (rounded == v)));
+        } else if constexpr (std::is_signed_v<T>) {
+            return x < T(1);
+        } else {
+            return x == T(0);
+        }
+    }
+};
+
+// Element count a multiple of 3 (0 included); every element NaN or in [0, 1].
+struct NormalizedColors {
+    using Classes = vx::TL::FloatingOnly;
+    static constexpr bool inspectsElements = true;
+    static constexpr bool elementwise = false;
+    static constexpr const char* rangeText = nullptr;
+    template <class T>
+    static bool holds(const T* d, std::size_t n)
+    {
+        if (n % 3 != 0 || (n && !d))
+            return false;
+        T outside = 0;
+        for (std::size_t i = 0; i < n; ++i)
+            outside = ((d[i] < T(0)) | (d[i] > T(1))) ? T(1) : outside;
+        return outside == T(0);
+    }
+};
+
+// Two elements: no NaN, none infinite, second above first.
+struct IncreasingLimits {
+    using Classes = vx::TL::FloatingOnly;
+    static constexpr bool inspectsElements = true;
+    static constexpr bool elementwise = false;
+    static constexpr const char* rangeText = nullptr;
+    template <class T>
+    static bool holds(const T* d, std::size_t n)
+    {
+        if (n != 2 || !d)
+            return false;
+        const double lo = d[0], hi = d[1];
+        return isFinite(lo) && isFinite(hi) && hi > lo;
+    }
+};
+
+// Two elements: no NaN, not both infinite, second above first.
+struct IncreasingLimitsWithInfs {
+    using Classes = vx::TL::FloatingOnly;
+    static constexpr bool inspectsElements = true;
+    static constexpr bool elementwise = false;
+    static constexpr const char* rangeText = nullptr;
+    template <class T>
+    static bool holds(const T* d, std::size_t n)
+    {
+        if (n != 2 || !d)
+            return false;
+        const double lo = d[0], hi = d[1];
+        return !(isInf(lo) && isInf(hi)) && hi > lo;
+    }
+};
+
+// Two elements: no NaN, not both infinite, second not below first.
+struct EqualOrIncreasing {
+    using Classes = vx::TL::FloatingOnly;
+    static constexpr bool inspectsElements = true;
+    static constexpr bool elementwise = false;
+    static constexpr const char* rangeText = nullptr;
+    template <class T>
+    static bool holds(const T* d, std::size_t n)
+    {
+        if (n != 2 || !d)
+            return false;
+        const double lo = d[0], hi = d[1];
+        return !(isInf(lo) && isInf(hi)) && hi >= lo;
+    }
+};
+
+// Tick positions: strictly increasing, no NaN, no two adjacent infinities.
+// Fewer than two elements always pass; no data never does.
+struct StrictlyIncreasing {
+    using Classes = vx::TL::FloatingOnly;
+    static constexpr bool inspectsElements = true;
+    static constexpr bool elementwise = false;
+    static constexpr const char* rangeText = nullptr;
+    template <class T>
+    static bool holds(const T* d, std::size_t n)
+    {
+        if (!d)
+            return false;
+        double bad = 0;
+        for (std::size_t i = 1; i < n; ++i) {
+            const double a = d[i - 1], b = d[i];
+            const bool outOfOrder = !(a < b);
+            bad = (outOfOrder | (isInf(a) & isInf(b))) ? 1.0 : bad;
+        }
+        return bad == 0;
+    }
+};
+
+} // namespace rule
+} // namespace datatypes

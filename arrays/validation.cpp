@@ -1,0 +1,99 @@
+#include "arrays/validation.h"
+
+#include "arrays/element_scan.h"
+
+namespace datatypes {
+
+// The element loops are also compiled for AVX2, chosen when the library loads
+// on a processor that has it: with the base instruction set the wider checks
+// (face indices, ranges) cannot keep up with memory. Everything a scan calls is
+// inlined into it, so that each clone carries its own loops.
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
+#define VX_ELEMENT_LOOP_CLONES __attribute__((target_clones("avx2", "default"), flatten))
+#else
+#define VX_ELEMENT_LOOP_CLONES
+#endif
+
+namespace {
+template <class Rule>
+VX_ELEMENT_LOOP_CLONES ElementFault dispatchScan(const qxArray* a, qxClassID cls)
+{
+    ValidateExecutor<Rule> executor;
+    vx::TL::ArrayDispatcher<ValidateExecutor<Rule>, typename Rule::Classes>::dispatchHelper(a, cls, executor);
+    return executor.fault;
+}
+} // namespace
+
+template <class Rule>
+ElementFault scan(const qxArray* a, qxClassID cls)
+{
+    return dispatchScan<Rule>(a, cls);
+}
+
+// One instance per rule that inspects elements.
+template ElementFault scan<rule::Finite>(const qxArray*, qxClassID);
+template ElementFault scan<rule::ZeroToOne>(const qxArray*, qxClassID);
+template ElementFault scan<rule::MinusOneToOne>(const qxArray*, qxClassID);
+template ElementFault scan<rule::NonZero>(const qxArray*, qxClassID);
+template ElementFault scan<rule::UnitInterval>(const qxArray*, qxClassID);
+template ElementFault scan<rule::FiniteOrIntegral>(const qxArray*, qxClassID);
+template ElementFault scan<rule::FaceIndex>(const qxArray*, qxClassID);
+template ElementFault scan<rule::NormalizedColors>(const qxArray*, qxClassID);
+template ElementFault scan<rule::IncreasingLimits>(const qxArray*, qxClassID);
+template ElementFault scan<rule::IncreasingLimitsWithInfs>(const qxArray*, qxClassID);
+template ElementFault scan<rule::EqualOrIncreasing>(const qxArray*, qxClassID);
+template ElementFault scan<rule::StrictlyIncreasing>(const qxArray*, qxClassID);
+
+namespace {
+
+bool hasDimensions(Dims dims, const qxArray* a)
+{
+    switch (dims) {
+    case Dims::Two: return qxGetNumberOfDimensions(a) == 2;
+    case Dims::Three: return qxGetNumberOfDimensions(a) == 3;
+    case Dims::Vector: return qxIsVector(a);
+    }
+    return false;
+}
+
+bool inSet(ClassSet set, qxClassID cls) { return cls >= 0 && cls < 32 && (set & bit(cls)); }
+
+} // namespace
+
+const Failure* firstFailure(const Form& form, const qxArray* a)
+{
+    if (!a || !hasDimensions(form.dims, a))
+        return &form.shape;
+    if (form.rows != Any && qxGetM(a) != form.rows)
+        return &form.rowCount;
+    if (form.cols != Any && qxGetN(a) != form.cols)
+        return &form.columnCount;
+    if (form.dims == Dims::Three && qxGetDimensions(a)[2] != 3)
+        return &form.thirdDimension;
+    if (form.sparseCheck && qxIsSparse(a))
+        return &form.sparse;
+    if (form.complexCheck && qxIsComplex(a) && qxGetImagData(a))
+        return &form.complex;
+    const qxClassID cls = vx::TL::detail::ArrayDispatcherBase::getClassID(a);
+    if (!inSet(form.classes, cls))
+        return &form.elementClass;
+    switch (form.elements ? form.elements(a, cls) : ElementFault::None) {
+    case ElementFault::None: return nullptr;
+    case ElementFault::Range: return &form.range;
+    case ElementFault::NaN: return &form.nan;
+    case ElementFault::Inf: return &form.inf;
+    case ElementFault::Zero: return &form.minimum;
+    case ElementFault::Predicate: break;
+    }
+    return &form.elementClass;
+}
+
+bool validate(const Form& form, const qxArray* a, ErrorMessage* record)
+{
+    const Failure* failure = firstFailure(form, a);
+    if (failure && record)
+        *record = ErrorMessage(failure->id, failure->text, failure->tryNextForm);
+    return !failure;
+}
+
+} // namespace datatypes

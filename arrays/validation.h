@@ -1,0 +1,123 @@
+// The validator kit. An array-valued property accepts a host array only in one
+// of a few forms ("a 1x2 row of doubles", "an Nx3 table within [0, 1]", ...).
+// A form is a row of data (arrays/forms.def); its validator runs the checks the
+// row asks for, always in this order, and stops at the first that fails:
+//
+//   1   dimension count (2-D or 3-D), or 1' "is a vector"   retry set
+//   2   rows                                                 retry set
+//   3   columns, 3' third dimension of 3-D forms             retry set
+//   4   not sparse                                           retry clear
+//   5   not complex                                          retry clear
+//   6   strict element class, then 7 element checks          retry set
+//       (7a range: set, 7b NaN: clear, 7c Inf: clear, 7' zero: set)
+//   6'  class among the accepted ones and the form's predicate holds  retry set
+//
+// The retry flag (`tryNextForm`) tells a property whether it may go on to try
+// its next form: set when the input simply does not have this form, clear when
+// it has the form but cannot be used (sparse, complex, NaN, Inf).
+#pragma once
+
+#include <cstdint>
+
+#include "arrays/messages.h"
+#include "arrays/rules.h"
+#include "frame/errors.h"
+#include "qx/qx.h"
+
+namespace datatypes {
+
+// What a failed check reports.
+struct Failure {
+    const char* id;
+    const char* text;
+    bool tryNextForm;
+};
+
+enum class Dims : std::uint8_t { Two, Three, Vector };
+enum class ClassStep : std::uint8_t { Strict, Validate };
+enum Check : bool { Unchecked = false, Checked = true };
+inline constexpr unsigned Any = 0;
+
+// Sets of element classes, one bit per class id.
+using ClassSet = std::uint32_t;
+constexpr ClassSet bit(qxClassID c) { return ClassSet(1) << c; }
+namespace classes {
+inline constexpr ClassSet Double = bit(qxDOUBLE_CLASS);
+inline constexpr ClassSet Single = bit(qxSINGLE_CLASS);
+inline constexpr ClassSet Uint8 = bit(qxUINT8_CLASS);
+inline constexpr ClassSet Uint32 = bit(qxUINT32_CLASS);
+inline constexpr ClassSet Floating = Double | Single;
+inline constexpr ClassSet Numeric = Floating | bit(qxINT8_CLASS) | Uint8 | bit(qxINT16_CLASS) |
+                                    bit(qxUINT16_CLASS) | bit(qxINT32_CLASS) | Uint32 | bit(qxINT64_CLASS) |
+                                    bit(qxUINT64_CLASS);
+inline constexpr ClassSet NumericAndLogical = Numeric | bit(qxLOGICAL_CLASS);
+inline constexpr ClassSet Image = Floating | Uint8 | bit(qxUINT16_CLASS) | bit(qxLOGICAL_CLASS);
+} // namespace classes
+
+// Runs a rule over the elements of an array whose class the form accepted.
+using ElementScan = ElementFault (*)(const qxArray*, qxClassID);
+template <class Rule>
+ElementFault scan(const qxArray* a, qxClassID cls); // arrays/validation.cpp
+
+template <class Rule>
+constexpr ElementScan scanOf()
+{
+    if constexpr (Rule::inspectsElements)
+        return &scan<Rule>;
+    else
+        return nullptr;
+}
+
+// One form: its checks, and what each check reports when it fails.
+struct Form {
+    const char* prefix;
+    Dims dims;
+    unsigned rows, cols; // Any: not tested
+    bool sparseCheck, complexCheck;
+    ClassStep classStep;
+    ClassSet classes;
+    ElementScan elements; // null: the class decides alone
+    Failure shape, rowCount, columnCount, thirdDimension, sparse, complex, elementClass, range, nan, inf, minimum;
+};
+
+// Texts of the size checks; a size without a text cannot be a form's.
+constexpr const char* rowsText(unsigned r)
+{
+    constexpr const char* texts[] = {nullptr, msg::MustHave1Row, msg::MustHave2Rows, msg::MustHave3Rows, msg::MustHave4Rows};
+    return r < 5 ? texts[r] : nullptr;
+}
+constexpr const char* columnsText(unsigned c)
+{
+    constexpr const char* texts[] = {nullptr, msg::MustHave1Column, msg::MustHave2Columns, msg::MustHave3Columns};
+    return c < 4 ? texts[c] : nullptr;
+}
+
+// The check of `form` that `a` fails, or null when `a` has the form. A null
+// array fails the dimension count. Sparse arrays reaching the element checks
+// (forms without the sparse check) are judged on their stored elements and,
+// when some elements are not stored, on one zero standing for those.
+const Failure* firstFailure(const Form& form, const qxArray* a);
+
+// The validator of a form: true when `a` has it; otherwise false, and the
+// failed check's identifier, text and retry flag go to `record` if there is one.
+bool validate(const Form& form, const qxArray* a, ErrorMessage* record);
+
+// A property's rule for combining its forms: the first form that `a` has makes
+// it valid; after a failure whose retry flag is clear the array is invalid;
+// each failure overwrites the record, so the last form tried speaks.
+template <const Form&... Forms>
+bool validateForms(const qxArray* a, ErrorMessage* record)
+{
+    for (const Form* form : {&Forms...}) {
+        const Failure* failure = firstFailure(*form, a);
+        if (!failure)
+            return true;
+        if (record)
+            *record = ErrorMessage(failure->id, failure->text, failure->tryNextForm);
+        if (!failure->tryNextForm)
+            return false;
+    }
+    return false;
+}
+
+} // namespace datatypes

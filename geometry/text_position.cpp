@@ -1,0 +1,3 @@
+#include "geometry/text_position.h"
+
+VX_REGISTER_ARRAY_TYPE(TextPosition)

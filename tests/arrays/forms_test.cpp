@@ -1,0 +1,194 @@
+// The validators one by one: the retry flag each check writes, answers without
+// a record, records left alone on success, and the value predicates.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "arrays/array_inputs.h"
+#include "arrays/array_types.h"
+#include "geometry/text_position.h"
+#include "styles/tick.h"
+#include "support/host_fixture.h"
+
+namespace {
+
+using namespace vxtest;
+using datatypes::ErrorMessage;
+using gui_objects::QxArrayPtr;
+
+using Validator = bool (*)(const qxArray*, ErrorMessage*);
+
+struct FormCase {
+    const char* name;
+    Validator validator;
+    Input input;
+    const char* id; // null: the array has the form
+    bool retry = false;
+};
+std::ostream& operator<<(std::ostream& os, const FormCase& c) { return os << c.name << " " << c.input; }
+
+#define VALIDATOR(T, F) #T "::" #F, &datatypes::T::F
+
+const FormCase formCases[] = {
+    {VALIDATOR(Limits, isTwoValuesIncreasing), row({0, 1}), nullptr},
+    {VALIDATOR(Limits, isTwoValuesIncreasing), nullArray(), "KELDAR:VX:TwoValuesIncreasingShape", true},
+    {VALIDATOR(Limits, isTwoValuesIncreasing), nd({1, 2, 1, 2}), "KELDAR:VX:TwoValuesIncreasingShape", true},
+    {VALIDATOR(Limits, isTwoValuesIncreasing), col({0, 1}), "KELDAR:VX:TwoValuesIncreasingDimensions_M", true},
+    {VALIDATOR(Limits, isTwoValuesIncreasing), row({0}), "KELDAR:VX:TwoValuesIncreasingDimensions_N", true},
+    {VALIDATOR(Limits, isTwoValuesIncreasing), row({0, 1}).asSparse(), "KELDAR:VX:TwoValuesIncreasingSparse", false},
+    {VALIDATOR(Limits, isTwoValuesIncreasing), row({0, 1}).asComplex(), "KELDAR:VX:TwoValuesIncreasingComplex", false},
+    {VALIDATOR(Limits, isTwoValuesIncreasing), row({1, 0}), "KELDAR:VX:TwoValuesIncreasingValidate", true},
+    {VALIDATOR(ColorMap, isUINT8ColorMap), mat(2, 3).as(qxUINT8_CLASS).asComplex(), "KELDAR:VX:UINT8ColorMapComplex", false},
+    {VALIDATOR(ColorMap, isUINT8ColorMap), mat(2, 3), "KELDAR:VX:DataTypeMismatchUINT8ColorMap", true},
+    {VALIDATOR(ColorMap, isNormalizedColorMap), mat(2, 3, {2}).asSparse(), "KELDAR:VX:NormalizedColorMapValidate", true},
+    {VALIDATOR(CompositeColorData, isTruecolor), nd({2, 2, 4}), "KELDAR:VX:Dimensions_Beyond2", true},
+    {VALIDATOR(CompositeColorData, isTruecolor), mat(2, 2), "KELDAR:VX:TruecolorShape", true},
+    {VALIDATOR(CompositeColorData, isColormapped), mat(2, 2).asSparse(), nullptr},
+    {VALIDATOR(AxesView, isHorizontalView), row({0, NaN}), "KELDAR:VX:NanHorizontalView", false},
+    {VALIDATOR(AxesView, isHorizontalView), row({0, Inf}), "KELDAR:VX:InfHorizontalView", false},
+    {VALIDATOR(AxesView, isHorizontalView), row({0, 1}).as(qxSINGLE_CLASS), "KELDAR:VX:DataTypeMismatchHorizontalView", true},
+    {VALIDATOR(Curvature, isOneValue), row({2}), "KELDAR:VX:OutsideRangeOneValue", true},
+    {VALIDATOR(Curvature, isOneValue), row({NaN}), "KELDAR:VX:NanOneValue", false},
+    {VALIDATOR(VectorData, isVectorData), mat(2, 2), "KELDAR:vx:dt_conv:ExpectedColumnOrRowVector", true},
+    {VALIDATOR(ImageXYData, isRowVector), row({1, NaN}), "KELDAR:VX:RowVectorValidate", true},
+    {VALIDATOR(ImageXYData, isRowVector), row({1, 2}).asSparse(), nullptr},
+    {VALIDATOR(PrimitiveStripData, isStripData), row({1, 0}).as(qxUINT32_CLASS), "KELDAR:VX:MinimumStripData", true},
+    {VALIDATOR(PrimitiveColorData, isColormapped), row({0.5, 2}).as(qxSINGLE_CLASS), "KELDAR:VX:OutsideRangeColormapped", true},
+    {VALIDATOR(PrimitiveColorData, isTruecolor), mat(4, 2, {1}).asSparse(), "KELDAR:VX:TruecolorSparse", false},
+    {VALIDATOR(SurfaceXYData, isVectorData), row({1, 2}), "KELDAR:VX:VectorDataDimensions_N", true},
+    {VALIDATOR(SurfaceVertexNormals, isVertexNormals), nd({2, 2, 3}).as(qxSINGLE_CLASS), nullptr},
+    {VALIDATOR(TextPosition, isTextPositionRow2), row({1, 2}).asSparse(), "KELDAR:VX:TextPositionRow2Sparse", false},
+    {VALIDATOR(TextPosition, isTextPositionRow2), row({1, 2}).as(qxCHAR_CLASS), "KELDAR:VX:TextPositionRow2Validate", true},
+    {VALIDATOR(Tick, isHorizontalVector), row({2, 1}), "KELDAR:VX:HorizontalVectorValidate", true},
+    {VALIDATOR(Tick, isHorizontalVector), mat(1, 0), "KELDAR:VX:HorizontalVectorValidate", true},
+    {VALIDATOR(Tick, isVerticalVector), row({1, 2}), "KELDAR:VX:VerticalVectorDimensions_N", true},
+};
+
+class Validators : public HostTest, public ::testing::WithParamInterface<FormCase> {};
+
+TEST_P(Validators, WriteIdentifierAndRetryFlagOnlyWhenFailing)
+{
+    const FormCase& c = GetParam();
+    QxArrayPtr a(c.input.make());
+    ErrorMessage record("untouched", "untouched", true);
+    EXPECT_EQ(c.validator(a.get(), &record), c.id == nullptr);
+    EXPECT_EQ(c.validator(a.get(), nullptr), c.id == nullptr);
+    if (!c.id) {
+        EXPECT_EQ(record.id, "untouched");
+        EXPECT_EQ(record.message, "untouched");
+        EXPECT_TRUE(record.tryNextForm);
+        return;
+    }
+    EXPECT_EQ(record.id, c.id);
+    EXPECT_EQ(bool(record.tryNextForm), c.retry);
+    EXPECT_NE(record.message.find("%s"), std::string::npos);
+}
+
+INSTANTIATE_TEST_SUITE_P(Forms, Validators, ::testing::ValuesIn(formCases));
+
+class Combination : public HostTest {};
+
+TEST_F(Combination, TheLastFormTriedSpeaksAndSuccessClearsNothing)
+{
+    QxArrayPtr column(col({1, 2}).make());
+    ErrorMessage record("", "", true);
+    datatypes::AxesView value;
+    EXPECT_TRUE(value.isValid(column.get(), &record));
+    // The horizontal form failed first and said so.
+    EXPECT_EQ(record.id, "KELDAR:VX:HorizontalViewDimensions_M");
+
+    QxArrayPtr nan(row({0, NaN}).make());
+    ErrorMessage stop("", "", true);
+    EXPECT_FALSE(value.isValid(nan.get(), &stop));
+    EXPECT_EQ(stop.id, "KELDAR:VX:NanHorizontalView");
+    EXPECT_FALSE(stop.tryNextForm);
+}
+
+TEST_F(Combination, QueriesOfTheHeldArray)
+{
+    QxArrayPtr a(mat(4, 3, {0.5}).make());
+    datatypes::ColorMap map(a.get());
+    EXPECT_TRUE(map.isNormalizedColorMap());
+    EXPECT_FALSE(map.isUINT8ColorMap());
+    datatypes::ColorMap none;
+    EXPECT_FALSE(none.isNormalizedColorMap());
+    datatypes::Tick noTicks;
+    EXPECT_FALSE(noTicks.isHorizontalVector());
+    EXPECT_FALSE(noTicks.isVerticalVector());
+}
+
+// ---- predicates ------------------------------------------------------------------------
+
+using Predicate = bool (*)(const double*, unsigned long);
+using SinglePredicate = bool (*)(const float*, unsigned long);
+
+struct PredicateCase {
+    const char* name;
+    Predicate onDoubles;
+    SinglePredicate onSingles;
+    std::vector<double> values;
+    bool holds;
+};
+std::ostream& operator<<(std::ostream& os, const PredicateCase& c)
+{
+    os << c.name;
+    for (double v : c.values)
+        os << " " << v;
+    return os;
+}
+
+#define PREDICATE(T, F) #T "::" #F, &datatypes::T::F, &datatypes::T::F
+
+const PredicateCase predicateCases[] = {
+    {PREDICATE(Limits, isIncreasing), {0, 1}, true},
+    {PREDICATE(Limits, isIncreasing), {-1e30, 1e30}, true},
+    {PREDICATE(Limits, isIncreasing), {1, 1}, false},
+    {PREDICATE(Limits, isIncreasing), {0, Inf}, false},
+    {PREDICATE(Limits, isIncreasing), {NaN, 1}, false},
+    {PREDICATE(Limits, isIncreasing), {0, 1, 2}, false},
+    {PREDICATE(Limits, isIncreasing), {0}, false},
+    {PREDICATE(LimitsWithInfs, isIncreasing), {-Inf, 5}, true},
+    {PREDICATE(LimitsWithInfs, isIncreasing), {0, Inf}, true},
+    {PREDICATE(LimitsWithInfs, isIncreasing), {-Inf, Inf}, false},
+    {PREDICATE(LimitsWithInfs, isIncreasing), {0, NaN}, false},
+    {PREDICATE(DataBounds, isEqualOrIncreasing), {2, 2}, true},
+    {PREDICATE(DataBounds, isEqualOrIncreasing), {-Inf, -Inf}, false},
+    {PREDICATE(DataBounds, isEqualOrIncreasing), {3, 2}, false},
+    {PREDICATE(DataBounds, isEqualOrIncreasing), {NaN, NaN}, false},
+    {PREDICATE(NColorPtr, isNormalized), {}, true},
+    {PREDICATE(NColorPtr, isNormalized), {0, 0.5, 1, NaN, 1, 0}, true},
+    {PREDICATE(NColorPtr, isNormalized), {0, 0.5}, false},
+    {PREDICATE(NColorPtr, isNormalized), {0, 0.5, 1.5}, false},
+    {PREDICATE(NColorPtr, isNormalized), {0, -Inf, 1}, false},
+    {PREDICATE(Tick, isHorizontalIncreasing), {}, true},
+    {PREDICATE(Tick, isHorizontalIncreasing), {NaN}, true},
+    {PREDICATE(Tick, isHorizontalIncreasing), {-Inf, 0, Inf}, true},
+    {PREDICATE(Tick, isHorizontalIncreasing), {-Inf, Inf}, false},
+    {PREDICATE(Tick, isHorizontalIncreasing), {1, 1, 2}, false},
+    {PREDICATE(Tick, isHorizontalIncreasing), {1, 2, NaN}, false},
+    {PREDICATE(Tick, isVerticalIncreasing), {1, 2, 3}, true},
+    {PREDICATE(Tick, isVerticalIncreasing), {3, 2, 1}, false},
+};
+
+class Predicates : public ::testing::TestWithParam<PredicateCase> {};
+
+TEST_P(Predicates, HoldForDoublesAndWidenedSingles)
+{
+    const PredicateCase& c = GetParam();
+    const std::vector<float> singles(c.values.begin(), c.values.end());
+    // An empty list is passed as a valid pointer: no data is a separate case.
+    const double d0 = 0;
+    const float f0 = 0;
+    EXPECT_EQ(c.onDoubles(c.values.empty() ? &d0 : c.values.data(), c.values.size()), c.holds);
+    EXPECT_EQ(c.onSingles(singles.empty() ? &f0 : singles.data(), singles.size()), c.holds);
+}
+
+INSTANTIATE_TEST_SUITE_P(Values, Predicates, ::testing::ValuesIn(predicateCases));
+
+TEST(TickPredicate, NoDataNeverHolds)
+{
+    EXPECT_FALSE(datatypes::Tick::isHorizontalIncreasing(static_cast<const double*>(nullptr), 0));
+    EXPECT_FALSE(datatypes::Tick::isVerticalIncreasing(static_cast<const float*>(nullptr), 0));
+}
+
+} // namespace
