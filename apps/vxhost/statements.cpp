@@ -288,14 +288,20 @@ struct UnitConversion {
         args.end();
     }
 
+    // The word matched by the property's string converter, then its full name
+    // looked up in the property's name list (whose positions are the codes).
     static vx::UnitCode unit(const std::string& word)
     {
         TypeRef units = typeNamed("UnitsWithData");
-        MadeValue v(units, requiredConversion("string", units)->from(slotOf(word)));
-        const auto* e = nyro::pointerValue<const datatypes::EnumBase*>(v.get());
-        if (!e)
-            fail(msg::InternalError, "no units value");
-        return static_cast<vx::UnitCode>(e->getIntValue());
+        nyro::COSTypeConversion* sc = requiredConversion("string", units);
+        MadeValue v(units, sc->from(slotOf(word)));
+        COSValue text = sc->to(v.get());
+        ReturnedText name(units.name, text);
+        const std::string_view full = nyro::pointerValue<const char*>(text) ? nyro::pointerValue<const char*>(text) : "";
+        for (int i = 0; i < datatypes::UnitsWithDataStyle::count; ++i)
+            if (full == datatypes::UnitsWithDataStyle::enumNames[i])
+                return static_cast<vx::UnitCode>(i);
+        fail(msg::InternalError, "a units value without a name");
     }
 
     // What `t`'s array converter makes of `a`.
