@@ -47,9 +47,10 @@ public:
     std::string text(const char* what);
     // Only blanks or a comment (from % or #) may remain.
     void end();
+    // Whether only blanks or a comment remain: where optional arguments end.
+    bool atEnd();
 
 private:
-    bool atEnd();
     [[noreturn]] void usage() const;
     const Statement& statement_;
     std::string_view line_;
