@@ -23,21 +23,15 @@ struct Case {
     const char* tail = nullptr; // the text after "This is not a valid <type> value. "
 };
 
-std::ostream& operator<<(std::ostream& os, const Case& c)
-{
-    return os << c.type << " " << c.input << " -> " << (c.id ? c.id : "accepted");
-}
+void PrintTo(const Case& c, std::ostream* os) { *os << c.type << " " << c.input << " -> " << (c.id ? c.id : "accepted"); }
 
 // Element class into which a type parses text.
-qxClassID textClass(const std::string& type)
+qxClassID textClass(const std::string& t)
 {
-    if (type == "PrimitiveVertexData" || type == "PrimitiveNormalsData")
-        return qxSINGLE_CLASS;
-    if (type == "PrimitiveVertexIndices" || type == "PrimitiveStripData")
-        return qxUINT32_CLASS;
-    if (type == "PrimitiveColorData" || type == "PrimitiveRGBAData")
-        return qxUINT8_CLASS;
-    return qxDOUBLE_CLASS;
+    return t == "PrimitiveVertexData" || t == "PrimitiveNormalsData"     ? qxSINGLE_CLASS
+           : t == "PrimitiveVertexIndices" || t == "PrimitiveStripData" ? qxUINT32_CLASS
+           : t == "PrimitiveColorData" || t == "PrimitiveRGBAData"      ? qxUINT8_CLASS
+                                                                          : qxDOUBLE_CLASS;
 }
 
 const char* const Shape2 = "The input must be 2 dimensional.";
@@ -73,7 +67,6 @@ const Case cases[] = {
     {"Limits", row({1, 1}), "KELDAR:VX:TwoValuesIncreasingValidate", NotIncreasing},
     {"Limits", row({1, 0}), "KELDAR:VX:TwoValuesIncreasingValidate", NotIncreasing},
     {"Limits", row({0, Inf}), "KELDAR:VX:TwoValuesIncreasingValidate", NotIncreasing},
-    {"Limits", row({-Inf, 0}), "KELDAR:VX:TwoValuesIncreasingValidate", NotIncreasing},
     {"Limits", row({NaN, 1}), "KELDAR:VX:TwoValuesIncreasingValidate", NotIncreasing},
     {"Limits", row({0, NaN}).as(qxSINGLE_CLASS), "KELDAR:VX:TwoValuesIncreasingValidate", NotIncreasing},
     {"Limits", row({0, 1}).as(qxINT32_CLASS), "KELDAR:VX:TwoValuesIncreasingValidate", NotIncreasing},
@@ -87,16 +80,12 @@ const Case cases[] = {
     {"Limits", row({0, 1}).asComplex(), "KELDAR:VX:TwoValuesIncreasingComplex", Complex},
     {"LimitsWithInfs", row({-Inf, 0})},
     {"LimitsWithInfs", row({0, Inf})},
-    {"LimitsWithInfs", row({-1e308, 1e308})},
     {"LimitsWithInfs", row({-Inf, 0}).as(qxSINGLE_CLASS)},
     {"LimitsWithInfs", row({-Inf, Inf}), "KELDAR:VX:TwoValuesIncreasingValidate", NotIncreasing},
-    {"LimitsWithInfs", row({Inf, Inf}), "KELDAR:VX:TwoValuesIncreasingValidate", NotIncreasing},
     {"LimitsWithInfs", row({Inf, 0}), "KELDAR:VX:TwoValuesIncreasingValidate", NotIncreasing},
     {"LimitsWithInfs", row({0, NaN}), "KELDAR:VX:TwoValuesIncreasingValidate", NotIncreasing},
     {"LimitsWithInfs", row({2, 2}), "KELDAR:VX:TwoValuesIncreasingValidate", NotIncreasing},
-    {"LimitsWithInfs", mat(0, 0), "KELDAR:VX:TwoValuesIncreasingDimensions_M", Rows1},
     {"LimitsWithInfs", col({0, 1}), "KELDAR:VX:TwoValuesIncreasingDimensions_M", Rows1},
-    {"LimitsWithInfs", row({0, 1}).as(qxINT32_CLASS), "KELDAR:VX:TwoValuesIncreasingValidate", NotIncreasing},
     {"DataBounds", mat(0, 0)},
     {"DataBounds", mat(0, 3)},
     {"DataBounds", row({5, 5})},
@@ -122,7 +111,6 @@ const Case cases[] = {
     {"ColorMap", mat(64, 3, {0.5, NaN}), "KELDAR:VX:DataTypeMismatchUINT8ColorMap", Mismatch},
     {"ColorMap", mat(64, 3, {0.5, 1.5}), "KELDAR:VX:DataTypeMismatchUINT8ColorMap", Mismatch},
     {"ColorMap", mat(64, 3, {0.5, -Inf}), "KELDAR:VX:DataTypeMismatchUINT8ColorMap", Mismatch},
-    {"ColorMap", mat(64, 3, {0.5, 2}), "KELDAR:VX:DataTypeMismatchUINT8ColorMap", Mismatch},
     {"ColorMap", mat(64, 3, {1}).as(qxUINT16_CLASS), "KELDAR:VX:DataTypeMismatchUINT8ColorMap", Mismatch},
     {"ColorMap", mat(64, 4), "KELDAR:VX:UINT8ColorMapDimensions_N", Cols3},
     {"ColorMap", nd({4, 3, 2}), "KELDAR:VX:UINT8ColorMapShape", Shape2},
@@ -135,7 +123,6 @@ const Case cases[] = {
     {"AlphaMap", mat(1, 0)},
     {"AlphaMap", row({NaN, Inf}).as(qxSINGLE_CLASS)},
     {"AlphaMap", mat(0, 0), "KELDAR:VX:VerticalAlphaMapDimensions_N", Cols1},
-    {"AlphaMap", mat(3, 3), "KELDAR:VX:VerticalAlphaMapDimensions_N", Cols1},
     {"AlphaMap", row({1, 2}).as(qxINT8_CLASS), "KELDAR:VX:VerticalAlphaMapDimensions_N", Cols1},
     {"AlphaMap", col({1, 2}).as(qxINT8_CLASS), "KELDAR:VX:VerticalAlphaMapValidate", Invalid},
     {"AlphaMap", nd({1, 2, 2}), "KELDAR:VX:VerticalAlphaMapShape", Shape2},
@@ -161,7 +148,6 @@ const Case cases[] = {
     {"CompositeColorData", mat(10, 20, {5}).as(qxUINT16_CLASS)},
     {"CompositeColorData", mat(10, 20, {5}).asSparse()},
     {"CompositeColorData", nd({10, 20, 4}), "KELDAR:VX:ColormappedShape", Shape2},
-    {"CompositeColorData", nd({2, 2, 2, 3}), "KELDAR:VX:ColormappedShape", Shape2},
     {"CompositeColorData", mat(10, 20).as(qxINT32_CLASS), "KELDAR:VX:ColormappedValidate", Invalid},
     {"CompositeColorData", nd({10, 20, 3}).as(qxINT8_CLASS), "KELDAR:VX:ColormappedShape", Shape2},
     {"CompositeColorData", nd({10, 20, 3}).asComplex(), "KELDAR:VX:TruecolorComplex", Complex},
@@ -192,7 +178,6 @@ const Case cases[] = {
     {"Curvature", mat(0, 0)},
     {"Curvature", row({NaN}), "KELDAR:VX:NanOneValue", NotNumber},
     {"Curvature", row({2}), "KELDAR:VX:TwoValuesDimensions_N", Cols2},
-    {"Curvature", row({Inf}), "KELDAR:VX:TwoValuesDimensions_N", Cols2},
     {"Curvature", row({0.5, 2}), "KELDAR:VX:OutsideRangeTwoValues", Range01},
     {"Curvature", row({0.5, Inf}), "KELDAR:VX:OutsideRangeTwoValues", Range01},
     {"Curvature", row({-0.1, NaN}), "KELDAR:VX:OutsideRangeTwoValues", Range01},
@@ -246,7 +231,6 @@ const Case cases[] = {
     {"NColorPtr", mat(4, 3, {NaN, 0.5})},
     {"NColorPtr", mat(3, 3, {NaN})},
     {"NColorPtr", mat(4, 3, {0.5, 2}), "KELDAR:VX:NColorValidate", Invalid},
-    {"NColorPtr", mat(3, 3, {1.5}), "KELDAR:VX:NColorValidate", Invalid},
     {"NColorPtr", mat(4, 3, {0.5, -Inf}), "KELDAR:VX:NColorValidate", Invalid},
     {"NColorPtr", mat(4, 3, {1}).as(qxUINT8_CLASS), "KELDAR:VX:NColorValidate", Invalid},
     {"NColorPtr", mat(4, 2), "KELDAR:VX:NColorDimensions_N", Cols3},
@@ -278,9 +262,7 @@ const Case cases[] = {
     {"PatchFaces", row({0, 1, 2}), "KELDAR:VX:PatchFacesValidate", Invalid},
     {"PatchFaces", row({1.5, 2, 3}), "KELDAR:VX:PatchFacesValidate", Invalid},
     {"PatchFaces", row({1, Inf, 2}), "KELDAR:VX:PatchFacesValidate", Invalid},
-    {"PatchFaces", row({1, -Inf, 2}), "KELDAR:VX:PatchFacesValidate", Invalid},
     {"PatchFaces", row({1, 2147483648.0}), "KELDAR:VX:PatchFacesValidate", Invalid},
-    {"PatchFaces", row({1, 1e300}), "KELDAR:VX:PatchFacesValidate", Invalid},
     {"PatchFaces", row({1, 0.5}).as(qxSINGLE_CLASS), "KELDAR:VX:PatchFacesValidate", Invalid},
     {"PatchFaces", row({1, -2, 3}).as(qxINT8_CLASS), "KELDAR:VX:PatchFacesValidate", Invalid},
     {"PatchFaces", row({1, 0, 2}).as(qxINT32_CLASS), "KELDAR:VX:PatchFacesValidate", Invalid},
@@ -428,12 +410,10 @@ const Case cases[] = {
     {"Tick", row({NaN})},
     {"Tick", row({-Inf, 0, Inf})},
     {"Tick", row({0.5, 1}).as(qxSINGLE_CLASS)},
-    {"Tick", row({-Inf, Inf}), "KELDAR:VX:VerticalVectorDimensions_N", Cols1},
     {"Tick", row({1, 1, 2}), "KELDAR:VX:VerticalVectorDimensions_N", Cols1},
     {"Tick", row({1, NaN, 2}), "KELDAR:VX:VerticalVectorDimensions_N", Cols1},
     {"Tick", col({3, 2, 1}), "KELDAR:VX:VerticalVectorValidate", Invalid},
     {"Tick", col({-Inf, Inf}), "KELDAR:VX:VerticalVectorValidate", Invalid},
-    {"Tick", row({3, 2, 1}), "KELDAR:VX:VerticalVectorDimensions_N", Cols1},
     {"Tick", mat(2, 2), "KELDAR:VX:VerticalVectorDimensions_N", Cols1},
     {"Tick", row({1, 2, 3}).as(qxINT32_CLASS), "KELDAR:VX:VerticalVectorDimensions_N", Cols1},
     {"Tick", col({1, 2, 3}).as(qxINT32_CLASS), "KELDAR:VX:VerticalVectorValidate", Invalid},
@@ -448,11 +428,10 @@ const Case cases[] = {
 std::vector<Case> textCases()
 {
     std::vector<Case> out;
-    for (const Case& c : cases) {
+    std::copy_if(std::begin(cases), std::end(cases), std::back_inserter(out), [](const Case& c) {
         const Input& in = c.input;
-        if (!in.null && in.cls == textClass(c.type) && in.dims.size() == 2 && in.numel() > 0 && !in.complex && !in.sparse)
-            out.push_back(c);
-    }
+        return !in.null && in.cls == textClass(c.type) && in.dims.size() == 2 && in.numel() > 0 && !in.complex && !in.sparse;
+    });
     return out;
 }
 
@@ -463,10 +442,8 @@ TEST_P(Acceptance, ThroughTheArrayConverter)
 {
     const Case& c = GetParam();
     gui_objects::QxArrayPtr array(c.input.make());
-    nyro::COSTypeConversion* mc = conversion("any", c.type);
-    ASSERT_NE(mc, nullptr);
     nyro::COSValue value;
-    auto raised = raisedBy([&] { value = mc->from(nyro::COSValue::fromPointer(array.get())); });
+    auto raised = raisedBy([&] { value = conversion("any", c.type)->from(slot(array.get())); });
     if (!c.id) {
         EXPECT_FALSE(raised) << raised->id;
         EXPECT_EQ(value.isNull(), c.input.null);
@@ -483,7 +460,7 @@ TEST_P(TextAcceptance, ThroughTheStringConverter)
     const Case& c = GetParam();
     const std::string text = c.input.text();
     nyro::COSValue value;
-    EXPECT_FALSE(raisedBy([&] { value = conversion("string", c.type)->from(nyro::COSValue::fromPointer(text.c_str())); }));
+    EXPECT_FALSE(raisedBy([&] { value = conversion("string", c.type)->from(slot(text.c_str())); }));
     EXPECT_EQ(value.isNull(), c.id != nullptr) << text;
     type(c.type)->destroy(value);
 }

@@ -1,17 +1,20 @@
 // Describing host arrays in test tables: class, dimensions, values (repeated
-// to fill), complex and sparse variants, and their text form.
+// to fill), complex and sparse variants, and their text form; and small
+// helpers to read what an array value holds.
 #pragma once
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
-#include <sstream>
 #include <cstdint>
+#include <cstdio>
+#include <functional>
 #include <limits>
-#include <ostream>
+#include <numeric>
+#include <sstream>
 #include <string>
 #include <vector>
 
+#include "arrays/array_types.h"
 #include "qx/qx.h"
 
 namespace vxtest {
@@ -30,13 +33,7 @@ struct Input {
     Input as(qxClassID c) const { Input i = *this; i.cls = c; return i; }
     Input asComplex() const { Input i = *this; i.complex = true; return i; }
     Input asSparse() const { Input i = *this; i.sparse = true; return i; }
-    qxSize numel() const
-    {
-        qxSize n = 1;
-        for (qxSize d : dims)
-            n *= d;
-        return n;
-    }
+    qxSize numel() const { return std::accumulate(dims.begin(), dims.end(), qxSize(1), std::multiplies<>()); }
     double value(qxSize i) const { return values.empty() ? 0.0 : values[i % values.size()]; }
 
     // A new host array (a temporary of the current call).
@@ -56,7 +53,14 @@ inline Input nullArray() { Input i; i.null = true; return i; }
 
 inline std::ostream& operator<<(std::ostream& os, const Input& i) { return os << i.describe(); }
 
-
+inline nyro::COSValue slot(const void* p) { return nyro::COSValue::fromPointer(p); }
+// The array an array-valued property value holds.
+inline const qxArray* heldBy(nyro::COSValue v) { return nyro::pointerValue<const datatypes::ArrayBase*>(v)->getPtr(); }
+// "<class> MxN" of an array.
+inline std::string describeShape(const qxArray* a)
+{
+    return std::string(qx::className(qxGetClassID(a))) + " " + std::to_string(qxGetM(a)) + "x" + std::to_string(qxGetN(a));
+}
 
 namespace detail {
 
@@ -147,13 +151,8 @@ inline std::string Input::text() const
     const qxSize m = dims[0], n = dims.size() > 1 ? dims[1] : 1;
     for (qxSize i = 0; i < m; ++i) {
         for (qxSize j = 0; j < n; ++j)
-        {
-            if (j)
-                t += ' ';
-            t += detail::number(value(j * m + i));
-        }
-        if (i + 1 < m)
-            t += "; ";
+            t += (j ? " " : "") + detail::number(value(j * m + i));
+        t += i + 1 < m ? "; " : "";
     }
     return t + "]";
 }

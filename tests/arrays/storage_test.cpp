@@ -1,5 +1,5 @@
 // The shared array value: what it keeps of a host array, how values compare,
-// and the text it shows; and the data type and converters of the pattern.
+// and the text it shows; and what the converters of the pattern hand out.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -16,8 +16,6 @@ using datatypes::ArrayBase;
 using gui_objects::QxArrayPtr;
 using nyro::COSValue;
 
-COSValue slot(const void* p) { return COSValue::fromPointer(p); }
-const qxArray* heldBy(COSValue v) { return nyro::pointerValue<const ArrayBase*>(v)->getPtr(); }
 
 // A value that compares up to the limit every array type uses.
 struct Compared : ArrayBase {
@@ -43,6 +41,10 @@ TEST_F(Storage, KeepsASharedCopyThatOutlivesTheCall)
     QxArrayPtr shared = value.getSharedDataCopy();
     EXPECT_EQ(qxGetData(shared.get()), qxGetData(a.get()));
     EXPECT_EQ(qxGetArrayScope(shared.get()), 2);
+    COSValue v = conversion("any", "Limits")->from(slot(a.get())), c = type("Limits")->copy(v);
+    EXPECT_EQ(qxGetData(heldBy(c)), qxGetData(a.get())) << "the type's copy shares the elements too";
+    for (COSValue x : {v, c})
+        type("Limits")->destroy(x);
 }
 
 TEST_F(Storage, SparseInputIsKeptFull)
@@ -67,9 +69,8 @@ TEST_P(EmptyStorage, InputWithoutDataIsRecreatedWithItsShapeAndClass)
     ASSERT_NE(held, nullptr);
     EXPECT_NE(held, a.get());
     EXPECT_EQ(qxGetClassID(held), qxGetClassID(a.get()));
-    ASSERT_EQ(qxGetNumberOfDimensions(held), qxGetNumberOfDimensions(a.get()));
-    for (qxSize k = 0; k < qxGetNumberOfDimensions(held); ++k)
-        EXPECT_EQ(qxGetDimensions(held)[k], qxGetDimensions(a.get())[k]);
+    const qxSize* d = qxGetDimensions(held);
+    EXPECT_EQ(std::vector<qxSize>(d, d + qxGetNumberOfDimensions(held)), GetParam().dims);
     EXPECT_EQ(qxGetArrayScope(held), 2);
 }
 
@@ -77,7 +78,7 @@ INSTANTIATE_TEST_SUITE_P(Shapes, EmptyStorage,
                          ::testing::Values(mat(0, 0), mat(0, 3).as(qxINT16_CLASS), mat(1, 0).as(qxSINGLE_CLASS),
                                            nd({0, 2, 3}).as(qxUINT8_CLASS)));
 
-TEST_F(Storage, AssignmentReplacesAndSelfAssignmentKeeps)
+TEST_F(Storage, AssignmentReplacesSelfAssignmentKeepsSwapExchanges)
 {
     QxArrayPtr a(row({0, 1}).make()), b(row({2, 3}).make());
     datatypes::Limits x(a.get()), y(b.get());
@@ -88,18 +89,12 @@ TEST_F(Storage, AssignmentReplacesAndSelfAssignmentKeeps)
     EXPECT_EQ(qxGetData(x.getPtr()), qxGetData(b.get()));
     EXPECT_TRUE(x == y);
     datatypes::Limits none;
-    x = none;
+    const qxArray* held = y.getPtr();
+    y.swap(none);
+    EXPECT_EQ(y.getPtr(), nullptr);
+    EXPECT_EQ(none.getPtr(), held);
+    x = y;
     EXPECT_EQ(x.getPtr(), nullptr);
-}
-
-TEST_F(Storage, SwapExchangesTheArrays)
-{
-    QxArrayPtr a(row({0, 1}).make());
-    datatypes::Limits x(a.get()), y;
-    const qxArray* held = x.getPtr();
-    x.swap(y);
-    EXPECT_EQ(x.getPtr(), nullptr);
-    EXPECT_EQ(y.getPtr(), held);
 }
 
 TEST_F(Storage, ARejectedArrayLeavesNothingBehind)
@@ -124,7 +119,7 @@ struct EqualityCase {
     Input a, b;
     bool equal;
 };
-std::ostream& operator<<(std::ostream& os, const EqualityCase& c) { return os << c.what; }
+void PrintTo(const EqualityCase& c, std::ostream* os) { *os << c.what; }
 
 const EqualityCase equalityCases[] = {
     {"no arrays", nullArray(), nullArray(), true},
@@ -145,6 +140,7 @@ const EqualityCase equalityCases[] = {
     {"32001 elements", mat(1, 32001, {1, 2, 3}), mat(1, 32001, {1, 2, 3}), false},
     {"60000 vertices", mat(20000, 3, {1}), mat(20000, 3, {1}), false},
     {"30000 vertices", mat(10000, 3, {1}), mat(10000, 3, {1}), true},
+    {"last of 32000 differs", mat(1, 32000, {1}), [] { Input i = mat(1, 32000); i.values.assign(32000, 1); i.values.back() = 2; return i; }(), false},
 };
 
 class Equality : public HostTest, public ::testing::WithParamInterface<EqualityCase> {};
@@ -159,16 +155,6 @@ TEST_P(Equality, ComparesShapeClassAndElementsUpToTheLimit)
 
 INSTANTIATE_TEST_SUITE_P(Pairs, Equality, ::testing::ValuesIn(equalityCases));
 
-TEST_F(Storage, LastElementDifferenceIsFound)
-{
-    Input a = mat(1, 32000, {1});
-    Input b = a;
-    b.values.assign(32000, 1.0);
-    b.values.back() = 2;
-    QxArrayPtr x(a.make()), y(b.make());
-    EXPECT_FALSE(Compared(x.get()) == Compared(y.get()));
-}
-
 TEST_F(Storage, TheBaseComparesNoElements)
 {
     QxArrayPtr a(row({1}).make());
@@ -181,7 +167,7 @@ struct TextCase {
     Input input;
     const char* text; // null: the value has no text
 };
-std::ostream& operator<<(std::ostream& os, const TextCase& c) { return os << c.input; }
+void PrintTo(const TextCase& c, std::ostream* os) { *os << c.input; }
 
 // The host writes 2-D numeric arrays itself; other shapes get the local text.
 const TextCase textCases[] = {
@@ -204,11 +190,6 @@ TEST_P(DisplayText, HostTextFirstThenTheLocalOne)
     QxArrayPtr a(GetParam().input.make());
     ArrayBase value(a.get());
     char* text = value.convert_to_string();
-    if (!GetParam().text) {
-        EXPECT_EQ(text, nullptr);
-        return;
-    }
-    ASSERT_NE(text, nullptr);
     EXPECT_STREQ(text, GetParam().text);
     utFree(text);
 }
@@ -226,55 +207,6 @@ TEST_F(Storage, ALogicalArrayWithoutHostTextCannotBePrinted)
 
 class Pattern : public HostTest {};
 
-TEST_F(Pattern, DataTypeReportsItsIdentity)
-{
-    nyro::COSDataType* t = type("Limits");
-    ASSERT_NE(t, nullptr);
-    EXPECT_STREQ(t->getName(), "Limits");
-    EXPECT_STREQ(t->getDeclarationName(), "Limits");
-    EXPECT_STREQ(t->getCategoryName(), "Fundamental");
-    EXPECT_EQ(t->getStorageType(), 7);
-    EXPECT_EQ(t->getValueSizeInBytes(COSValue()), 4);
-    EXPECT_EQ(t->getSizeInBits(), 32);
-    EXPECT_TRUE(datatypes::LimitsDataType::instance()->areNonStringValuesAllowed());
-    EXPECT_EQ(nyro::COSTypeRepository::conversionsOf(nyro::COSNameID("Limits")).size(), 2u);
-}
-
-TEST_F(Pattern, DefaultIsParsedOnceAndKept)
-{
-    nyro::COSDataType* t = type("Limits");
-    COSValue d = t->getDefaultValue();
-    ASSERT_FALSE(d.isNull());
-    EXPECT_EQ(t->getDefaultValue(), d);
-    const qxArray* held = heldBy(d);
-    ASSERT_EQ(qxGetClassID(held), qxDOUBLE_CLASS);
-    ASSERT_EQ(qxGetNumberOfElements(held), 2u);
-    EXPECT_EQ(qxGetPr(held)[0], 0);
-    EXPECT_EQ(qxGetPr(held)[1], 1);
-}
-
-TEST_F(Pattern, CopyCompareAndDestroy)
-{
-    nyro::COSDataType* t = type("Limits");
-    QxArrayPtr a(row({0, 1}).make()), s(row({0, 1}).as(qxSINGLE_CLASS).make());
-    COSValue x = conversion("any", "Limits")->from(slot(a.get()));
-    COSValue y = conversion("any", "Limits")->from(slot(s.get()));
-    COSValue z = t->copy(x);
-    EXPECT_NE(z, x);
-    EXPECT_EQ(qxGetData(heldBy(z)), qxGetData(a.get()));
-    EXPECT_TRUE(t->isEqual(x, z));
-    EXPECT_EQ(t->compare(x, z), 0);
-    EXPECT_FALSE(t->isEqual(x, y));
-    EXPECT_EQ(t->compare(x, y), 2);
-    EXPECT_TRUE(t->isEqual(COSValue(), COSValue()));
-    EXPECT_FALSE(t->isEqual(x, COSValue()));
-    EXPECT_FALSE(t->isEqual(COSValue(), x));
-    EXPECT_TRUE(t->copy(COSValue()).isNull());
-    t->destroy(COSValue());
-    for (COSValue v : {x, y, z})
-        t->destroy(v);
-}
-
 TEST_F(Pattern, ArrayConverterHandsOutSharedCopiesAndEmptyMatrices)
 {
     nyro::COSTypeConversion* mc = conversion("any", "DataBounds");
@@ -286,15 +218,11 @@ TEST_F(Pattern, ArrayConverterHandsOutSharedCopiesAndEmptyMatrices)
     type("DataBounds")->destroy(v);
 
     QxArrayPtr fromNull(nyro::pointerValue<qxArray*>(mc->to(COSValue())));
-    EXPECT_EQ(qxGetClassID(fromNull.get()), qxDOUBLE_CLASS);
-    EXPECT_EQ(qxGetM(fromNull.get()), 0u);
-    EXPECT_EQ(qxGetN(fromNull.get()), 0u);
-
+    EXPECT_EQ(describeShape(fromNull.get()), "double 0x0");
     COSValue none = conversion("string", "DataBounds")->from(slot("[]"));
     ASSERT_FALSE(none.isNull());
     EXPECT_EQ(heldBy(none), nullptr);
     QxArrayPtr fromNone(nyro::pointerValue<qxArray*>(mc->to(none)));
-    EXPECT_EQ(qxGetNumberOfElements(fromNone.get()), 0u);
     EXPECT_EQ(qxGetArrayScope(fromNone.get()), 2);
     type("DataBounds")->destroy(none);
     EXPECT_TRUE(mc->from(COSValue()).isNull());

@@ -1,5 +1,5 @@
-// What each array-valued type is registered with, its default value, the
-// element class of its parsed text and empty results, and VectorData's rows.
+// Each array-valued type's default value, the element class of its parsed text
+// and empty results, and VectorData's rows.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -16,8 +16,6 @@ using datatypes::ArrayBase;
 using gui_objects::QxArrayPtr;
 using nyro::COSValue;
 
-COSValue slot(const void* p) { return COSValue::fromPointer(p); }
-const qxArray* heldBy(COSValue v) { return nyro::pointerValue<const ArrayBase*>(v)->getPtr(); }
 
 enum class Default { Null, NoArray, Array };
 
@@ -27,7 +25,7 @@ struct TypeCase {
     Default kind;
     std::vector<double> values = {}; // the default, a 1xN double row
 };
-std::ostream& operator<<(std::ostream& os, const TypeCase& c) { return os << c.type; }
+void PrintTo(const TypeCase& c, std::ostream* os) { *os << c.type; }
 
 const TypeCase typeCases[] = {
     {"Limits", qxDOUBLE_CLASS, Default::Array, {0, 1}},
@@ -63,39 +61,21 @@ const TypeCase typeCases[] = {
 
 class ArrayType : public HostTest, public ::testing::WithParamInterface<TypeCase> {};
 
-TEST_P(ArrayType, IsRegisteredWithArrayAndStringConvertersOnly)
-{
-    nyro::COSDataType* t = type(GetParam().type);
-    ASSERT_NE(t, nullptr);
-    EXPECT_STREQ(t->getName(), GetParam().type);
-    EXPECT_EQ(t->getValueSizeInBytes(COSValue()), 4);
-    std::vector<std::string> foreign = nyro::COSTypeRepository::conversionsOf(nyro::COSNameID(GetParam().type));
-    std::sort(foreign.begin(), foreign.end());
-    EXPECT_EQ(foreign, (std::vector<std::string>{"any", "string"}));
-}
-
 TEST_P(ArrayType, DefaultValue)
 {
     const TypeCase& c = GetParam();
     nyro::COSDataType* t = type(c.type);
     COSValue d = t->getDefaultValue();
     EXPECT_EQ(t->getDefaultValue(), d);
-    if (c.kind == Default::Null) {
-        EXPECT_TRUE(d.isNull());
-        return;
-    }
-    ASSERT_FALSE(d.isNull());
-    const qxArray* held = heldBy(d);
-    if (c.kind == Default::NoArray) {
+    ASSERT_EQ(d.isNull(), c.kind == Default::Null);
+    const qxArray* held = d.isNull() ? nullptr : heldBy(d);
+    if (c.kind != Default::Array) {
         EXPECT_EQ(held, nullptr);
         return;
     }
     ASSERT_NE(held, nullptr);
-    EXPECT_EQ(qxGetClassID(held), qxDOUBLE_CLASS);
-    EXPECT_EQ(qxGetM(held), 1u);
-    ASSERT_EQ(qxGetN(held), c.values.size());
-    for (qxSize k = 0; k < c.values.size(); ++k)
-        EXPECT_EQ(qxGetPr(held)[k], c.values[k]);
+    EXPECT_EQ(describeShape(held), "double 1x" + std::to_string(c.values.size()));
+    EXPECT_EQ(std::vector<double>(qxGetPr(held), qxGetPr(held) + qxGetN(held)), c.values);
 }
 
 TEST_P(ArrayType, EmptyResultsHaveTheTypesElementClass)
@@ -127,12 +107,9 @@ TEST_P(ParsedText, IsReadInTheTypesElementClass)
 {
     const ParsedCase& c = GetParam();
     COSValue v = conversion("string", c.type)->from(slot(c.text));
-    if (c.cls == qxUNKNOWN_CLASS) {
-        EXPECT_TRUE(v.isNull());
-        return;
-    }
-    ASSERT_FALSE(v.isNull());
-    EXPECT_EQ(qxGetClassID(heldBy(v)), c.cls);
+    ASSERT_EQ(v.isNull(), c.cls == qxUNKNOWN_CLASS);
+    if (!v.isNull())
+        EXPECT_EQ(qxGetClassID(heldBy(v)), c.cls);
     type(c.type)->destroy(v);
 }
 
@@ -153,44 +130,22 @@ INSTANTIATE_TEST_SUITE_P(
 
 // ---- VectorData keeps vectors as rows ----------------------------------------------------
 
-class VectorRows : public HostTest {};
-
-TEST_F(VectorRows, AColumnIsStoredAndHandedBackAsARow)
+TEST_F(HostTest, VectorDataStoresColumnsAndEmptyMatricesAsRows)
 {
-    QxArrayPtr column(col({1, 2, 3, 4, 5}).as(qxUINT8_CLASS).make());
-    QxArrayPtr rowArray(row({1, 2, 3, 4, 5}).as(qxUINT8_CLASS).make());
+    QxArrayPtr column(col({1, 2, 3, 4, 5}).as(qxUINT8_CLASS).make()), rowArray(row({1, 2, 3, 4, 5}).as(qxUINT8_CLASS).make());
     nyro::COSTypeConversion* mc = conversion("any", "VectorData");
-    COSValue fromColumn = mc->from(slot(column.get()));
-    COSValue fromRow = mc->from(slot(rowArray.get()));
+    COSValue fromColumn = mc->from(slot(column.get())), fromRow = mc->from(slot(rowArray.get()));
     EXPECT_TRUE(type("VectorData")->isEqual(fromColumn, fromRow));
     QxArrayPtr out(nyro::pointerValue<qxArray*>(mc->to(fromColumn)));
-    EXPECT_EQ(qxGetClassID(out.get()), qxUINT8_CLASS);
-    EXPECT_EQ(qxGetM(out.get()), 1u);
-    EXPECT_EQ(qxGetN(out.get()), 5u);
+    EXPECT_EQ(describeShape(out.get()), "uint8 1x5");
     EXPECT_EQ(qxGetData(out.get()), qxGetData(column.get()));
-    // The caller's array is left as it was.
-    EXPECT_EQ(qxGetM(column.get()), 5u);
-    EXPECT_EQ(qxGetN(column.get()), 1u);
-    type("VectorData")->destroy(fromColumn);
-    type("VectorData")->destroy(fromRow);
-}
-
-TEST_F(VectorRows, AnEmptyMatrixBecomesAnEmptyRow)
-{
+    EXPECT_EQ(describeShape(column.get()), "uint8 5x1") << "the caller's array is left as it was";
+    COSValue text = conversion("string", "VectorData")->from(slot("[1;2;3]"));
+    EXPECT_EQ(describeShape(heldBy(text)), "double 1x3");
     QxArrayPtr empty(mat(0, 0).make());
-    datatypes::VectorData value(empty.get());
-    ASSERT_NE(value.getPtr(), nullptr);
-    EXPECT_EQ(qxGetM(value.getPtr()), 1u);
-    EXPECT_EQ(qxGetN(value.getPtr()), 0u);
-}
-
-TEST_F(VectorRows, TextColumnsAreRowsToo)
-{
-    COSValue v = conversion("string", "VectorData")->from(slot("[1;2;3]"));
-    ASSERT_FALSE(v.isNull());
-    EXPECT_EQ(qxGetM(heldBy(v)), 1u);
-    EXPECT_EQ(qxGetN(heldBy(v)), 3u);
-    type("VectorData")->destroy(v);
+    EXPECT_EQ(describeShape(datatypes::VectorData(empty.get()).getPtr()), "double 1x0");
+    for (COSValue v : {fromColumn, fromRow, text})
+        type("VectorData")->destroy(v);
 }
 
 } // namespace

@@ -12,10 +12,7 @@ struct Selection {
     const char* expected; // null: refused
 };
 
-std::ostream& operator<<(std::ostream& os, const Selection& s)
-{
-    return os << s.type << " '" << s.input << "'";
-}
+void PrintTo(const Selection& s, std::ostream* os) { *os << s.type << " '" << s.input << "'"; }
 
 class SelectionTest : public vxtest::HostTest, public ::testing::WithParamInterface<Selection> {};
 
@@ -23,106 +20,33 @@ TEST_P(SelectionTest, SelectsTheExpectedNameOrRefuses)
 {
     const Selection& s = GetParam();
     enumtest::Outcome out = enumtest::setFromArray(s.type, s.input);
-    if (s.expected) {
-        EXPECT_FALSE(out.error) << out.error->message;
-        EXPECT_EQ(out.name, s.expected);
-    } else {
-        ASSERT_TRUE(out.error);
-        EXPECT_EQ(out.error->id, "KELDAR:vx:propswch:FindObjFailed");
-        EXPECT_EQ(out.error->message, enumtest::badName(s.input, s.type));
-    }
+    EXPECT_EQ(out.name.value_or("refused"), s.expected ? s.expected : "refused");
+    EXPECT_EQ(out.error ? out.error->id + " " + out.error->message : "",
+              s.expected ? "" : "KELDAR:vx:propswch:FindObjFailed " + enumtest::badName(s.input, s.type));
 }
 
+// Every name and every prefix of one, in lower and upper case, is swept over
+// each catalog type; these are the inputs that sweep does not reach.
 const Selection selections[] = {
-    {"AutoManual", "auto", "auto"},
-    {"AutoManual", "AUTO", "auto"},
     {"AutoManual", "Auto", "auto"},
-    {"AutoManual", "a", "auto"},
-    {"AutoManual", "au", "auto"},
-    {"AutoManual", "m", "manual"},
-    {"AutoManual", "MAN", "manual"},
-    {"AutoManual", "MANUAL", "manual"},
+    {"AutoManual", "MaN", "manual"},
     {"AutoManual", " auto", nullptr},
     {"AutoManual", "auto ", nullptr},
     {"AutoManual", "autox", nullptr},
     {"AutoManual", "x", nullptr},
-    {"AutoManual", "", nullptr},
     {"AutoManual", "\xc3\x81uto", nullptr},
-    {"GridMajorMinor", "major", "major"},
-    {"GridMajorMinor", "MAJOR", "major"},
     {"GridMajorMinor", "majora", "majorandminor"},
     {"GridMajorMinor", "maj", nullptr},
-    {"GridMajorMinor", "m", nullptr},
-    {"GridMajorMinor", "mi", "minor"},
-    {"LineStyle", "-", "-"},
-    {"LineStyle", "--", "--"},
-    {"LineStyle", "-.", "-."},
-    {"LineStyle", ":", ":"},
-    {"LineStyle", "n", "none"},
     {"LineStyle", ".", nullptr},
     {"LineStyle", "---", nullptr},
-    {"Units", "c", nullptr},
-    {"Units", "p", nullptr},
-    {"Units", "ce", "centimeters"},
-    {"Units", "ch", "characters"},
-    {"Units", "po", "points"},
-    {"Units", "pi", "pixels"},
-    {"Units", "in", "inches"},
-    {"Units", "n", "normalized"},
     {"Units", "data", nullptr},
-    {"HandleVisibility", "o", nullptr},
-    {"HandleVisibility", "on", "on"},
-    {"HandleVisibility", "of", "off"},
-    {"HandleVisibility", "c", "callback"},
-    {"EraseMode", "n", nullptr},
     {"EraseMode", "no", nullptr},
-    {"EraseMode", "nor", "normal"},
-    {"EraseMode", "non", "none"},
-    {"EraseMode", "x", "xor"},
-    {"BackFaceLighting", "l", "lit"},
-    {"BackFaceLighting", "lit", "lit"},
-    {"BackFaceLighting", "u", "unlit"},
-    {"MarkerStyle", ".", "."},
-    {"MarkerStyle", "s", "square"},
-    {"MarkerStyle", "p", "pentagram"},
-    {"MarkerStyle", "h", "hexagram"},
-    {"MarkerStyle", "d", "diamond"},
-    {"MarkerStyle", "o", "o"},
-    {"MarkerStyle", "O", "o"},
-    {"MarkerStyle", "X", "x"},
-    {"MarkerStyle", "v", "v"},
-    {"MarkerStyle", "V", "v"},
-    {"MarkerStyle", "^", "^"},
-    {"MarkerStyle", "n", "none"},
-    {"MarkerStyle", "+", "+"},
     {"MarkerStyle", "<>", nullptr},
-    {"UnitsWithData", "d", "data"},
-    {"UnitsWithData", "co", "coordinatespace"},
     {"UnitsWithData", "CoordinateSpace", "coordinatespace"},
-    {"UnitsWithData", "c", nullptr},
-    {"TickDir", "i", "in"},
-    {"TickDir", "o", "out"},
-    {"TickDir", "b", "both"},
-    {"NextPlot", "replace", "replace"},
-    {"NextPlot", "replacec", "replacechildren"},
     {"NextPlot", "rep", nullptr},
-    {"NextPlot", "n", "new"},
-    {"StringBinding", "slice", "slice"},
     {"StringBinding", "slice2", "slice2d"},
-    {"StringBinding", "s", nullptr},
-    {"ColorType", "truecolor", "truecolor"},
     {"ColorType", "truecolora", "truecoloralpha"},
-    {"ColorType", "t", nullptr},
-    {"ColorType", "te", "texturemapped"},
-    {"AxisClipping", "3", "3d"},
     {"AxisClipping", "3D", "3d"},
-    {"AxisClipping", "o", nullptr},
-    {"AxesBox", "of", "off"},
-    {"AxisScale", "LIN", "linear"},
-    {"AxisScale", "l", nullptr},
-    {"FontWeight", "n", "normal"},
-    {"VerticalAlignment", "b", nullptr},
-    {"VerticalAlignment", "ba", "baseline"},
     {"Lighting", "G", "gouraud"},
 };
 
@@ -135,7 +59,7 @@ struct Predicate {
     bool (*holds)(const datatypes::EnumBase&);
 };
 
-std::ostream& operator<<(std::ostream& os, const Predicate& p) { return os << p.type << " '" << p.input << "'"; }
+void PrintTo(const Predicate& p, std::ostream* os) { *os << p.type << " '" << p.input << "'"; }
 
 template <class T, bool (T::*is)() const>
 bool holds(const datatypes::EnumBase& v)
@@ -192,15 +116,14 @@ struct NameTable {
     std::vector<const char*> names;
 };
 
-std::ostream& operator<<(std::ostream& os, const NameTable& t) { return os << t.name; }
+void PrintTo(const NameTable& t, std::ostream* os) { *os << t.name; }
 
+template <class T>
+const VXTypedEnumStringType* instance() { return T::getInstance(); }
 const NameTable nameTables[] = {
-    {"ColorStyle", [] { return static_cast<const VXTypedEnumStringType*>(ColorStyle::getInstance()); },
-     {"none", "color"}},
-    {"MeshAlphaStyle", [] { return static_cast<const VXTypedEnumStringType*>(MeshAlphaStyle::getInstance()); },
-     {"alpha", "flat", "interp", "texturemap"}},
-    {"MeshColorStyle", [] { return static_cast<const VXTypedEnumStringType*>(MeshColorStyle::getInstance()); },
-     {"color", "none", "flat", "interp", "texturemap", "auto"}},
+    {"ColorStyle", instance<ColorStyle>, {"none", "color"}},
+    {"MeshAlphaStyle", instance<MeshAlphaStyle>, {"alpha", "flat", "interp", "texturemap"}},
+    {"MeshColorStyle", instance<MeshColorStyle>, {"color", "none", "flat", "interp", "texturemap", "auto"}},
 };
 
 class NameTableTest : public vxtest::HostTest, public ::testing::WithParamInterface<NameTable> {};

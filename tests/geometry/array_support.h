@@ -1,10 +1,15 @@
-// Building host arrays of any numeric class from doubles, and reading them back.
+// Building host arrays of any numeric class from doubles, reading them back,
+// and going through a record type's registered conversions.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "qx/qx.h"
+#include "support/host_fixture.h"
+#include "ut/ut.h"
 
 namespace vxtest {
 
@@ -73,12 +78,35 @@ inline std::vector<double> elementsOf(const qxArray* a)
 // Element-wise equality where NaN equals NaN.
 inline bool sameElements(const std::vector<double>& a, const std::vector<double>& b)
 {
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (!(a[i] == b[i] || (a[i] != a[i] && b[i] != b[i])))
-            return false;
-    return true;
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](double x, double y) { return x == y || (x != x && y != y); });
+}
+
+inline nyro::COSValue fromArray(const char* type, const qxArray* a)
+{
+    return conversion("any", type)->from(nyro::COSValue::fromPointer(a));
+}
+inline const qxArray* toArray(const char* type, nyro::COSValue v)
+{
+    return nyro::pointerValue<const qxArray*>(conversion("any", type)->to(v));
+}
+inline nyro::COSValue fromText(const char* type, const char* text)
+{
+    return conversion("string", type)->from(nyro::COSValue::fromPointer(text));
+}
+// The text a value converts to ("<null>" for none).
+inline std::string toText(const char* type, nyro::COSValue v)
+{
+    char* text = nyro::pointerValue<char*>(conversion("string", type)->to(v));
+    std::string s = text ? text : "<null>";
+    utFree(text);
+    return s;
+}
+
+// What a record-array case prints as: "<type> <class> MxN [values]".
+template <class Case>
+void printArrayCase(const Case& c, std::ostream* os)
+{
+    *os << c.type << " " << qx::className(c.cls) << " " << c.rows << "x" << c.cols << " " << ::testing::PrintToString(c.values);
 }
 
 } // namespace vxtest

@@ -4,7 +4,9 @@
 
 #include <cmath>
 #include <cstring>
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "support/host_fixture.h"
 
@@ -64,22 +66,14 @@ TEST_F(HostArrays, CharArraysHoldUtf16ColumnMajor)
     // U+00E9 is one unit, U+1D11E (outside the basic plane) a surrogate pair.
     qxArray* a = qxCreateString("e\xC3\xA9\xF0\x9D\x84\x9E");
     ASSERT_EQ(qxGetN(a), 4u);
-    const qxChar* c = qxGetChars(a);
-    EXPECT_EQ(c[1], 0xE9);
-    EXPECT_EQ(c[2], 0xD834);
-    EXPECT_EQ(c[3], 0xDD1E);
+    EXPECT_EQ(std::u16string(qxGetChars(a), qxGetChars(a) + 4), u"e\u00e9\U0001D11E");
     EXPECT_EQ(qxArrayToStdString(a), "e\xC3\xA9\xF0\x9D\x84\x9E");
     qxDestroyArray(a);
 
     const char* rows[] = {"ab", "c"};
     qxArray* m = qxCreateCharMatrixFromStrings(2, rows);
-    ASSERT_EQ(qxGetM(m), 2u);
-    ASSERT_EQ(qxGetN(m), 2u);
-    const qxChar* d = qxGetChars(m);
-    EXPECT_EQ(d[0], 'a');
-    EXPECT_EQ(d[1], 'c');
-    EXPECT_EQ(d[2], 'b');
-    EXPECT_EQ(d[3], 0) << "short rows are padded with NUL";
+    ASSERT_EQ(qxGetNumberOfElements(m), 4u);
+    EXPECT_EQ(std::u16string(qxGetChars(m), qxGetChars(m) + 4), std::u16string(u"acb\0", 4)) << "short rows are padded with NUL";
     qxDestroyArray(m);
 }
 
@@ -101,19 +95,12 @@ TEST_F(HostArrays, DimensionsDropTrailingSingletonsAndColumnsMultiply)
 TEST_F(HostArrays, SparseBecomesFullWithItsStoredValuesInPlace)
 {
     qxArray* s = qxCreateSparse(3, 2, 2, qxREAL);
-    qxGetPr(s)[0] = 5;
-    qxGetPr(s)[1] = 7;
-    qxGetIr(s)[0] = 2; // (3,1)
-    qxGetIr(s)[1] = 0; // (1,2)
-    qxSize* jc = qxGetJc(s);
-    jc[0] = 0;
-    jc[1] = 1;
-    jc[2] = 2;
+    std::copy_n(std::begin({5.0, 7.0}), 2, qxGetPr(s));
+    std::copy_n(std::begin({qxSize(2), qxSize(0)}), 2, qxGetIr(s)); // (3,1) and (1,2)
+    std::copy_n(std::begin({qxSize(0), qxSize(1), qxSize(2)}), 3, qxGetJc(s));
     qxArray* f = qxMustBeFull(s);
     EXPECT_FALSE(qxIsSparse(f));
-    const double expected[] = {0, 0, 5, 7, 0, 0};
-    for (int i = 0; i < 6; ++i)
-        EXPECT_EQ(qxGetPr(f)[i], expected[i]) << i;
+    EXPECT_EQ(std::vector<double>(qxGetPr(f), qxGetPr(f) + 6), (std::vector<double>{0, 0, 5, 7, 0, 0}));
     EXPECT_TRUE(qxAreMatricesEqual(s, f)) << "a sparse array equals its full form";
     qxDestroyArray(f);
     qxDestroyArray(s);
@@ -148,36 +135,32 @@ TEST_P(FormatTest, WritesTheHostTextForm)
     qxDestroyArray(a);
 }
 
+// A 1xN (or MxN) array of the class holding the values; the imaginary parts of a complex one are minus them.
+qxArray* numbers(qxClassID cls, qxSize m, std::initializer_list<double> values, qxComplexity cx = qxREAL)
+{
+    qxArray* a = qxCreateNumericMatrix(m, values.size() / m, cls, cx);
+    qxSize k = 0;
+    for (double v : values) {
+        if (cls == qxINT8_CLASS)
+            static_cast<std::int8_t*>(qxGetData(a))[k] = static_cast<std::int8_t>(v);
+        else
+            qxGetPr(a)[k] = v;
+        if (cx == qxCOMPLEX)
+            qxGetPi(a)[k] = -2 * v;
+        ++k;
+    }
+    return a;
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Arrays, FormatTest,
-    ::testing::Values(
-        FormatCase{"row", [] { return vxtest::rowVector({0, 10}); }, "[0 10]"},
-        FormatCase{"matrix",
-                   [] {
-                       qxArray* a = vxtest::rowVector({1, 3, 2, 4});
-                       qxSetM(a, 2);
-                       qxSetN(a, 2);
-                       return a;
-                   },
-                   "[1 2; 3 4]"},
-        FormatCase{"empty", [] { return qxCreateDoubleMatrix(0, 0, qxREAL); }, "[]"},
-        FormatCase{"nonfinite", [] { return vxtest::rowVector({NAN, INFINITY, -INFINITY, 0.1}); }, "[NaN Inf -Inf 0.1]"},
-        FormatCase{"int8",
-                   [] {
-                       qxArray* a = qxCreateNumericMatrix(1, 2, qxINT8_CLASS, qxREAL);
-                       static_cast<std::int8_t*>(qxGetData(a))[0] = -5;
-                       return a;
-                   },
-                   "[-5 0]"},
-        FormatCase{"complex",
-                   [] {
-                       qxArray* a = qxCreateDoubleMatrix(1, 1, qxCOMPLEX);
-                       qxGetPr(a)[0] = 1;
-                       qxGetPi(a)[0] = -2;
-                       return a;
-                   },
-                   "[1-2i]"},
-        FormatCase{"char", [] { return qxCreateString("text"); }, "text"}),
+    ::testing::Values(FormatCase{"row", [] { return numbers(qxDOUBLE_CLASS, 1, {0, 10}); }, "[0 10]"},
+                      FormatCase{"matrix", [] { return numbers(qxDOUBLE_CLASS, 2, {1, 3, 2, 4}); }, "[1 2; 3 4]"},
+                      FormatCase{"empty", [] { return qxCreateDoubleMatrix(0, 0, qxREAL); }, "[]"},
+                      FormatCase{"nonfinite", [] { return numbers(qxDOUBLE_CLASS, 1, {NAN, INFINITY, -INFINITY, 0.1}); }, "[NaN Inf -Inf 0.1]"},
+                      FormatCase{"int8", [] { return numbers(qxINT8_CLASS, 1, {-5, 0}); }, "[-5 0]"},
+                      FormatCase{"complex", [] { return numbers(qxDOUBLE_CLASS, 1, {1}, qxCOMPLEX); }, "[1-2i]"},
+                      FormatCase{"char", [] { return qxCreateString("text"); }, "text"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(HostArrays, FormatRefusesCellsStructsAndNdArrays)

@@ -24,8 +24,6 @@ T* held(COSValue v) { return nyro::pointerValue<T*>(v); }
 
 struct TypeCase {
     const char* name;
-    int bits;
-    int bytes;
     const char* literal; // an array the type accepts
 };
 void PrintTo(const TypeCase& c, std::ostream* os) { *os << c.name; }
@@ -41,41 +39,11 @@ protected:
     }
 };
 
-TEST_P(StringTypeTest, DescribesItselfAndIsRegisteredWithThreeConversions)
-{
-    const TypeCase& c = GetParam();
-    ASSERT_NE(type(), nullptr);
-    EXPECT_STREQ(type()->getName(), c.name);
-    EXPECT_STREQ(type()->getDeclarationName(), c.name);
-    EXPECT_STREQ(type()->getCategoryName(), "Fundamental");
-    EXPECT_EQ(type()->getStorageType(), 7);
-    EXPECT_EQ(type()->getSizeInBits(), c.bits);
-    EXPECT_EQ(type()->getValueSizeInBytes(COSValue()), c.bytes);
-    EXPECT_EQ(nyro::COSTypeRepository::conversionsOf(nyro::COSNameID(c.name)),
-              (std::vector<std::string>{"any", "string", "java"}));
-}
-
-TEST_P(StringTypeTest, CopiesAreEqualAndSeparateAndNullStaysNull)
+TEST_P(StringTypeTest, DiffersFromTheDefaultAndRoundTripsThroughJava)
 {
     COSValue v = sample();
-    COSValue c = type()->copy(v);
-    EXPECT_NE(c, v);
-    EXPECT_TRUE(type()->isEqual(v, c));
-    EXPECT_EQ(type()->compare(v, c), 0);
     EXPECT_FALSE(type()->isEqual(v, type()->getDefaultValue()));
     EXPECT_EQ(type()->compare(v, type()->getDefaultValue()), 2);
-    EXPECT_TRUE(type()->isEqual(COSValue(), COSValue()));
-    EXPECT_FALSE(type()->isEqual(COSValue(), v));
-    EXPECT_TRUE(type()->copy(COSValue()).isNull());
-    type()->destroy(COSValue());
-    type()->destroy(c);
-    type()->destroy(v);
-    EXPECT_EQ(type()->getDefaultValue(), type()->getDefaultValue());
-}
-
-TEST_P(StringTypeTest, JavaRoundTripGivesAnEqualValueAndDropsTheIntermediateArrays)
-{
-    COSValue v = sample();
     nyro::JavaTypeConversion* java = nyro::JavaTypeConversion::getConversion(nyro::COSNameID(GetParam().name));
     ASSERT_NE(java, nullptr);
     EXPECT_STREQ(java->getJavaDeclarationName(), javabridge::kArrayReferenceClass);
@@ -91,10 +59,8 @@ TEST_P(StringTypeTest, JavaRoundTripGivesAnEqualValueAndDropsTheIntermediateArra
 }
 
 INSTANTIATE_TEST_SUITE_P(Types, StringTypeTest,
-                         ::testing::Values(TypeCase{"FontName", 8, 1, "'Helvetica'"},
-                                           TypeCase{"UTF16String", 96, 12, "'\xe2\x98\xba smile'"},
-                                           TypeCase{"NStrings", 96, 12, "{'a','b\xf0\x9f\x98\x80'}"},
-                                           TypeCase{"NLineStyles", 128, 16, "{'-o';':'}"}));
+                         ::testing::Values(TypeCase{"FontName", "'Helvetica'"}, TypeCase{"UTF16String", "'\xe2\x98\xba smile'"},
+                                           TypeCase{"NStrings", "{'a','b\xf0\x9f\x98\x80'}"}, TypeCase{"NLineStyles", "{'-o';':'}"}));
 
 // ---- FontName -----------------------------------------------------------------------
 
@@ -110,13 +76,7 @@ struct FontEqualCase {
     const char* b;
     bool equal;
 };
-void PrintTo(const FontEqualCase& c, std::ostream* os)
-{
-    auto quoted = [os](const char* t) { *os << (t ? "'" : "null") << (t ? t : "") << (t ? "'" : ""); };
-    quoted(c.a);
-    *os << " vs ";
-    quoted(c.b);
-}
+void PrintTo(const FontEqualCase& c, std::ostream* os) { *os << (c.a ? c.a : "(null)") << " vs " << (c.b ? c.b : "(null)"); }
 
 class FontNameEqualTest : public FontNameTest, public ::testing::WithParamInterface<FontEqualCase> {};
 
@@ -125,8 +85,8 @@ TEST_P(FontNameEqualTest, NullSecondCountsAsEmptyButNullFirstOnlyMatchesNull)
     COSValue a = texts()->from(slot(GetParam().a)), b = texts()->from(slot(GetParam().b));
     EXPECT_EQ(type()->isEqual(a, b), GetParam().equal);
     EXPECT_EQ(type()->compare(a, b), GetParam().equal ? 0 : 2);
-    type()->destroy(a);
-    type()->destroy(b);
+    for (COSValue v : {a, b})
+        type()->destroy(v);
 }
 
 INSTANTIATE_TEST_SUITE_P(Pairs, FontNameEqualTest,
@@ -181,8 +141,7 @@ TEST_F(FontNameTest, WhatTheHostConversionRaisesPassesThrough)
 {
     QxArrayPtr cells(vxtest::literal("{'a'}"));
     auto raised = vxtest::raisedBy([&] { arrays()->from(slot(cells.get())); });
-    ASSERT_TRUE(raised);
-    EXPECT_EQ(raised->id, "KELDAR:qx:format:Unsupported");
+    EXPECT_EQ(raised.value_or(vxtest::Raised{}).id, "KELDAR:qx:format:Unsupported");
 }
 
 // ---- UTF16String --------------------------------------------------------------------
@@ -220,14 +179,11 @@ TEST_P(UTF16StringArrayTest, TakesOneStringOfCodeUnits)
     QxArrayPtr a(c.literal ? vxtest::literal(c.literal) : c.make());
     COSValue v;
     auto raised = vxtest::raisedBy([&] { v = arrays()->from(slot(a.get())); });
+    EXPECT_EQ(raised ? raised->id + " " + raised->message : "", c.id ? std::string(c.id) + " " + c.message : "");
     if (c.id) {
-        ASSERT_TRUE(raised);
-        EXPECT_EQ(raised->id, c.id);
-        EXPECT_EQ(raised->message, c.message);
         EXPECT_TRUE(v.isNull());
         return;
     }
-    ASSERT_FALSE(raised) << raised->id;
     EXPECT_EQ(*held<UTF16String>(v), utf16(c.units));
     QxArrayPtr back(held<qxArray>(arrays()->to(v)));
     EXPECT_EQ(vxtest::describe(back.get()), c.array);
@@ -262,15 +218,10 @@ TEST_P(UTF16StringTextTest, TextOutIsTheLowByteOfEveryUnitInANewBuffer)
 {
     COSValue v = datatypes::UTF16StringDataType::store(utf16(GetParam().units));
     COSValue text = texts()->to(v);
-    if (!GetParam().text) {
-        EXPECT_TRUE(text.isNull());
-    } else {
-        ASSERT_FALSE(text.isNull());
-        EXPECT_EQ(std::string(held<const char>(text)), GetParam().text);
-        long before = ut::test::liveBlocks();
-        nyro::COSTypeRepository::releaseReturnedText(nyro::COSNameID("UTF16String"), text);
-        EXPECT_EQ(ut::test::liveBlocks(), before - 1) << "the host frees the buffer";
-    }
+    EXPECT_STREQ(held<const char>(text), GetParam().text);
+    long before = ut::test::liveBlocks();
+    nyro::COSTypeRepository::releaseReturnedText(nyro::COSNameID("UTF16String"), text);
+    EXPECT_EQ(ut::test::liveBlocks(), before - !text.isNull()) << "the host frees the buffer";
     type()->destroy(v);
 }
 

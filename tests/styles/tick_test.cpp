@@ -17,12 +17,7 @@ struct ToTickCase {
     std::vector<double> ticks;
     const char* id; // null: converted
 };
-std::ostream& operator<<(std::ostream& os, const ToTickCase& c)
-{
-    for (double t : c.ticks)
-        os << t << " ";
-    return os << "-> " << (c.id ? c.id : "ticks");
-}
+void PrintTo(const ToTickCase& c, std::ostream* os) { *os << ::testing::PrintToString(c.ticks) << " -> " << (c.id ? c.id : "ticks"); }
 
 class VectorToTick : public HostTest, public ::testing::WithParamInterface<ToTickCase> {};
 
@@ -39,13 +34,7 @@ TEST_P(VectorToTick, BuildsARowOrThrowsTheValidatorsError)
         return;
     }
     Tick tick = datatypes::convertVectorToTickData(c.ticks);
-    if (c.ticks.empty()) {
-        EXPECT_EQ(tick.getPtr(), nullptr);
-        return;
-    }
-    ASSERT_NE(tick.getPtr(), nullptr);
-    EXPECT_EQ(qxGetClassID(tick.getPtr()), qxDOUBLE_CLASS);
-    EXPECT_EQ(qxGetM(tick.getPtr()), 1u);
+    EXPECT_EQ(tick.getPtr() ? describeShape(tick.getPtr()) : "none", c.ticks.empty() ? "none" : "double 1x" + std::to_string(c.ticks.size()));
     EXPECT_EQ(datatypes::convertTickDataToVector(tick), c.ticks);
 }
 
@@ -59,7 +48,7 @@ struct ToVectorCase {
     Input input;
     std::vector<double> ticks;
 };
-std::ostream& operator<<(std::ostream& os, const ToVectorCase& c) { return os << c.input; }
+void PrintTo(const ToVectorCase& c, std::ostream* os) { *os << c.input; }
 
 class TickToVector : public HostTest, public ::testing::WithParamInterface<ToVectorCase> {};
 
