@@ -15,6 +15,7 @@
 // the host's temporaries are reclaimed after each statement.
 #pragma once
 
+#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
@@ -25,9 +26,13 @@
 
 namespace vxhost {
 
+class Workspace;
+
 struct Session {
     const Library& library;
     bool quit = false;
+    // The graphics objects and variables, made by the first statement that needs them.
+    std::shared_ptr<Workspace> workspace;
 };
 
 struct Statement;
@@ -47,6 +52,10 @@ public:
     std::string text(const char* what);
     // Only blanks or a comment (from % or #) may remain.
     void end();
+    // Whether only blanks or a comment remain.
+    bool atEndOfLine() { return atEnd(); }
+    // The whole statement.
+    std::string_view line() const { return line_; }
 
 private:
     bool atEnd();
