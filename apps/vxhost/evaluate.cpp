@@ -111,6 +111,16 @@ std::string textOf(const Value& v, const char* what)
     return qxArrayToStdString(a);
 }
 
+std::string trimmed(const std::string& s)
+{
+    std::size_t a = 0, b = s.size();
+    while (a < b && isBlank(s[a]))
+        ++a;
+    while (b > a && isBlank(s[b - 1]))
+        --b;
+    return s.substr(a, b - a);
+}
+
 // Splits a callback's text into statements at ';' outside quotes and brackets.
 std::vector<std::string> splitStatements(const std::string& text)
 {
@@ -127,13 +137,13 @@ std::vector<std::string> splitStatements(const std::string& text)
         else if (!quoted && (c == ']' || c == ')' || c == '}'))
             --depth;
         if (c == ';' && !quoted && depth <= 0) {
-            out.push_back(std::move(current));
+            out.push_back(trimmed(current));
             current.clear();
         } else {
             current += c;
         }
     }
-    out.push_back(std::move(current));
+    out.push_back(trimmed(current));
     out.erase(std::remove_if(out.begin(), out.end(), [](const std::string& s) { return !isStatement(s); }),
               out.end());
     return out;
@@ -198,8 +208,8 @@ public:
         json::Value out = answer();
         if (v.array) {
             out.set("value", encodeValue(v));
-            if (v.property)
-                out.set("text", textForm(v.object.get(), v.property));
+            if (json::Value text = v.property ? textForm(v.object.get(), v.property) : json::Value(); !text.isNull())
+                out.set("text", std::move(text));
         }
         return out;
     }
@@ -353,7 +363,8 @@ private:
     // A field of a 1x1 struct (the event data of a callback, say).
     Value field(const Value& s, const std::string& name)
     {
-        const qxArray* f = qxIsScalar(s.array.get()) ? qxGetField(s.array.get(), 0, name.c_str()) : nullptr;
+        int number = qxIsScalar(s.array.get()) ? qxGetFieldNumber(s.array.get(), name.c_str()) : -1;
+        const qxArray* f = number >= 0 ? qxGetFieldByNumber(s.array.get(), 0, number) : nullptr;
         if (!f)
             fail(msg::UnknownField, name.c_str());
         Value v;
@@ -911,12 +922,10 @@ json::Value runClasses(Session&, Arguments& args)
     args.end();
     json::Value list = json::Value::list();
     for (const GraphicsClass& c : Graphics::classes()) {
-        json::Value props = json::Value::list();
+        json::Value props = json::Value::object();
         for (COSPropInfo* p : c.cls->getProperties())
             if (p->getOwnerClass() == c.cls)
-                props.push(json::Value::object()
-                               .set("name", json::Value::string(p->getName()))
-                               .set("type", json::Value::string(p->getDataType()->getName())));
+                props.set(p->getName(), json::Value::string(p->getDataType()->getName()));
         list.push(json::Value::object()
                       .set("name", json::Value::string(c.name))
                       .set("class", json::Value::string(c.cls->getName()))

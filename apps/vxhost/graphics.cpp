@@ -168,6 +168,27 @@ void setHandle(COSInterface* obj, const char* name, COSInterface* target)
     }
 }
 
+// An object moves only under a parent of the class its class lives under.
+void checkParent(const COSInterface* obj, const qxArray* value)
+{
+    const GraphicsClass* cls = Graphics::classOf(obj);
+    if (!cls || cls->under.empty())
+        return;
+    COSInterfacePtr parent;
+    if (value && qxIsObject(value) && qxGetNumberOfElements(value) == 1) {
+        parent = COSInterfacePtr(omGetArrayElement(value, 0));
+    } else if (value && qxIsDouble(value) && qxGetNumberOfElements(value) == 1 && !qxIsComplex(value)) {
+        static const COSNameID number("double"), object("COSInterface");
+        if (nyro::COSTypeConversion* c = nyro::COSTypeRepository::getConversion(number, object))
+            parent = COSInterfacePtr::adopt(nyro::pointerValue<COSInterface*>(c->from(COSValue::fromDouble(*qxGetPr(value)))));
+    }
+    if (!parent || !parent->isValid())
+        fail(msg::BadHandle);
+    const GraphicsClass* found = Graphics::classOf(parent.get());
+    if (!found || found->name != cls->under)
+        fail(msg::BadParent, cls->name.c_str(), cls->under.c_str(), Graphics::classNameOf(parent.get()).c_str());
+}
+
 json::Value handleJson(double h, const COSInterface* obj)
 {
     return json::Value::object()
@@ -407,6 +428,8 @@ void Graphics::set(COSInterface* obj, COSPropInfo* p, const qxArray* value)
 {
     if (!obj->isValid())
         fail(msg::BadHandle);
+    if (std::string_view(p->getName()) == "Parent")
+        checkParent(obj, value);
     if (hostScalar(p))
         p->adoptValue(obj, valueFrom(p, value));
     else
