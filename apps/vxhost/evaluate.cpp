@@ -846,7 +846,10 @@ private:
 
 // ---- the workspace --------------------------------------------------------------------
 
-Workspace::Workspace(const Library& library) : graphics(library), previous_(gui_objects::setCallbackExecutor(this)) {}
+Workspace::Workspace(const Library& library, bool warn)
+    : graphics(library, warn), previous_(gui_objects::setCallbackExecutor(this))
+{
+}
 
 Workspace::~Workspace()
 {
@@ -881,7 +884,7 @@ void Workspace::evaluate(const std::string& statement, const std::vector<const q
 Workspace& workspaceOf(Session& session)
 {
     if (!session.workspace)
-        session.workspace = std::make_shared<Workspace>(session.library);
+        session.workspace = std::make_shared<Workspace>(session.library, !session.json);
     return *session.workspace;
 }
 
@@ -893,15 +896,39 @@ bool isExpressionStatement(std::string_view line, std::string_view word, bool kn
     if (i >= line.size() || !isIdentStart(line[i]))
         return true; // a literal
     std::size_t after = i + word.size();
+    // A property read touches its object (ax.XLim); "show .5" is a word statement.
+    if (after < line.size() && line[after] == '.')
+        return true;
     while (after < line.size() && isBlank(line[after]))
         ++after;
-    bool assignsOrReads =
-        after < line.size() && (line[after] == '.' || (line[after] == '=' && (after + 1 >= line.size() || line[after + 1] != '=')));
-    return !known || assignsOrReads;
+    bool assigns = after < line.size() && line[after] == '=' && (after + 1 >= line.size() || line[after + 1] != '=');
+    return !known || assigns;
 }
 
 json::Value evaluateStatement(Session& session, std::string_view line)
 {
+    if (!session.workspace) {
+        // Before any graphics statement there are no variables: an unknown
+        // first word is an unknown statement, and makes no workspace.
+        std::size_t i = 0;
+        while (i < line.size() && isBlank(line[i]))
+            ++i;
+        std::size_t end = i;
+        while (end < line.size() && isIdentChar(line[end]))
+            ++end;
+        std::string word(line.substr(i, end - i));
+        std::size_t next = end;
+        while (next < line.size() && isBlank(line[next]))
+            ++next;
+        bool assigns = next < line.size() && line[next] == '=' && (next + 1 >= line.size() || line[next + 1] != '=');
+        if (i < line.size() && isIdentStart(line[i]) && !assigns && !findFunction(word) && !Graphics::classNamed(word) &&
+            std::find(literalFunctions().begin(), literalFunctions().end(), word) == literalFunctions().end()) {
+            std::size_t stop = i;
+            while (stop < line.size() && !isBlank(line[stop]))
+                ++stop;
+            fail(msg::UnknownStatement, std::string(line.substr(i, stop - i)).c_str());
+        }
+    }
     Workspace& ws = workspaceOf(session);
     ws.callbackLog.clear();
     json::Value fields = Evaluator(ws, line).statement();

@@ -41,7 +41,8 @@ public:
         bool handles = false;
     };
 
-    explicit Workspace(const Library& library);
+    // `warn`: say on standard error which properties the catalog left out.
+    Workspace(const Library& library, bool warn);
     ~Workspace() override;
 
     // Runs a callback's statements (separated by ';') with src and evt bound.

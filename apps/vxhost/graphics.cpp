@@ -231,10 +231,10 @@ std::string Graphics::classNameOf(const COSInterface* obj)
 
 // ---- objects --------------------------------------------------------------------------
 
-Graphics::Graphics(const Library& library) : library_(library)
+Graphics::Graphics(const Library& library, bool warn) : library_(library)
 {
     const std::vector<SkippedProperty>& left = skipped();
-    if (!left.empty()) {
+    if (warn && !left.empty()) {
         std::string list;
         for (const SkippedProperty& s : left)
             list += (list.empty() ? "" : ", ") + s.className + "." + s.property + " (" + s.type + ")";

@@ -36,8 +36,9 @@ struct SkippedProperty {
 
 class Graphics {
 public:
-    // Defines the catalog's classes (once per process) and makes the root.
-    explicit Graphics(const Library& library);
+    // Defines the catalog's classes (once per process) and makes the root;
+    // `warn`: a line on standard error names the properties left out.
+    Graphics(const Library& library, bool warn);
     // Deletes every object left, without running callbacks.
     ~Graphics();
     Graphics(const Graphics&) = delete;

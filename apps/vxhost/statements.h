@@ -31,6 +31,8 @@ class Workspace;
 struct Session {
     const Library& library;
     bool quit = false;
+    // Answers are JSON lines: warnings go into answers, not to standard error.
+    bool json = false;
     // The graphics objects and variables, made by the first statement that needs them.
     std::shared_ptr<Workspace> workspace;
 };
