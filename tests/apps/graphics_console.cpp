@@ -208,6 +208,60 @@ INSTANTIATE_TEST_SUITE_P(
                    R"({"ok":false,"id":"vxhost:UnknownClass","message":"There is no graphics class named 'nosuchclass'."})"}}}),
     scenarioName);
 
+// The property filters of the library, run on the children they serve. Each
+// step's answer must contain the given text ("" for any answer).
+struct FilterCase {
+    const char* name;
+    std::vector<Step> steps;
+};
+void PrintTo(const FilterCase& c, std::ostream* os) { *os << c.name; }
+
+class Filter : public ::testing::TestWithParam<FilterCase> {};
+
+TEST_P(Filter, WritesTheDerivedPropertyWhileTheModeIsAuto)
+{
+    vxtest::ConsoleRun probe = vxtest::runConsole({"--json", "-e", "filter(gca.XLabel, 'FontLabelSize', 1)"});
+    if (probe.out.find("vxhost:NoHelper") != std::string::npos)
+        GTEST_SKIP() << "the library exports no property filters yet";
+    const std::vector<Step>& steps = GetParam().steps;
+    vxtest::ConsoleRun run = runSession(steps);
+    std::vector<std::string> out = lines(run.out);
+    ASSERT_EQ(out.size(), steps.size()) << run.out << run.err;
+    for (std::size_t i = 0; i < steps.size(); ++i)
+        EXPECT_NE(out[i].find(steps[i].json), std::string::npos) << steps[i].statement << "\n" << out[i];
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Children, Filter,
+    ::testing::Values(
+        FilterCase{"LabelSizeIsTwelveTenths",
+                   {{"xl = gca.XLabel", ""},
+                    {"filter(xl, 'FontLabelSize', 10)", R"("filter":"FontLabelSize","changed":{"FontSize_I":"12"})"},
+                    {"filter(xl, 'fonttitle', 10)", R"("filter":"FontTitleSize","changed":{"FontSize_I":"14"})"},
+                    {"xl.FontSizeMode = 'manual'", ""},
+                    {"filter(xl, 'FontLabelSize', 20)", R"("changed":{})"},
+                    {"xl.FontSize_I", R"("text":"14")"}}},
+        FilterCase{"AChildWithoutTheModeIsRefused",
+                   {{"l = line", ""},
+                    {"filter(l, 'FontLabelSize', 10)",
+                     R"({"ok":false,"id":"KELDAR:VX:ChildModePropNotFound","message":"Property FontSizeMode does not exist on child property"})"},
+                    {"filter(l, 'Bogus', 1)", R"("id":"vxhost:UnknownFilter")"}}},
+        FilterCase{"GridLinesFollowTheMinorSwitch",
+                   {{"g = grid", ""},
+                    {"filter(g, 'AxisMinorBooleanToGrid', 'on')",
+                     R"("changed":{"Visible_I":"on","MajorMinor_I":"majorandminor"})"},
+                    {"filter(g, 'AxisMinorBooleanToGrid', false)", R"("changed":{"MajorMinor_I":"major"})"},
+                    {"g.Visible_I", R"("text":"on")"}}},
+        FilterCase{"PrimitiveColorsComeFromAColor",
+                   {{"gp = geometryprimitive", ""},
+                    {"filter(gp, 'RGBAColorToGeometryPrimitive', [1 0 0])",
+                     R"("ColorType_I":"truecolor","ColorBinding_I":"object")"},
+                    {"gp.ColorData_I", R"("class":"uint8","size":[4,1],"data":[255,0,0,255])"},
+                    {"tp = textprimitive", ""},
+                    {"filter(tp, 'RGBAColorToTextPrimitive', 'none')", R"("changed":{})"},
+                    {"filter(tp, 'RGBAColorToTextPrimitive', 'bogus colour')", R"({"ok":false)"}}}),
+    [](const ::testing::TestParamInfo<FilterCase>& info) { return std::string(info.param.name); });
+
 // Every registered type is the type of at least one property of the catalog,
 // and a property is left out only when its type is not registered.
 TEST(Catalog, UsesEveryRegisteredType)
