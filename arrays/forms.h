@@ -32,7 +32,7 @@ namespace form {
         {"KELDAR:VX:Nan" #P, msg::NotANumber, false},                                                           \
         {"KELDAR:VX:Inf" #P, msg::Infinite, false},                                                             \
         {"KELDAR:VX:Minimum" #P, msg::BelowMinimum, true}};                                                     \
-    static_assert((R == Any || rowsText(R)) && (C == Any || columnsText(C)), #F ": no text for this size");          \
+    static_assert((R == Any || hasRowsText(R)) && (C == Any || hasColumnsText(C)), #F ": no text for this size");       \
     /* Sparse input reaching the element checks is judged element by element. */                               \
     static_assert(Sp || rule::Rule::elementwise, #F ": a form without the sparse check needs an elementwise rule");
 #define VX_FORM_PREDICATE(F, Name)

@@ -91,6 +91,10 @@ constexpr const char* columnsText(unsigned c)
     constexpr const char* texts[] = {nullptr, msg::MustHave1Column, msg::MustHave2Columns, msg::MustHave3Columns};
     return c < 4 ? texts[c] : nullptr;
 }
+// Whether a size has a text (decided on the size alone, so that it stays a
+// constant expression whatever the compiler makes of addresses).
+constexpr bool hasRowsText(unsigned r) { return r >= 1 && r < 5; }
+constexpr bool hasColumnsText(unsigned c) { return c >= 1 && c < 4; }
 
 // The check of `form` that `a` fails, or null when `a` has the form. A null
 // array fails the dimension count. Sparse arrays reaching the element checks
