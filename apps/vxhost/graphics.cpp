@@ -361,11 +361,27 @@ std::vector<double> Graphics::remove(COSInterface* obj)
 {
     if (obj == root_.get())
         fail(msg::DeleteRoot);
+    auto beingDeleted = [&](const COSInterface* o) {
+        return std::find(deleting_.begin(), deleting_.end(), o) != deleting_.end();
+    };
+    // A DeleteFcn that deletes its own object (or an ancestor being deleted)
+    // finds it on its way out already.
+    if (beingDeleted(obj))
+        return {};
     // The object, then its descendants, parents before children.
     std::vector<COSInterfacePtr> doomed{COSInterfacePtr(obj)};
     for (std::size_t i = 0; i < doomed.size(); ++i)
         for (COSInterfacePtr& c : childrenOf(doomed[i].get()))
-            doomed.push_back(std::move(c));
+            if (!beingDeleted(c.get()))
+                doomed.push_back(std::move(c));
+    std::size_t mark = deleting_.size();
+    for (const COSInterfacePtr& o : doomed)
+        deleting_.push_back(o.get());
+    struct Done {
+        std::vector<COSInterface*>& list;
+        std::size_t mark;
+        ~Done() { list.resize(mark); }
+    } done{deleting_, mark};
     auto destroyHandle = helpers::find(library_, helpers::destroyHandle);
     std::exception_ptr error;
     std::vector<double> handles;

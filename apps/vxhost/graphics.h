@@ -103,6 +103,8 @@ private:
     // Every live object of the session, in creation order (the root first).
     std::vector<nyro::COSInterfacePtr> objects_;
     std::vector<nyro::COSListenerPtr> listeners_;
+    // Objects whose deletion is under way (their DeleteFcn may be running).
+    std::vector<nyro::COSInterface*> deleting_;
 };
 
 // Host arrays and handles as JSON: a double array flagged as handles becomes
