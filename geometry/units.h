@@ -2,6 +2,9 @@
 // and size by a horizontal and a vertical factor, through pixels.
 #pragma once
 
+#include <concepts>
+
+#include "enums/enum_types.h"
 #include "geometry/position.h"
 #include "gui_objects/geometry.h"
 
@@ -19,6 +22,15 @@ enum class UnitCode : int {
     Data = 6,            // UnitsWithData only
     CoordinateSpace = 7, // UnitsWithData only
 };
+
+// The unit code of a Units or UnitsWithData value (their numbers are the codes).
+template <class U>
+concept UnitsValue = std::same_as<U, datatypes::Units> || std::same_as<U, datatypes::UnitsWithData>;
+template <UnitsValue U>
+UnitCode unitCode(const U& units)
+{
+    return static_cast<UnitCode>(units.getIntValue());
+}
 
 inline constexpr double kPointsPerInch = 72.0;
 inline constexpr double kCentimetersPerInch = 2.54;
@@ -52,5 +64,20 @@ datatypes::Position convertPosition(const Pixel& pixel, UnitCode from, UnitCode 
 // and fourth vertically. A null inset converts as the zero inset.
 gui_objects::Inset2d convertInset(const Pixel& pixel, UnitCode from, UnitCode to, const gui_objects::Inset2d* inset,
                                   const datatypes::Position* frame);
+
+// The same, with the units given as the values of Units or UnitsWithData
+// properties (in any pairing).
+template <UnitsValue From, UnitsValue To>
+datatypes::Position convertPosition(const Pixel& pixel, const From& from, const To& to,
+                                    const datatypes::Position* position, const datatypes::Position* frame)
+{
+    return convertPosition(pixel, unitCode(from), unitCode(to), position, frame);
+}
+template <UnitsValue From, UnitsValue To>
+gui_objects::Inset2d convertInset(const Pixel& pixel, const From& from, const To& to,
+                                  const gui_objects::Inset2d* inset, const datatypes::Position* frame)
+{
+    return convertInset(pixel, unitCode(from), unitCode(to), inset, frame);
+}
 
 } // namespace vx

@@ -988,7 +988,7 @@ json::Value runClear(Session& session, Arguments& args)
     Workspace& ws = workspaceOf(session);
     json::Value cleared = json::Value::list();
     std::vector<std::string> names;
-    while (!args.atEndOfLine())
+    while (!args.atEnd())
         names.push_back(args.word());
     if (names.empty())
         for (const auto& entry : ws.variables)

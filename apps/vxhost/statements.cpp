@@ -1,6 +1,9 @@
 #include "statements.h"
 
+#include <dlfcn.h>
+
 #include <cctype>
+#include <optional>
 #include <string>
 
 #include "display.h"
@@ -9,6 +12,7 @@
 #include "gui_objects/gui_objects.h"
 #include "literal.h"
 #include "messages.h"
+#include "geometry/units.h"
 #include "nyro/nyro.h"
 
 namespace vxhost {
@@ -234,6 +238,124 @@ json::Value runShow(Session&, Arguments& args)
     return answer("array", encodeArray(a.get()));
 }
 
+// The numbers of a converted position or inset, [x y w h] / [xmin ymin xmax ymax].
+json::Value numbers(std::initializer_list<double> values)
+{
+    json::Value list = json::Value::list();
+    for (double v : values)
+        list.push(json::Value::number(v));
+    return list;
+}
+
+// A helper the library exports, reached the way another host library reaches
+// it: by its symbol in the loaded library.
+template <class F>
+F* exportedHelper(const char* symbol, const char* readable)
+{
+    void* p = dlsym(RTLD_DEFAULT, symbol);
+    if (!p)
+        fail(msg::InternalError, (std::string("the library exports no ") + readable).c_str());
+    return reinterpret_cast<F*>(p);
+}
+
+using ConvertPositionFn = datatypes::Position(const vx::Pixel&, vx::UnitCode, vx::UnitCode,
+                                              const datatypes::Position*, const datatypes::Position*);
+using ConvertInsetFn = gui_objects::Inset2d(const vx::Pixel&, vx::UnitCode, vx::UnitCode,
+                                            const gui_objects::Inset2d*, const datatypes::Position*);
+
+// The arguments the unit conversions share: FROM TO VALUE [FRAME [PPI]]. Units
+// are read by the UnitsWithData property (any letter case, abbreviations),
+// the value by the property type `valueType` and the frame as a Position;
+// without a frame it is [0 0 0 0], without a resolution 72 pixels per inch.
+struct UnitConversion {
+    TypeRef valueType;
+    TypeRef positionType = typeNamed("Position");
+    vx::UnitCode from, to;
+    QxArrayPtr valueArray, frameArray;
+    vx::Pixel pixel;
+
+    UnitConversion(Arguments& args, const char* type, const char* usage) : valueType(typeNamed(type))
+    {
+        from = unit(args.word());
+        to = unit(args.word());
+        valueArray = args.literal();
+        if (!args.atEnd())
+            frameArray = args.literal();
+        if (!args.atEnd()) {
+            QxArrayPtr ppi = args.literal();
+            if (qxGetClassID(ppi.get()) != qxDOUBLE_CLASS || qxGetNumberOfElements(ppi.get()) != 1)
+                fail(msg::Usage, usage);
+            pixel = vx::Pixel(*qxGetPr(ppi.get()));
+        }
+        args.end();
+    }
+
+    // The word matched by the property's string converter, then its full name
+    // looked up in the property's name list (whose positions are the codes).
+    static vx::UnitCode unit(const std::string& word)
+    {
+        TypeRef units = typeNamed("UnitsWithData");
+        nyro::COSTypeConversion* sc = requiredConversion("string", units);
+        MadeValue v(units, sc->from(slotOf(word)));
+        COSValue text = sc->to(v.get());
+        ReturnedText name(units.name, text);
+        const std::string_view full = nyro::pointerValue<const char*>(text) ? nyro::pointerValue<const char*>(text) : "";
+        for (int i = 0; i < datatypes::UnitsWithDataStyle::count; ++i)
+            if (full == datatypes::UnitsWithDataStyle::enumNames[i])
+                return static_cast<vx::UnitCode>(i);
+        fail(msg::InternalError, "a units value without a name");
+    }
+
+    // What `t`'s array converter makes of `a`.
+    static COSValue made(const TypeRef& t, const qxArray* a) { return requiredConversion("any", t)->from(slotOf(a)); }
+};
+
+constexpr const char* convertPositionUsage = "convertposition FROM TO [x y w h] [[x y w h] [ppi]]";
+constexpr const char* convertInsetUsage = "convertinset FROM TO [xmin ymin xmax ymax] [[x y w h] [ppi]]";
+
+json::Value runConvertPosition(Session&, Arguments& args)
+{
+    UnitConversion c(args, "Position", convertPositionUsage);
+    MadeValue position(c.valueType, UnitConversion::made(c.valueType, c.valueArray.get()));
+    datatypes::Position zero(0, 0, 0, 0);
+    std::optional<MadeValue> frame;
+    if (c.frameArray)
+        frame.emplace(c.positionType, UnitConversion::made(c.positionType, c.frameArray.get()));
+    auto* convert = exportedHelper<ConvertPositionFn>(
+        "_ZN2vx15convertPositionERKNS_5PixelENS_8UnitCodeES3_PKN9datatypes8PositionES7_", "vx::convertPosition");
+    const auto* p = nyro::pointerValue<const datatypes::Position*>(position.get());
+    const auto* f = frame ? nyro::pointerValue<const datatypes::Position*>(frame->get()) : &zero;
+    datatypes::Position out = convert(c.pixel, c.from, c.to, p, f);
+    return answer("position", numbers({out.getX(), out.getY(), out.getWidth(), out.getHeight()}));
+}
+
+json::Value runConvertInset(Session&, Arguments& args)
+{
+    UnitConversion c(args, "Inset", convertInsetUsage);
+    MadeValue inset(c.valueType, UnitConversion::made(c.valueType, c.valueArray.get()));
+    datatypes::Position zero(0, 0, 0, 0);
+    std::optional<MadeValue> frame;
+    if (c.frameArray)
+        frame.emplace(c.positionType, UnitConversion::made(c.positionType, c.frameArray.get()));
+    auto* convert = exportedHelper<ConvertInsetFn>(
+        "_ZN2vx12convertInsetERKNS_5PixelENS_8UnitCodeES3_PKN11gui_objects7Inset2dEPKN9datatypes8PositionE",
+        "vx::convertInset");
+    const auto* i = nyro::pointerValue<const gui_objects::Inset2d*>(inset.get());
+    const auto* f = frame ? nyro::pointerValue<const datatypes::Position*>(frame->get()) : &zero;
+    gui_objects::Inset2d out = convert(c.pixel, c.from, c.to, i, f);
+    return answer("inset", numbers({out.getXMin(), out.getYMin(), out.getXMax(), out.getYMax()}));
+}
+
+// The color name table as the ColorTable property reads it: a 1x1 struct, one
+// [r g b] field per name.
+json::Value runColorTable(Session&, Arguments& args)
+{
+    args.end();
+    TypeRef t = typeNamed("ColorTable");
+    QxArrayPtr table(nyro::pointerValue<qxArray*>(requiredConversion("any", t)->to(t.type->getDefaultValue())));
+    return answer("table", encodeArray(table.get()));
+}
+
 json::Value runHelp(Session&, Arguments& args)
 {
     args.end();
@@ -264,6 +386,11 @@ constexpr Statement statementTable[] = {
      runEqual},
     {"scalar", "scalar 'HOST TYPE' 'TEXT'", "the text conversion of a scalar type of the host, both ways",
      runScalar},
+    {"convertposition", convertPositionUsage,
+     "a position converted between units; the second array is the reference frame in pixels", runConvertPosition},
+    {"convertinset", convertInsetUsage,
+     "an inset converted between units, like a position", runConvertInset},
+    {"colortable", "colortable", "the color name table as a struct of [r g b] fields", runColorTable},
     {"show", "show LITERAL", "the array a literal makes", runShow},
     // Graphics objects, in the call syntax of numeric-computing hosts.
     {"=", "NAME = VALUE   H.NAME = VALUE   H.NAME",

@@ -54,13 +54,12 @@ public:
     std::string text(const char* what);
     // Only blanks or a comment (from % or #) may remain.
     void end();
-    // Whether only blanks or a comment remain.
-    bool atEndOfLine() { return atEnd(); }
+    // Whether only blanks or a comment remain: where optional arguments end.
+    bool atEnd();
     // The whole statement.
     std::string_view line() const { return line_; }
 
 private:
-    bool atEnd();
     [[noreturn]] void usage() const;
     const Statement& statement_;
     std::string_view line_;

@@ -130,6 +130,63 @@ TEST_F(HostTest, NullPositionConvertsAsZerosAndNullFrameAsZeroFrame)
     EXPECT_TRUE(vxtest::raisedBy([&] { vx::convertPosition(Pixel(), U::Pixels, U::Normalized, &p, nullptr); }));
 }
 
+// ---- units given as property values ----------------------------------------------------------
+
+struct EnumUnitsCase {
+    int from;
+    bool fromWithData; // a UnitsWithData value, else a Units value
+    int to;
+    bool toWithData;
+    std::vector<double> expected; // [1 2 3 4] converted, frame 400 x 300, 72 ppi
+};
+
+std::ostream& operator<<(std::ostream& os, const EnumUnitsCase& c)
+{
+    return os << (c.fromWithData ? "UnitsWithData " : "Units ") << c.from << " -> "
+              << (c.toWithData ? "UnitsWithData " : "Units ") << c.to;
+}
+
+class EnumeratedUnits : public HostTest, public ::testing::WithParamInterface<EnumUnitsCase> {};
+
+template <class From, class To>
+Position convertAs(int from, int to, const Position& p, const Position& frame)
+{
+    const From f(static_cast<typename From::value>(from));
+    const To t(static_cast<typename To::value>(to));
+    return vx::convertPosition(Pixel(), f, t, &p, &frame);
+}
+
+TEST_P(EnumeratedUnits, ConvertLikeTheirCodes)
+{
+    using datatypes::Units;
+    using datatypes::UnitsWithData;
+    const EnumUnitsCase& c = GetParam();
+    Position p(1, 2, 3, 4), frame(0, 0, 400, 300);
+    Position out = !c.fromWithData ? (!c.toWithData ? convertAs<Units, Units>(c.from, c.to, p, frame)
+                                                    : convertAs<Units, UnitsWithData>(c.from, c.to, p, frame))
+                                   : (!c.toWithData ? convertAs<UnitsWithData, Units>(c.from, c.to, p, frame)
+                                                    : convertAs<UnitsWithData, UnitsWithData>(c.from, c.to, p, frame));
+    EXPECT_TRUE(datatypes::equalWithinRoundoffError(out, positionOf(c.expected)))
+        << out.getX() << " " << out.getY() << " " << out.getWidth() << " " << out.getHeight();
+    gui_objects::Inset2d inset(1, 2, 3, 4);
+    const Units from(static_cast<Units::value>(c.from % 6)), to(static_cast<Units::value>(c.to % 6));
+    gui_objects::Inset2d viaValues = vx::convertInset(Pixel(), from, to, &inset, &frame);
+    gui_objects::Inset2d viaCodes = vx::convertInset(Pixel(), vx::unitCode(from), vx::unitCode(to), &inset, &frame);
+    EXPECT_TRUE(viaValues == viaCodes);
+}
+
+using datatypes::Units;
+using datatypes::UnitsWithData;
+INSTANTIATE_TEST_SUITE_P(
+    Values, EnumeratedUnits,
+    ::testing::Values(EnumUnitsCase{Units::kInches, false, Units::kPixels, false, {72, 144, 216, 288}},
+                      EnumUnitsCase{Units::kCentimeters, false, Units::kInches, false, {1 / 2.54, 2 / 2.54, 3 / 2.54, 4 / 2.54}},
+                      EnumUnitsCase{Units::kPixels, false, Units::kNormalized, false, {1 / 400.0, 2 / 300.0, 3 / 400.0, 4 / 300.0}},
+                      EnumUnitsCase{Units::kPoints, false, UnitsWithData::kInches, true, {1 / 72.0, 2 / 72.0, 3 / 72.0, 4 / 72.0}},
+                      EnumUnitsCase{UnitsWithData::kNormalized, true, Units::kPixels, false, {400, 600, 1200, 1200}},
+                      EnumUnitsCase{UnitsWithData::kData, true, UnitsWithData::kInches, true, {1 / 72.0, 2 / 72.0, 3 / 72.0, 4 / 72.0}},
+                      EnumUnitsCase{UnitsWithData::kCharacters, true, UnitsWithData::kCharacters, true, {1, 2, 3, 4}}));
+
 // ---- insets ----------------------------------------------------------------------------------
 
 struct InsetCase {
