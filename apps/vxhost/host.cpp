@@ -41,6 +41,7 @@ Library Library::load()
     void* handle = dlopen(file.c_str(), RTLD_NOW | RTLD_GLOBAL);
     if (!handle)
         throw std::runtime_error(std::string("cannot load ") + file + ": " + dlerror());
+    library.handle_ = handle;
     auto initialize = reinterpret_cast<void (*)()>(dlsym(handle, kEntryPoint));
     if (!initialize)
         throw std::runtime_error(std::string(file) + " has no entry point " + kEntryPoint);
@@ -55,6 +56,8 @@ Library Library::load()
     }
     return library;
 }
+
+void* Library::symbol(const char* name) const { return handle_ ? dlsym(handle_, name) : nullptr; }
 
 std::vector<nyro::COSDataType*> Library::types() const
 {

@@ -198,7 +198,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "vxhost: %s\n", e.what());
         return kSomeFailed;
     }
-    Session session{*library};
+    Session session{*library, false, options->json, nullptr};
     bool interactive = options->statements.empty() && !options->script && isatty(STDIN_FILENO);
     // Outside the prompt each statement is shown above its answer.
     Console console(session, options->json, !interactive);

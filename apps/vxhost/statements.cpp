@@ -2,11 +2,13 @@
 
 #include <dlfcn.h>
 
+#include <cctype>
 #include <optional>
 #include <string>
 
 #include "display.h"
 #include "encode.h"
+#include "evaluate.h"
 #include "gui_objects/gui_objects.h"
 #include "literal.h"
 #include "messages.h"
@@ -390,6 +392,35 @@ constexpr Statement statementTable[] = {
      "an inset converted between units, like a position", runConvertInset},
     {"colortable", "colortable", "the color name table as a struct of [r g b] fields", runColorTable},
     {"show", "show LITERAL", "the array a literal makes", runShow},
+    // Graphics objects, in the call syntax of numeric-computing hosts.
+    {"=", "NAME = VALUE   H.NAME = VALUE   H.NAME",
+     "keeps a value in a variable; sets or reads a property of the object a handle denotes", runExpression},
+    {"figure", "figure('NAME', VALUE, ...)", "a new figure under the root: handle 1, 2, ...", runExpression},
+    {"axes", "axes(PARENT, 'NAME', VALUE, ...)",
+     "new axes with their title and labels; line, patch, surface, image, text, light, rectangle, label, grid, "
+     "textprimitive and geometryprimitive are made alike (parent: the current axes)",
+     runExpression},
+    {"set", "set(H, 'NAME', VALUE, ...)", "sets properties; names in any letter case, abbreviated while unique",
+     runExpression},
+    {"get", "get(H, 'NAME')   get(H)", "a property's value and text; or every property of the object", runExpression},
+    {"delete", "delete(H)", "deletes objects with their descendants (DeleteFcn callbacks run)", runExpression},
+    {"isequal", "isequal(A, B)", "equality through the property's type when a side was read from a property",
+     runExpression},
+    {"ishandle", "ishandle(H)", "whether each handle denotes a live object", runExpression},
+    {"notify", "notify(H, 'EVENT', DATA)", "fires an event; the callback in property EVENTFcn runs on it",
+     runExpression},
+    {"addlistener", "addlistener(H, 'EVENT', 'PROPERTY')",
+     "runs the callback held in PROPERTY when EVENT fires (a class name for H: on every instance)", runExpression},
+    {"filter", "filter(H, 'FILTER', VALUE)",
+     "runs a property filter on a child: FontLabelSize, FontTitleSize, AxisMinorBooleanToGrid, "
+     "RGBAColorToTextPrimitive, RGBAColorToGeometryPrimitive",
+     runExpression},
+    {"gcf", "gcf   gca   groot", "the current figure, the current axes (made when missing), the root", runExpression},
+    {"gca", "gca", "the current axes", runExpression},
+    {"groot", "groot", "the root object, handle 0", runExpression},
+    {"classes", "classes", "the graphics classes with their properties and types", runClasses},
+    {"who", "who", "the variables and their values", runWho},
+    {"clear", "clear [NAME ...]", "removes variables (all of them without names)", runClear},
     {"help", "help", "the statements and the functions a literal may call", runHelp},
     {"quit", "quit", "ends the session (so does exit)", runQuit},
     {"exit", "exit", "ends the session", runQuit},
@@ -500,14 +531,19 @@ Outcome execute(Session& session, std::string_view line)
         while (pos < line.size() && isBlank(line[pos]))
             ++pos;
         std::size_t start = pos;
-        while (pos < line.size() && !isBlank(line[pos]))
+        // A name ends where a word does, or at the first sign after letters: set(h, ...).
+        bool letters = pos < line.size() && std::isalpha(static_cast<unsigned char>(line[pos]));
+        while (pos < line.size() && !isBlank(line[pos]) &&
+               (!letters || std::isalnum(static_cast<unsigned char>(line[pos])) || line[pos] == '_'))
             ++pos;
         std::string name(line.substr(start, pos - start));
         const Statement* statement = findStatement(name);
-        if (!statement)
-            fail(msg::UnknownStatement, name.c_str());
-        Arguments args(*statement, line, pos);
-        outcome.fields = statement->run(session, args);
+        if (isExpressionStatement(line, name, statement != nullptr)) {
+            outcome.fields = evaluateStatement(session, line);
+        } else {
+            Arguments args(*statement, line, pos);
+            outcome.fields = statement->run(session, args);
+        }
     } catch (const Quillmark::System::IUserException& e) {
         failed(e.GetID(), e.GetMessageTxt());
     } catch (const gui_objects::convert_from_string_utils::ParseException&) {

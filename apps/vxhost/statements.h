@@ -15,6 +15,7 @@
 // the host's temporaries are reclaimed after each statement.
 #pragma once
 
+#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
@@ -25,9 +26,15 @@
 
 namespace vxhost {
 
+class Workspace;
+
 struct Session {
     const Library& library;
     bool quit = false;
+    // Answers are JSON lines: warnings go into answers, not to standard error.
+    bool json = false;
+    // The graphics objects and variables, made by the first statement that needs them.
+    std::shared_ptr<Workspace> workspace;
 };
 
 struct Statement;
@@ -49,6 +56,8 @@ public:
     void end();
     // Whether only blanks or a comment remain: where optional arguments end.
     bool atEnd();
+    // The whole statement.
+    std::string_view line() const { return line_; }
 
 private:
     [[noreturn]] void usage() const;

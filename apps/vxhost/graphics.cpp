@@ -1,0 +1,506 @@
+#include "graphics.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <exception>
+#include <string>
+
+#include "helpers.h"
+#include "literal.h"
+#include "messages.h"
+#include "nyro/nyro.h"
+#include "ut/ut.h"
+
+namespace vxhost {
+
+namespace {
+
+using nyro::COSInterface;
+using nyro::COSInterfacePtr;
+using nyro::COSNameID;
+using nyro::COSPropInfo;
+using nyro::COSValue;
+
+struct CatalogRow {
+    enum Kind { Class, Property } kind;
+    const char* name;
+    const char* second; // host class, or type
+    const char* third;  // parent host class, or default literal
+    const char* under;
+};
+
+constexpr CatalogRow catalog[] = {
+#define VXHOST_CLASS(name, host, parent, under) {CatalogRow::Class, name, host, parent, under},
+#define VXHOST_PROPERTY(name, type, def) {CatalogRow::Property, name, type, def, nullptr},
+#include "classes.def"
+#undef VXHOST_CLASS
+#undef VXHOST_PROPERTY
+};
+
+constexpr const char* kRootClass = "root";
+
+// The value a literal gives through the property's type, owned by the
+// property from then on.
+COSValue catalogDefault(nyro::COSDataType* type, const char* className, const CatalogRow& row)
+{
+    QxArrayPtr a = parseLiteral(row.third);
+    try {
+        return Graphics::valueFrom(type, row.name, a.get());
+    } catch (const Quillmark::System::IUserException& e) {
+        fail(msg::CatalogDefault, className, row.name, e.GetMessageTxt());
+    }
+}
+
+struct Catalog {
+    std::vector<GraphicsClass> classes;
+    std::vector<SkippedProperty> skipped;
+    // Classes are defined once per process: a catalog that failed stays failed.
+    std::string errorId, errorText;
+};
+
+// Defines the classes once per process (classes live as long as it does).
+Catalog& catalogInstance()
+{
+    static Catalog* made = [] {
+        auto* c = new Catalog;
+        try {
+        nyro::COSClass* cls = nullptr;
+        std::string className;
+        for (const CatalogRow& row : catalog) {
+            if (row.kind == CatalogRow::Class) {
+                cls = nyro::COSClass::define(row.second, row.third);
+                className = *row.name ? row.name : row.second;
+                c->classes.push_back({row.name, cls, row.under});
+                continue;
+            }
+            if (!nyro::COSTypeRepository::getType(COSNameID(row.second))) {
+                c->skipped.push_back({className, row.name, row.second});
+                continue;
+            }
+            if (!*row.third) {
+                cls->addProperty(row.name, row.second);
+                continue;
+            }
+            nyro::COSDataType* type =
+                nyro::COSDataTypePtrHelper::getObject(nyro::COSTypeRepository::getType(COSNameID(row.second)));
+            COSValue v = catalogDefault(type, className.c_str(), row);
+            try {
+                cls->addProperty(row.name, row.second, v);
+            } catch (...) {
+                type->destroy(v);
+                throw;
+            }
+        }
+        } catch (const Quillmark::System::IUserException& e) {
+            c->errorId = e.GetID();
+            c->errorText = e.GetMessageTxt();
+        }
+        return c;
+    }();
+    if (!made->errorId.empty())
+        qxErrMsgIdAndTxt(made->errorId.c_str(), "%s", made->errorText.c_str());
+    return *made;
+}
+
+bool sameLetters(std::string_view a, std::string_view b)
+{
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+           });
+}
+
+const nyro::HostScalarType* hostScalar(const nyro::COSDataType* t)
+{
+    return dynamic_cast<const nyro::HostScalarType*>(t);
+}
+const nyro::HostScalarType* hostScalar(const COSPropInfo* p) { return hostScalar(p->getDataType()); }
+
+// The host's own scalars, from and to host arrays.
+COSValue scalarFrom(const char* property, const nyro::HostScalarType& t, const qxArray* a)
+{
+    using K = nyro::HostScalarType::Kind;
+    if (t.kind() == K::String) {
+        if (!a || !qxIsChar(a) || (qxGetM(a) != 1 && !qxIsEmpty(a)))
+            fail(msg::ScalarValue, property, "a text");
+        char* s = utStrdup(qxArrayToStdString(a).c_str());
+        if (!s)
+            throw nyro::COSOutOfMemoryException();
+        return COSValue::fromPointer(s);
+    }
+    if (!a || !(qxIsNumeric(a) || qxIsLogical(a)) || qxIsComplex(a) || qxIsSparse(a) || qxGetNumberOfElements(a) != 1)
+        fail(msg::ScalarValue, property, "a real numeric scalar");
+    long double v = readElement(qxGetClassID(a), qxGetData(a), 0);
+    switch (t.kind()) {
+    case K::Floating:
+        return COSValue::fromDouble(t.getValueSizeInBytes(COSValue()) == 4 ? static_cast<float>(v)
+                                                                            : static_cast<double>(v));
+    case K::Logical: return COSValue(v != 0 ? 1u : 0u);
+    case K::Signed: return COSValue::fromInt(static_cast<std::int64_t>(v));
+    default: return COSValue(static_cast<std::uint64_t>(v));
+    }
+}
+
+qxArray* scalarTo(const nyro::HostScalarType& t, COSValue v)
+{
+    using K = nyro::HostScalarType::Kind;
+    switch (t.kind()) {
+    case K::Floating: return qxCreateDoubleScalar(v.asDouble());
+    case K::Logical: return qxCreateLogicalScalar(!v.isNull());
+    case K::Signed: return qxCreateDoubleScalar(static_cast<double>(static_cast<std::int64_t>(v.bits())));
+    case K::Unsigned: return qxCreateDoubleScalar(static_cast<double>(v.bits()));
+    case K::String: return qxCreateString(nyro::pointerValue<const char*>(v));
+    }
+    return qxCreateDoubleMatrix(0, 0, qxREAL);
+}
+
+COSPropInfo* own(const COSInterface* obj, const char* name)
+{
+    return nyro::COSPropInfoPtrHelper::getObject(obj->getPropInfo(COSNameID(name)));
+}
+
+// Sets a handle-valued property to `target` through the handle conversion.
+void setHandle(COSInterface* obj, const char* name, COSInterface* target)
+{
+    if (COSPropInfo* p = own(obj, name)) {
+        QxArrayPtr h(qxCreateDoubleScalar(Graphics::handleOf(target)));
+        Graphics::set(obj, p, h.get());
+    }
+}
+
+// An object moves only under a parent of the class its class lives under.
+void checkParent(const COSInterface* obj, const qxArray* value)
+{
+    const GraphicsClass* cls = Graphics::classOf(obj);
+    if (!cls || cls->under.empty())
+        return;
+    COSInterfacePtr parent;
+    if (value && qxIsObject(value) && qxGetNumberOfElements(value) == 1) {
+        parent = COSInterfacePtr(omGetArrayElement(value, 0));
+    } else if (value && qxIsDouble(value) && qxGetNumberOfElements(value) == 1 && !qxIsComplex(value)) {
+        static const COSNameID number("double"), object("COSInterface");
+        if (nyro::COSTypeConversion* c = nyro::COSTypeRepository::getConversion(number, object))
+            parent = COSInterfacePtr::adopt(nyro::pointerValue<COSInterface*>(c->from(COSValue::fromDouble(*qxGetPr(value)))));
+    }
+    if (!parent || !parent->isValid())
+        fail(msg::BadHandle);
+    const GraphicsClass* found = Graphics::classOf(parent.get());
+    if (!found || found->name != cls->under)
+        fail(msg::BadParent, cls->name.c_str(), cls->under.c_str(), Graphics::classNameOf(parent.get()).c_str());
+}
+
+json::Value handleJson(double h, const COSInterface* obj)
+{
+    return json::Value::object()
+        .set("handle", json::Value::number(h))
+        .set("class", obj ? json::Value::string(Graphics::classNameOf(obj)) : json::Value::null());
+}
+
+json::Value oneOrList(json::Value list) { return list.size() == 1 ? json::Value(list[0]) : list; }
+
+} // namespace
+
+// ---- classes --------------------------------------------------------------------------
+
+const std::vector<GraphicsClass>& Graphics::classes() { return catalogInstance().classes; }
+
+const std::vector<SkippedProperty>& Graphics::skipped() { return catalogInstance().skipped; }
+
+const GraphicsClass* Graphics::classNamed(std::string_view name)
+{
+    for (const GraphicsClass& c : classes())
+        if (!c.name.empty() && c.name == name)
+            return &c;
+    return nullptr;
+}
+
+const GraphicsClass* Graphics::classOf(const COSInterface* obj)
+{
+    for (nyro::COSClass* k = obj ? obj->getClass() : nullptr; k; k = k->getParent())
+        for (const GraphicsClass& c : classes())
+            if (c.cls == k)
+                return &c;
+    return nullptr;
+}
+
+std::string Graphics::classNameOf(const COSInterface* obj)
+{
+    const GraphicsClass* c = classOf(obj);
+    return c && !c->name.empty() ? c->name : obj->getClassName();
+}
+
+// ---- objects --------------------------------------------------------------------------
+
+Graphics::Graphics(const Library& library, bool warn) : library_(library)
+{
+    const std::vector<SkippedProperty>& left = skipped();
+    if (warn && !left.empty()) {
+        std::string list;
+        for (const SkippedProperty& s : left)
+            list += (list.empty() ? "" : ", ") + s.className + "." + s.property + " (" + s.type + ")";
+        std::fprintf(stderr, "vxhost: warning: %zu properties left out, their types are not registered: %s\n",
+                     left.size(), list.c_str());
+    }
+    root_ = COSInterface::create(classNamed(kRootClass)->cls);
+    objects_.push_back(root_);
+    handleOf(root_.get());
+}
+
+Graphics::~Graphics()
+{
+    for (const nyro::COSListenerPtr& l : listeners_)
+        if (l)
+            l->setEnabled(false);
+    auto destroyHandle = helpers::find(library_, helpers::destroyHandle);
+    // Children first, so that no deletion reaches an object already gone.
+    for (auto it = objects_.rbegin(); it != objects_.rend(); ++it) {
+        double h = handleOf(it->get());
+        try {
+            (*it)->deleteObject();
+        } catch (...) {
+            // the session is over: a listener's error has nowhere to go
+        }
+        if (destroyHandle && h != -1.0)
+            destroyHandle(h);
+    }
+    objects_.clear();
+    root_ = COSInterfacePtr();
+}
+
+double Graphics::handleOf(COSInterface* obj) { return obj ? obj->getDoubleHandle() : -1.0; }
+
+COSInterfacePtr Graphics::objectOf(double handle) const
+{
+    static const COSNameID number("double"), object("COSInterface");
+    nyro::COSTypeConversion* c = nyro::COSTypeRepository::getConversion(number, object);
+    COSInterfacePtr obj;
+    if (c)
+        obj = COSInterfacePtr::adopt(nyro::pointerValue<COSInterface*>(c->from(COSValue::fromDouble(handle))));
+    if (!obj || !obj->isValid())
+        fail(msg::BadHandle);
+    return obj;
+}
+
+COSInterfacePtr Graphics::parentOf(const COSInterface* obj)
+{
+    COSPropInfo* p = own(obj, "Parent");
+    if (!p || !obj->isValid())
+        return {};
+    QxArrayPtr a(p->getAsArray(obj));
+    COSInterface* parent = a && qxGetNumberOfElements(a.get()) ? omGetArrayElement(a.get(), 0) : nullptr;
+    return COSInterfacePtr(parent);
+}
+
+std::vector<COSInterfacePtr> Graphics::childrenOf(const COSInterface* obj) const
+{
+    std::vector<COSInterfacePtr> out;
+    for (const COSInterfacePtr& o : objects_)
+        if (o.get() != obj && parentOf(o.get()).get() == obj)
+            out.push_back(o);
+    return out;
+}
+
+COSInterfacePtr Graphics::create(const GraphicsClass& cls, COSInterface* parent)
+{
+    COSInterfacePtr obj = COSInterface::create(cls.cls);
+    objects_.push_back(obj);
+    try {
+        handleOf(obj.get());
+        if (parent) {
+            setHandle(obj.get(), "Parent", parent);
+            if (cls.name == "figure")
+                setHandle(parent, "CurrentFigure", obj.get());
+            else if (cls.name == "axes")
+                setHandle(parent, "CurrentAxes", obj.get());
+        }
+        auto createListener = helpers::find(library_, helpers::createListener);
+        // Each callback property runs on its event: ButtonDownFcn on
+        // "ButtonDown", DeleteFcn when the object is being destroyed.
+        for (COSPropInfo* p : obj->getClass()->getProperties()) {
+            std::string name = p->getName();
+            if (!createListener || std::string(p->getDataType()->getName()) != "Callback" || name.size() <= 3 ||
+                name.compare(name.size() - 3, 3, "Fcn") != 0)
+                continue;
+            std::string event = name == "DeleteFcn" ? nyro::events::ObjectBeingDestroyed : name.substr(0, name.size() - 3);
+            nyro::COSListenerPtr listener = createListener(name.c_str());
+            keep(listener);
+            obj->addListener(COSNameID(event.c_str()), listener);
+        }
+        if (cls.name == "axes") {
+            const GraphicsClass* label = classNamed("label");
+            for (const char* slot : {"Title", "XLabel", "YLabel", "ZLabel"}) {
+                COSPropInfo* p = own(obj.get(), slot);
+                if (!p)
+                    continue;
+                COSInterfacePtr child = create(*label, obj.get());
+                QxArrayPtr off(qxCreateString("off"));
+                set(child.get(), own(child.get(), "HandleVisibility"), off.get());
+                // The object reference property takes the child as an object array.
+                QxArrayPtr ref(omCreateNYROScalar(child.get()));
+                set(obj.get(), p, ref.get());
+            }
+        }
+    } catch (...) {
+        try {
+            remove(obj.get());
+        } catch (...) {
+        }
+        throw;
+    }
+    return obj;
+}
+
+void Graphics::forget(COSInterface* obj)
+{
+    objects_.erase(std::remove_if(objects_.begin(), objects_.end(),
+                                  [&](const COSInterfacePtr& o) { return o.get() == obj; }),
+                   objects_.end());
+}
+
+std::vector<double> Graphics::remove(COSInterface* obj)
+{
+    if (obj == root_.get())
+        fail(msg::DeleteRoot);
+    auto beingDeleted = [&](const COSInterface* o) {
+        return std::find(deleting_.begin(), deleting_.end(), o) != deleting_.end();
+    };
+    // A DeleteFcn that deletes its own object (or an ancestor being deleted)
+    // finds it on its way out already.
+    if (beingDeleted(obj))
+        return {};
+    // The object, then its descendants, parents before children.
+    std::vector<COSInterfacePtr> doomed{COSInterfacePtr(obj)};
+    for (std::size_t i = 0; i < doomed.size(); ++i)
+        for (COSInterfacePtr& c : childrenOf(doomed[i].get()))
+            if (!beingDeleted(c.get()))
+                doomed.push_back(std::move(c));
+    std::size_t mark = deleting_.size();
+    for (const COSInterfacePtr& o : doomed)
+        deleting_.push_back(o.get());
+    struct Done {
+        std::vector<COSInterface*>& list;
+        std::size_t mark;
+        ~Done() { list.resize(mark); }
+    } done{deleting_, mark};
+    auto destroyHandle = helpers::find(library_, helpers::destroyHandle);
+    std::exception_ptr error;
+    std::vector<double> handles;
+    for (const COSInterfacePtr& o : doomed) {
+        double h = handleOf(o.get());
+        try {
+            o->deleteObject();
+        } catch (...) {
+            if (!error)
+                error = std::current_exception();
+        }
+        if (destroyHandle && h != -1.0)
+            destroyHandle(h);
+        forget(o.get());
+        handles.push_back(h);
+    }
+    if (error)
+        std::rethrow_exception(error);
+    return handles;
+}
+
+// ---- properties -----------------------------------------------------------------------
+
+COSPropInfo* Graphics::property(const COSInterface* obj, std::string_view written)
+{
+    const std::vector<COSPropInfo*>& all = obj->getClass()->getProperties();
+    std::vector<COSPropInfo*> prefixed;
+    for (COSPropInfo* p : all) {
+        std::string_view name = p->getName();
+        if (sameLetters(name, written))
+            return p;
+        if (!written.empty() && name.size() > written.size() && sameLetters(name.substr(0, written.size()), written))
+            prefixed.push_back(p);
+    }
+    std::string cls = classNameOf(obj), w(written);
+    if (prefixed.empty())
+        fail(msg::UnknownProperty, w.c_str(), cls.c_str());
+    if (prefixed.size() > 1) {
+        std::string list;
+        for (COSPropInfo* p : prefixed)
+            list += (list.empty() ? "" : ", ") + std::string(p->getName());
+        fail(msg::AmbiguousProperty, cls.c_str(), w.c_str(), list.c_str());
+    }
+    return prefixed.front();
+}
+
+COSValue Graphics::valueFrom(nyro::COSDataType* type, const char* property, const qxArray* a)
+{
+    if (const nyro::HostScalarType* t = hostScalar(type))
+        return scalarFrom(property, *t, a);
+    nyro::COSTypeConversion* c = nyro::COSTypeRepository::getConversion(COSNameID("any"), COSNameID(type->getName()));
+    if (!c)
+        fail(msg::NoConversion, type->getName(), "any");
+    return c->from(COSValue::fromPointer(a));
+}
+
+COSValue Graphics::valueFrom(COSPropInfo* p, const qxArray* a) { return valueFrom(p->getDataType(), p->getName(), a); }
+
+void Graphics::set(COSInterface* obj, COSPropInfo* p, const qxArray* value)
+{
+    if (!obj->isValid())
+        fail(msg::BadHandle);
+    if (std::string_view(p->getName()) == "Parent")
+        checkParent(obj, value);
+    if (hostScalar(p))
+        p->adoptValue(obj, valueFrom(p, value));
+    else
+        p->setFromArray(obj, value);
+}
+
+QxArrayPtr Graphics::get(const COSInterface* obj, COSPropInfo* p)
+{
+    if (!obj->isValid())
+        fail(msg::BadHandle);
+    if (const nyro::HostScalarType* t = hostScalar(p))
+        return QxArrayPtr(scalarTo(*t, p->getValue(obj)));
+    return QxArrayPtr(p->getAsArray(obj));
+}
+
+json::Value Graphics::text(const COSInterface* obj, COSPropInfo* p)
+{
+    COSNameID type(p->getDataType()->getName());
+    nyro::COSTypeConversion* c = nyro::COSTypeRepository::getConversion(COSNameID("string"), type);
+    if (!c)
+        return json::Value::null();
+    COSValue t = c->to(p->getValue(obj));
+    const char* s = nyro::pointerValue<const char*>(t);
+    json::Value out = s ? json::Value::string(s) : json::Value::null();
+    nyro::COSTypeRepository::releaseReturnedText(type, t);
+    return out;
+}
+
+// ---- handles as JSON ------------------------------------------------------------------
+
+json::Value encodeHandles(const qxArray* handles)
+{
+    json::Value list = json::Value::list();
+    qxSize n = handles ? qxGetNumberOfElements(handles) : 0;
+    for (qxSize i = 0; i < n; ++i) {
+        double h = static_cast<double>(readElement(qxGetClassID(handles), qxGetData(handles), i));
+        static const COSNameID number("double"), object("COSInterface");
+        nyro::COSTypeConversion* c = nyro::COSTypeRepository::getConversion(number, object);
+        COSInterfacePtr obj;
+        if (c)
+            obj = COSInterfacePtr::adopt(nyro::pointerValue<COSInterface*>(c->from(COSValue::fromDouble(h))));
+        list.push(handleJson(h, obj && obj->isValid() ? obj.get() : nullptr));
+    }
+    return oneOrList(std::move(list));
+}
+
+json::Value encodeObjects(const qxArray* objects)
+{
+    json::Value list = json::Value::list();
+    qxSize n = objects ? qxGetNumberOfElements(objects) : 0;
+    for (qxSize i = 0; i < n; ++i) {
+        COSInterface* obj = omGetArrayElement(objects, i);
+        list.push(handleJson(Graphics::handleOf(obj), obj && obj->isValid() ? obj : nullptr));
+    }
+    return oneOrList(std::move(list));
+}
+
+} // namespace vxhost
