@@ -280,14 +280,6 @@ private:
         return false;
     }
 
-    static bool isLiteralFunction(std::string_view name)
-    {
-        for (std::string_view f : literalFunctions())
-            if (f == name)
-                return true;
-        return false;
-    }
-
     void store(const std::string& name, Value v)
     {
         qxSetArrayScope(v.array.get(), 2);
@@ -922,7 +914,7 @@ json::Value evaluateStatement(Session& session, std::string_view line)
             ++next;
         bool assigns = next < line.size() && line[next] == '=' && (next + 1 >= line.size() || line[next + 1] != '=');
         if (i < line.size() && isIdentStart(line[i]) && !assigns && !findFunction(word) && !Graphics::classNamed(word) &&
-            std::find(literalFunctions().begin(), literalFunctions().end(), word) == literalFunctions().end()) {
+            !isLiteralFunction(word)) {
             std::size_t stop = i;
             while (stop < line.size() && !isBlank(line[stop]))
                 ++stop;

@@ -530,4 +530,12 @@ std::vector<std::string_view> literalFunctions()
     return names;
 }
 
+bool isLiteralFunction(std::string_view name)
+{
+    for (const Function& f : functions)
+        if (name == f.name)
+            return true;
+    return false;
+}
+
 } // namespace vxhost

@@ -36,5 +36,6 @@ inline constexpr int kMaxLiteralDepth = 64;
 
 // The names of the functions and constants a literal may call.
 std::vector<std::string_view> literalFunctions();
+bool isLiteralFunction(std::string_view name);
 
 } // namespace vxhost
