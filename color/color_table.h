@@ -22,21 +22,13 @@ public:
     bool equalValues(const qxArray& a, const qxArray& b) const { return &a == &b; }
 };
 
-class ColorTableMC final : public nyro::COSTypeConversion {
-public:
-    // A struct (or object) array adds or replaces one color per field whose
-    // first element holds at least three numbers; other input changes nothing.
-    // Gives an empty array value.
-    COSValue from(COSValue a) const override;
-    // The whole table (getColorTableAsArray); the value is ignored.
-    COSValue to(COSValue v) const override;
-};
+// From: a struct (or object) array adds or replaces one color per field whose
+// first element holds at least three numbers; other input changes nothing.
+// Gives an empty array value.
+// To: the whole table (getColorTableAsArray); the value is ignored.
+VX_CONVERSION(ColorTableMC);
 
-class ColorTableSC final : public nyro::COSTypeConversion {
-public:
-    COSValue from(COSValue) const override { return {}; }
-    COSValue to(COSValue) const override { return {}; }
-};
+VX_NO_TEXT_CONVERSION(ColorTableSC);
 
 using ColorTableJC = JavaConversionThroughArray<ColorTableMC>;
 

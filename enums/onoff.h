@@ -37,19 +37,11 @@ private:
     unsigned position_ = 0;
 };
 
-class OnOffBooleanSC : public nyro::COSTypeConversion {
-public:
-    // "on" exactly is on; every other text is off, without an error.
-    COSValue from(COSValue s) const override;
-    // Constant text, not a copy.
-    COSValue to(COSValue v) const override;
-};
+// From: "on" exactly is on; every other text is off, without an error.
+// To: constant text, not a copy.
+VX_CONVERSION(OnOffBooleanSC);
 
-class OnOffBooleanMC : public nyro::COSTypeConversion {
-public:
-    COSValue from(COSValue a) const override;
-    COSValue to(COSValue v) const override;
-};
+VX_CONVERSION(OnOffBooleanMC);
 
 using OnOffBooleanJC = JavaConversionThroughArray<OnOffBooleanMC, Intermediate::LeaveToHost>;
 

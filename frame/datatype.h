@@ -178,6 +178,23 @@ private:
 
 // ---- converters ------------------------------------------------------------------
 
+// A string or array converter whose two directions the type's source file
+// defines: VX_CONVERSION(FontNameSC);
+#define VX_CONVERSION(Name)                                                                               \
+    class Name : public nyro::COSTypeConversion {                                                         \
+    public:                                                                                               \
+        COSValue from(COSValue in) const override;                                                        \
+        COSValue to(COSValue value) const override;                                                       \
+    }
+
+// A type without a text form: both directions give the null value.
+#define VX_NO_TEXT_CONVERSION(Name)                                                                       \
+    class Name : public nyro::COSTypeConversion {                                                         \
+    public:                                                                                               \
+        COSValue from(COSValue) const override { return {}; }                                             \
+        COSValue to(COSValue) const override { return {}; }                                               \
+    }
+
 // Java conversion through a host array: the type's array converter, then the
 // host's Java conversion registered for "any". With Intermediate::LeaveToHost
 // the intermediate array is left to the host (it is a temporary of the call).

@@ -82,6 +82,31 @@ const FaultMessages positionMessages{msg::RectNotNumeric, msg::PositionNotFourEl
 const FaultMessages screenPositionMessages{msg::ScreenPositionClass, msg::ScreenPositionShape,
                                            msg::ScreenPositionNullData, msg::ScreenPositionNegativeSize};
 
+// x, y, width and height of a position as a new 1x4 array of element class `cls`.
+template <class E, class P>
+qxArray* rowOf(const P& p, qxClassID cls)
+{
+    qxArray* array = qxCreateNumericMatrix(1, 4, cls, qxREAL);
+    E* d = static_cast<E*>(qxGetData(array));
+    d[0] = p.getX();
+    d[1] = p.getY();
+    d[2] = p.getWidth();
+    d[3] = p.getHeight();
+    return array;
+}
+
+// "[x y width height]" in the utility heap; "" for the null value.
+template <class DT>
+COSValue textOfPosition(COSValue v)
+{
+    if (v.isNull())
+        return slotOf(utStrdup(""));
+    const auto& p = *DT::valueOf(v);
+    char text[detail::kGeometryTextCapacity];
+    detail::TextWriter(text, sizeof text).bracketed(p.getX(), p.getY(), p.getWidth(), p.getHeight());
+    return slotOf(utStrdup(text));
+}
+
 } // namespace
 
 // ---- Position ----------------------------------------------------------------------
@@ -144,14 +169,7 @@ COSValue PositionMC::to(COSValue v) const
 {
     if (v.isNull())
         return slotOf(qxCreateDoubleMatrix(0, 0, qxREAL));
-    const Position& p = *PositionDataType::valueOf(v);
-    qxArray* array = qxCreateDoubleMatrix(1, 4, qxREAL);
-    double* d = qxGetPr(array);
-    d[0] = p.getX();
-    d[1] = p.getY();
-    d[2] = p.getWidth();
-    d[3] = p.getHeight();
-    return slotOf(array);
+    return slotOf(rowOf<double>(*PositionDataType::valueOf(v), qxDOUBLE_CLASS));
 }
 
 COSValue PositionSC::from(COSValue s) const
@@ -165,15 +183,7 @@ COSValue PositionSC::from(COSValue s) const
     return PositionDataType::store(p);
 }
 
-COSValue PositionSC::to(COSValue v) const
-{
-    if (v.isNull())
-        return slotOf(utStrdup(""));
-    const Position& p = *PositionDataType::valueOf(v);
-    char text[detail::kGeometryTextCapacity];
-    detail::TextWriter(text, sizeof text).bracketed(p.getX(), p.getY(), p.getWidth(), p.getHeight());
-    return slotOf(utStrdup(text));
-}
+COSValue PositionSC::to(COSValue v) const { return textOfPosition<PositionDataType>(v); }
 
 // ---- ScreenPosition ------------------------------------------------------------------
 
@@ -240,14 +250,7 @@ COSValue ScreenPositionMC::to(COSValue v) const
 {
     if (v.isNull())
         return {};
-    const ScreenPosition& p = *ScreenPositionDataType::valueOf(v);
-    qxArray* array = qxCreateNumericMatrix(1, 4, qxINT32_CLASS, qxREAL);
-    auto* d = static_cast<std::int32_t*>(qxGetData(array));
-    d[0] = p.getX();
-    d[1] = p.getY();
-    d[2] = p.getWidth();
-    d[3] = p.getHeight();
-    return slotOf(array);
+    return slotOf(rowOf<std::int32_t>(*ScreenPositionDataType::valueOf(v), qxINT32_CLASS));
 }
 
 COSValue ScreenPositionSC::from(COSValue s) const
@@ -263,15 +266,7 @@ COSValue ScreenPositionSC::from(COSValue s) const
     return ScreenPositionDataType::store(p);
 }
 
-COSValue ScreenPositionSC::to(COSValue v) const
-{
-    if (v.isNull())
-        return slotOf(utStrdup(""));
-    const ScreenPosition& p = *ScreenPositionDataType::valueOf(v);
-    char text[detail::kGeometryTextCapacity];
-    detail::TextWriter(text, sizeof text).bracketed(p.getX(), p.getY(), p.getWidth(), p.getHeight());
-    return slotOf(utStrdup(text));
-}
+COSValue ScreenPositionSC::to(COSValue v) const { return textOfPosition<ScreenPositionDataType>(v); }
 
 } // namespace datatypes
 

@@ -85,17 +85,9 @@ public:
     bool equalValues(const Position& a, const Position& b) const { return nearlyEqual(a, b); }
 };
 
-class PositionMC final : public nyro::COSTypeConversion {
-public:
-    COSValue from(COSValue a) const override;
-    COSValue to(COSValue v) const override;
-};
+VX_CONVERSION(PositionMC);
 
-class PositionSC final : public nyro::COSTypeConversion {
-public:
-    COSValue from(COSValue s) const override;
-    COSValue to(COSValue v) const override;
-};
+VX_CONVERSION(PositionSC);
 
 using PositionJC = JavaConversionThroughArray<PositionMC>;
 
@@ -106,18 +98,10 @@ public:
     COSValue makeDefault() const;
 };
 
-class ScreenPositionMC final : public nyro::COSTypeConversion {
-public:
-    COSValue from(COSValue a) const override;
-    // No array at all for the null value.
-    COSValue to(COSValue v) const override;
-};
+// To: no array at all for the null value.
+VX_CONVERSION(ScreenPositionMC);
 
-class ScreenPositionSC final : public nyro::COSTypeConversion {
-public:
-    COSValue from(COSValue s) const override;
-    COSValue to(COSValue v) const override;
-};
+VX_CONVERSION(ScreenPositionSC);
 
 using ScreenPositionJC = JavaConversionThroughArray<ScreenPositionMC>;
 

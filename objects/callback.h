@@ -21,22 +21,14 @@ public:
     COSValue makeDefault() const { return {}; }
 };
 
-class CallbackSC : public nyro::COSTypeConversion {
-public:
-    // A callback running the statement `s`.
-    COSValue from(COSValue s) const override;
-    // Always the null value: a callback has no text form.
-    COSValue to(COSValue v) const override;
-};
+// From: a callback running the statement `s`.
+// To: always the null value: a callback has no text form.
+VX_CONVERSION(CallbackSC);
 
-class CallbackMC : public nyro::COSTypeConversion {
-public:
-    // Null for a null array; "KELDAR:GUI:CreateCallback" for anything that is
-    // no callback.
-    COSValue from(COSValue a) const override;
-    // The callback as given; '' for the null value.
-    COSValue to(COSValue v) const override;
-};
+// From: null for a null array; "KELDAR:GUI:CreateCallback" for anything that is
+// no callback.
+// To: the callback as given; '' for the null value.
+VX_CONVERSION(CallbackMC);
 
 using CallbackJC = JavaConversionThroughArray<CallbackMC>;
 

@@ -33,22 +33,13 @@ public:
     void destroy(COSValue v) const override;
 };
 
-// No text form: both directions give the null value.
-class COSInterfaceSC : public nyro::COSTypeConversion {
-public:
-    COSValue from(COSValue) const override { return {}; }
-    COSValue to(COSValue) const override { return {}; }
-};
+VX_NO_TEXT_CONVERSION(COSInterfaceSC);
 
-class COSInterfaceMC : public nyro::COSTypeConversion {
-public:
-    // A double array: its first element as a handle; an object array: its first
-    // element; anything else: null.
-    COSValue from(COSValue a) const override;
-    // An empty "handle" array for null; the objects the value stands for: a 1x1
-    // array of the object's class for one, a 1 x n "handle" array for several.
-    COSValue to(COSValue v) const override;
-};
+// From: a double array: its first element as a handle; an object array: its first
+// element; anything else: null.
+// To: an empty "handle" array for null; the objects the value stands for: a 1x1
+// array of the object's class for one, a 1 x n "handle" array for several.
+VX_CONVERSION(COSInterfaceMC);
 
 using COSInterfaceJC = JavaConversionThroughArray<COSInterfaceMC>;
 
@@ -99,18 +90,10 @@ public:
 };
 
 // No text form: both directions raise "datatypes:HandleOrEmpty".
-class HandleOrEmptySC : public nyro::COSTypeConversion {
-public:
-    COSValue from(COSValue s) const override;
-    COSValue to(COSValue v) const override;
-};
+VX_CONVERSION(HandleOrEmptySC);
 
-class HandleOrEmptyMC : public nyro::COSTypeConversion {
-public:
-    COSValue from(COSValue a) const override;
-    // The held object array in the external form.
-    COSValue to(COSValue v) const override;
-};
+// To: the held object array in the external form.
+VX_CONVERSION(HandleOrEmptyMC);
 
 using HandleOrEmptyJC = JavaConversionThroughArray<HandleOrEmptyMC>;
 
@@ -140,19 +123,11 @@ public:
     COSValue makeDefault() const { return {}; }
 };
 
-class JavaPeerSC : public nyro::COSTypeConversion {
-public:
-    COSValue from(COSValue) const override { return {}; }
-    COSValue to(COSValue) const override { return {}; }
-};
+VX_NO_TEXT_CONVERSION(JavaPeerSC);
 
-class JavaPeerMC : public nyro::COSTypeConversion {
-public:
-    // The Java object closest to the array.
-    COSValue from(COSValue a) const override;
-    // The host array closest to the Java object; a 0x0 double for null.
-    COSValue to(COSValue v) const override;
-};
+// From: the Java object closest to the array.
+// To: the host array closest to the Java object; a 0x0 double for null.
+VX_CONVERSION(JavaPeerMC);
 
 using JavaPeerJC = JavaConversionThroughArray<JavaPeerMC>;
 

@@ -83,17 +83,9 @@ public:
 };
 
 // Text is read with the string literal parser; a list has no text form.
-class NLineStylesSC : public nyro::COSTypeConversion {
-public:
-    COSValue from(COSValue s) const override;
-    COSValue to(COSValue v) const override;
-};
+VX_CONVERSION(NLineStylesSC);
 
-class NLineStylesMC : public nyro::COSTypeConversion {
-public:
-    COSValue from(COSValue a) const override;
-    COSValue to(COSValue v) const override;
-};
+VX_CONVERSION(NLineStylesMC);
 
 using NLineStylesJC = JavaConversionThroughArray<NLineStylesMC>;
 

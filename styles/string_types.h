@@ -29,18 +29,10 @@ public:
 };
 
 // Text in: a copy. Text out: the text the value holds, not a copy.
-class FontNameSC : public nyro::COSTypeConversion {
-public:
-    COSValue from(COSValue s) const override;
-    COSValue to(COSValue v) const override;
-};
+VX_CONVERSION(FontNameSC);
 
 // Arrays go through the host's own conversion between arrays and text.
-class FontNameMC : public nyro::COSTypeConversion {
-public:
-    COSValue from(COSValue a) const override;
-    COSValue to(COSValue v) const override;
-};
+VX_CONVERSION(FontNameMC);
 
 using FontNameJC = JavaConversionThroughArray<FontNameMC>;
 
@@ -56,19 +48,11 @@ public:
 
 // Text in is read as UTF-8. Text out is a new utility-heap buffer holding the
 // low byte of every code unit (null for an empty string).
-class UTF16StringSC : public nyro::COSTypeConversion {
-public:
-    COSValue from(COSValue s) const override;
-    COSValue to(COSValue v) const override;
-};
+VX_CONVERSION(UTF16StringSC);
 
 // From a char array holding at most one string (a null array or an empty one
 // gives the empty string); to a char row of the code units (0x0 when empty).
-class UTF16StringMC : public nyro::COSTypeConversion {
-public:
-    COSValue from(COSValue a) const override;
-    COSValue to(COSValue v) const override;
-};
+VX_CONVERSION(UTF16StringMC);
 
 using UTF16StringJC = JavaConversionThroughArray<UTF16StringMC>;
 
@@ -83,17 +67,9 @@ public:
 
 // Text is read with the string literal parser (text it cannot read gives the
 // empty list); a list has no text form.
-class NStringsSC : public nyro::COSTypeConversion {
-public:
-    COSValue from(COSValue s) const override;
-    COSValue to(COSValue v) const override;
-};
+VX_CONVERSION(NStringsSC);
 
-class NStringsMC : public nyro::COSTypeConversion {
-public:
-    COSValue from(COSValue a) const override;
-    COSValue to(COSValue v) const override;
-};
+VX_CONVERSION(NStringsMC);
 
 using NStringsJC = JavaConversionThroughArray<NStringsMC>;
 
