@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "javabridge/javabridge.h"
 #include "support/host_fixture.h"
 
 namespace {
@@ -69,23 +68,6 @@ TEST(ObjectSystem, AnyToStringWritesTheArrayText)
     EXPECT_STREQ(nyro::pointerValue<const char*>(text), "[0 10]");
     utFree(nyro::pointerValue<char*>(text));
     qxDestroyArray(a);
-}
-
-TEST(JavaBridge, ArraysRoundTripThroughJavaObjects)
-{
-    nyro::installHostTypes();
-    javabridge::install();
-    javabridge::install();
-    nyro::JavaTypeConversion* java = nyro::JavaTypeConversion::getConversion(nyro::COSNameID("any"));
-    ASSERT_NE(java, nullptr);
-    qxArray* a = vxtest::rowVector({1, 2});
-    nyro::COSValue object = java->to(nyro::COSValue::fromPointer(a));
-    qxDestroyArray(a);
-    auto* back = nyro::pointerValue<qxArray*>(java->from(object));
-    EXPECT_EQ(qxGetPr(back)[1], 2);
-    qxDestroyArray(back);
-    javabridge::releaseObject(object);
-    EXPECT_EQ(qxCountTemporaries(), 0u);
 }
 
 TEST(Utility, FailuresSkipThenFailThenStop)
