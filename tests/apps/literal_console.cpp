@@ -198,17 +198,6 @@ INSTANTIATE_TEST_SUITE_P(
                       ColumnCase{"", 0, "Malformed literal at column 1: a value is missing."},
                       ColumnCase{"[1 - 2]", 0, "Malformed literal at column 4: a sign must be followed directly by its operand."}));
 
-TEST_F(ReaderTest, StopsAfterOneLiteral)
-{
-    std::string text = "equal t [1 2] 'on' rest";
-    std::size_t pos = 8;
-    vxhost::QxArrayPtr a = vxhost::parseLiteral(text, pos);
-    EXPECT_EQ(pos, 13u);
-    vxhost::QxArrayPtr b = vxhost::parseLiteral(text, pos);
-    EXPECT_EQ(pos, 18u);
-    EXPECT_EQ(vxhost::encodeArray(b.get()).dump(), R"({"class":"char","size":[1,2],"data":["on"]})");
-}
-
 TEST_F(ReaderTest, NestsUpToItsLimit)
 {
     auto nested = [](int depth) { return std::string(depth, '[') + "1" + std::string(depth, ']'); };
