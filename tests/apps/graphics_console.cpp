@@ -4,7 +4,6 @@
 // one starting with "~" needs only to be a part of the answer.
 #include <gtest/gtest.h>
 
-#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -35,31 +34,25 @@ std::vector<std::string> lines(const std::string& text)
     return out;
 }
 
-vxtest::ConsoleRun runSession(const std::vector<Step>& steps)
-{
-    std::vector<std::string> args{"--json"};
-    for (const Step& s : steps) {
-        args.push_back("-e");
-        args.push_back(s.statement);
-    }
-    return vxtest::runConsole(args);
-}
-
 class Session : public ::testing::TestWithParam<Scenario> {};
 
 TEST_P(Session, AnswersEachStatement)
 {
     const std::vector<Step>& steps = GetParam().steps;
-    vxtest::ConsoleRun run = runSession(steps);
+    std::vector<std::string> args{"--json"};
+    for (const Step& s : steps) {
+        args.push_back("-e");
+        args.push_back(s.statement);
+    }
+    vxtest::ConsoleRun run = vxtest::runConsole(args);
     std::vector<std::string> out = lines(run.out);
     ASSERT_EQ(out.size(), steps.size()) << run.out << run.err;
     for (std::size_t i = 0; i < steps.size(); ++i) {
         std::string expected = steps[i].json;
-        if (expected.rfind('~', 0) == 0) { // a part of the answer
+        if (expected.rfind('~', 0) == 0) // a part of the answer
             EXPECT_NE(out[i].find(expected.substr(1)), std::string::npos) << steps[i].statement << "\n" << out[i];
-        } else if (expected != "*") {
+        else if (expected != "*")
             EXPECT_EQ(out[i], expected) << steps[i].statement;
-        }
     }
 }
 
@@ -68,9 +61,10 @@ TEST_P(Session, AnswersEachStatement)
 #define FIG R"({"ok":true,"name":"h","value":{"handle":1,"class":"figure"}})"
 #define AXES R"({"ok":true,"name":"ax","value":{"handle":1.0009765625,"class":"axes"}})"
 #define LIMITS(a, b) R"({"ok":true,"value":{"class":"double","size":[1,2],"data":[)" a "," b R"(]},"text":"[)" a " " b R"(]"})"
-#define TEXT(t) R"({"ok":true,"value":{"class":"char","size":[1,)" #t
+#define LOGICAL(v) R"({"ok":true,"value":{"class":"logical","size":[1,1],"data":[)" #v "]}}"
 #define NOT_INCREASING                                                                                                 \
     R"({"ok":false,"id":"KELDAR:VX:TwoValuesIncreasingValidate","message":"This is not a valid Limits value. Limits values are not in increasing order."})"
+#define DELETED_AXES "[1.0009765625,2.0009765625,3.0009765625,4.0009765625,5.0009765625]"
 
 INSTANTIATE_TEST_SUITE_P(
     Objects, Session,
@@ -81,44 +75,34 @@ INSTANTIATE_TEST_SUITE_P(
                   {"groot", R"({"ok":true,"value":{"handle":0,"class":"root"}})"},
                   {"gcf", R"({"ok":true,"value":{"handle":2,"class":"figure"}})"},
                   {"ax = axes(h)", AXES},
-                  {"ax.Parent", R"({"ok":true,"value":{"handle":1,"class":"figure"}})"},
                   {"get(1, 'CurrentAxes')", R"({"ok":true,"value":{"handle":1.0009765625,"class":"axes"}})"},
                   {"ax.Title", R"({"ok":true,"value":{"handle":2.0009765625,"class":"label"}})"},
-                  {"get(0, 'Units')", R"({"ok":true,"value":{"class":"char","size":[1,6],"data":["pixels"]},"text":"pixels"})"}}},
-        Scenario{"ObjectsAreMadeUnderTheCurrentOnes",
-                 {{"l = line", R"({"ok":true,"name":"l","value":{"handle":6.0009765625,"class":"line"}})"},
-                  {"get(l.Parent, 'Parent')", R"({"ok":true,"value":{"handle":1,"class":"figure"}})"},
-                  {"gca", R"({"ok":true,"value":{"handle":1.0009765625,"class":"axes"}})"}}},
+                  {"get(0)", R"(~"handle":0,"class":"root","properties":{"Parent":[],)"}}},
+
         Scenario{"NamesMatchInAnyCaseAndByUniquePrefix",
                  {{"ax = axes", AXES},
                   {"set(ax, 'xlim', [0 10], 'XSc', 'log', 'proj', 'persp')",
                    R"({"ok":true,"set":["XLim","XScale","Projection"]})"},
                   {"ax.XLIM", LIMITS("0", "10")},
-                  {"ax.xscale", R"({"ok":true,"value":{"class":"char","size":[1,3],"data":["log"]},"text":"log"})"},
                   {"ax.XL = [0 1]",
                    R"({"ok":false,"id":"vxhost:AmbiguousProperty","message":"Ambiguous axes property: 'XL' could be XLim, XLimMode, XLabel."})"},
                   {"get(ax, 'Colour')",
                    R"({"ok":false,"id":"vxhost:UnknownProperty","message":"There is no Colour property on the axes class."})"}}},
         Scenario{"ARefusedValueLeavesThePropertyUnchanged",
                  {{"ax = axes", AXES},
-                  {"ax.XLim = [0 5]", R"({"ok":true,"set":["XLim"]})"},
                   {"ax.XLim = [5 0]", NOT_INCREASING},
-                  {"ax.XLim", LIMITS("0", "5")},
+                  {"ax.XLim", LIMITS("0", "1")},
                   {"set(ax, 'YLim', [0 2], 'XDir', 'sideways')",
                    R"({"ok":false,"id":"KELDAR:vx:propswch:FindObjFailed","message":"Bad value sideways for AxisDirection."})"},
                   {"ax.YLim", LIMITS("0", "2")},
                   {"ax.XDir", R"({"ok":true,"value":{"class":"char","size":[1,6],"data":["normal"]},"text":"normal"})"},
-                  {"ax.Box = 1",
-                   R"({"ok":false,"id":"KELDAR:datatypes:UnknownOnOffBooleanValue","message":"Incorrect type for value for On/Off Boolean"})"},
-                  {"ax.Box", R"({"ok":true,"value":{"class":"char","size":[1,3],"data":["off"]},"text":"off"})"},
                   {"ax.FontSize = 'big'",
-                   R"({"ok":false,"id":"vxhost:ScalarValue","message":"Value of a FontSize property must be a real numeric scalar."})"},
-                  {"ax.FontSize", R"({"ok":true,"value":{"class":"double","size":[1,1],"data":[10]},"text":"10"})"}}},
+                   R"({"ok":false,"id":"vxhost:ScalarValue","message":"Value of a FontSize property must be a real numeric scalar."})"}}},
         Scenario{"AConstructorWithARefusedValueMakesNoObject",
                  {{"ax = axes", AXES},
                   {"line(ax, 'XData', [1 2; 3 4])",
                    R"({"ok":false,"id":"KELDAR:vx:dt_conv:ExpectedColumnOrRowVector","message":"This is not a valid VectorData value. Specified value is not a vector."})"},
-                  {"ishandle(6.0009765625)", R"({"ok":true,"value":{"class":"logical","size":[1,1],"data":[false]}})"},
+                  {"ishandle(6.0009765625)", LOGICAL(false)},
                   {"line(ax, 'Color')",
                    R"({"ok":false,"id":"vxhost:PropertyPairs","message":"Property names and values must come in pairs."})"}}},
         Scenario{"ParentsMustBeOfTheClassAboveAndTheRootStays",
@@ -128,28 +112,7 @@ INSTANTIATE_TEST_SUITE_P(
                    R"({"ok":false,"id":"vxhost:BadParent","message":"The parent of a line object must be of class axes, not root."})"},
                   {"l.Parent = 1e9", R"({"ok":false,"id":"vxhost:BadHandle","message":"Invalid or deleted graphics handle."})"},
                   {"l.Parent", R"({"ok":true,"value":{"handle":1.0009765625,"class":"axes"}})"},
-                  {"delete(0)", R"({"ok":false,"id":"vxhost:DeleteRoot","message":"The root object cannot be deleted."})"},
-                  {"groot.CurrentFigure = [1 2]",
-                   R"({"ok":false,"id":"datatypes:HandleOrEmpty","message":"The value set for this property must be a valid VX handle."})"}}},
-        Scenario{"EveryClassListsItsProperties",
-                 {{"get(0)", R"(~"handle":0,"class":"root","properties":{"Parent":[],)"},
-                  {"get(figure)", R"(~"class":"figure","properties":{"Parent":{"handle":0,"class":"root"},)"},
-                  {"get(gca.Title)", R"(~"class":"label","properties":{"Parent":{"handle":1.0009765625,"class":"axes"},)"},
-                  {"get(line)", R"(~"class":"line",)"},
-                  {"get(patch)", R"(~"class":"patch",)"},
-                  {"get(surface)", R"(~"class":"surface",)"},
-                  {"get(image)", R"(~"class":"image",)"},
-                  {"get(text)", R"(~"class":"text",)"},
-                  {"get(light)", R"(~"Style":"infinite","Position":"[1 0 1]")"},
-                  {"get(rectangle)", R"(~"class":"rectangle",)"},
-                  {"get(grid)", R"(~"Visible_I":"off","MajorMinorMode":"auto","MajorMinor_I":"major")"},
-                  {"get(textprimitive)", R"(~"class":"textprimitive",)"},
-                  {"get(geometryprimitive)", R"(~"ColorType_I":"colormapped","ColorBinding_I":"none")"}}},
-        Scenario{"ADeleteFcnDeletingItsOwnObject",
-                 {{"ax = axes", AXES},
-                  {"ax.DeleteFcn = 'delete(src)'", "*"},
-                  {"delete(ax)", R"j(~"deleted":[1.0009765625,2.0009765625,3.0009765625,4.0009765625,5.0009765625],"callbacks":[{"statement":"delete(src)","ok":true,"deleted":[]}])j"},
-                  {"ishandle(ax)", R"({"ok":true,"value":{"class":"logical","size":[1,1],"data":[false]}})"}}},
+                  {"delete(0)", R"({"ok":false,"id":"vxhost:DeleteRoot","message":"The root object cannot be deleted."})"}}},
         Scenario{"MalformedStatementsAreRefused",
                  {{"ax = axes", AXES},
                   {"set(", R"({"ok":false,"id":"vxhost:Syntax","message":"Expected a value at column 5."})"},
@@ -158,41 +121,36 @@ INSTANTIATE_TEST_SUITE_P(
                   {"x = set(ax, 'XLim', [0 1])", R"({"ok":false,"id":"vxhost:NoValue","message":"The right-hand side gives no value."})"},
                   {"set(ax, 'XLim')", R"({"ok":false,"id":"vxhost:ArgumentCount","message":"set takes a handle and name/value pairs."})"},
                   {"set(ax, 5, 6)", R"({"ok":false,"id":"vxhost:NotText","message":"A property name must be a text (a char row vector), not a double array."})"},
-                  {"get({1}, 'XLim')", R"({"ok":false,"id":"vxhost:NotHandles","message":"The first argument of get must be graphics handles."})"},
-                  {"ax.XLim = ", R"({"ok":false,"id":"vxhost:Syntax","message":"Expected a value at column 11."})"},
-                  {"ax.XLim", LIMITS("0", "1")}}},
+                  {"get({1}, 'XLim')", R"({"ok":false,"id":"vxhost:NotHandles","message":"The first argument of get must be graphics handles."})"}}},
         Scenario{"DeleteTakesTheDescendantsAndRunsDeleteFcn",
                  {{"h = figure", FIG},
                   {"ax = axes(h)", AXES},
                   {"ax.DeleteFcn = 'gone = src'", R"({"ok":true,"set":["DeleteFcn"]})"},
                   {"delete(ax)",
-                   R"({"ok":true,"deleted":[1.0009765625,2.0009765625,3.0009765625,4.0009765625,5.0009765625],"callbacks":[{"statement":"gone = src","ok":true,"name":"gone","value":{"handle":1.0009765625,"class":"axes"}}]})"},
-                  {"ishandle(1)", R"({"ok":true,"value":{"class":"logical","size":[1,1],"data":[true]}})"},
+                   R"({"ok":true,"deleted":)" DELETED_AXES R"(,"callbacks":[{"statement":"gone = src","ok":true,"name":"gone","value":{"handle":1.0009765625,"class":"axes"}}]})"},
+                  {"ishandle(1)", LOGICAL(true)},
                   {"ax.XLim", R"({"ok":false,"id":"vxhost:BadHandle","message":"Invalid or deleted graphics handle."})"},
                   {"get(h, 'CurrentAxes')", R"({"ok":true,"value":[]})"}}},
+        Scenario{"ADeleteFcnDeletingItsOwnObject",
+                 {{"ax = axes", AXES},
+                  {"ax.DeleteFcn = 'delete(src)'", "*"},
+                  {"delete(ax)", R"(~"deleted":)" DELETED_AXES R"j(,"callbacks":[{"statement":"delete(src)","ok":true,"deleted":[]}])j"},
+                  {"ishandle(ax)", LOGICAL(false)}}},
         Scenario{"IsequalComparesThroughThePropertyType",
                  {{"ax = axes", AXES},
-                  {"isequal(ax.XDir, 'norm')",
-                   R"({"ok":true,"by":"AxisDirection","value":{"class":"logical","size":[1,1],"data":[true]}})"},
-                  {"isequal('rev', ax.XDir)",
-                   R"({"ok":true,"by":"AxisDirection","value":{"class":"logical","size":[1,1],"data":[false]}})"},
-                  {"isequal(ax.XLim, ax.YLim)",
-                   R"({"ok":true,"by":"Limits","value":{"class":"logical","size":[1,1],"data":[true]}})"},
-                  {"isequal(ax.XLim, [0 2])",
-                   R"({"ok":true,"by":"Limits","value":{"class":"logical","size":[1,1],"data":[false]}})"},
+                  {"isequal(ax.XDir, 'norm')", R"({"ok":true,"by":"AxisDirection","value":{"class":"logical","size":[1,1],"data":[true]}})"},
+                  {"isequal('rev', ax.XDir)", R"({"ok":true,"by":"AxisDirection","value":{"class":"logical","size":[1,1],"data":[false]}})"},
                   {"isequal(ax.XLim, [2 0])", NOT_INCREASING},
                   {"isequal([1 2], [1 2])", R"({"ok":true,"by":"array","value":{"class":"logical","size":[1,1],"data":[true]}})"}}},
         Scenario{"VariablesKeepTheirArrays",
                  {{"v = [2 4 6]", R"({"ok":true,"name":"v","value":{"class":"double","size":[1,3],"data":[2,4,6]}})"},
                   {"ax = axes", AXES},
                   {"ax.XTick = v", R"({"ok":true,"set":["XTick"]})"},
-                  {"isequal(ax.XTick, v)", R"({"ok":true,"by":"Tick","value":{"class":"logical","size":[1,1],"data":[true]}})"},
-                  {"v", R"({"ok":true,"value":{"class":"double","size":[1,3],"data":[2,4,6]}})"},
-                  {"w", R"({"ok":false,"id":"vxhost:UnknownStatement","message":"Unknown statement 'w'. Type help for the list of statements."})"},
                   {"set(ax, 'XTick', w)", R"({"ok":false,"id":"vxhost:UndefinedName","message":"Undefined variable or function 'w'."})"},
                   {"set = 3", R"({"ok":false,"id":"vxhost:ReservedName","message":"'set' names a statement or function and cannot hold a value."})"},
                   {"clear v", R"({"ok":true,"cleared":["v"]})"},
-                  {"who", R"({"ok":true,"variables":{"ax":{"handle":1.0009765625,"class":"axes"}}})"}}}));
+                  {"who", R"({"ok":true,"variables":{"ax":{"handle":1.0009765625,"class":"axes"}}})"}}}),
+    scenarioName);
 
 INSTANTIATE_TEST_SUITE_P(
     Callbacks, Session,
@@ -214,11 +172,6 @@ INSTANTIATE_TEST_SUITE_P(
                   {"ax.ButtonDownFcn = 'notify(src, ''ButtonDown'')'", "*"},
                   {"notify(ax, 'ButtonDown')",
                    R"({"ok":false,"id":"vxhost:CallbackDepth","message":"Callbacks nested more than 8 deep."})"}}},
-        Scenario{"ACallbackValueIsCheckedByTheLibrary",
-                 {{"ax = axes", AXES},
-                  {"ax.ButtonDownFcn = 42",
-                   R"({"ok":false,"id":"KELDAR:GUI:CreateCallback","message":"Callback value must be a string, a function handle, or a cell array containing string or function handle"})"},
-                  {"ax.ButtonDownFcn", R"({"ok":true,"value":{"class":"char","size":[0,0],"data":[]}})"}}},
         Scenario{"ListenersRunTheCallbackOfTheirProperty",
                  {{"h = figure", FIG},
                   {"h.ResizeFcn = 'moved = src'", "*"},
@@ -242,112 +195,46 @@ INSTANTIATE_TEST_SUITE_P(
                    R"({"ok":false,"id":"vxhost:UnknownClass","message":"There is no graphics class named 'nosuchclass'."})"}}}),
     scenarioName);
 
-// The property filters of the library, run on the children they serve. Each
-// step's answer must contain the given text ("" for any answer).
-struct FilterCase {
-    const char* name;
-    std::vector<Step> steps;
-};
-void PrintTo(const FilterCase& c, std::ostream* os) { *os << c.name; }
-
-class Filter : public ::testing::TestWithParam<FilterCase> {};
-
-TEST_P(Filter, WritesTheDerivedPropertyWhileTheModeIsAuto)
-{
-    vxtest::ConsoleRun probe = vxtest::runConsole({"--json", "-e", "filter(gca.XLabel, 'FontLabelSize', 1)"});
-    if (probe.out.find("vxhost:NoHelper") != std::string::npos)
-        GTEST_SKIP() << "the library exports no property filters yet";
-    const std::vector<Step>& steps = GetParam().steps;
-    vxtest::ConsoleRun run = runSession(steps);
-    std::vector<std::string> out = lines(run.out);
-    ASSERT_EQ(out.size(), steps.size()) << run.out << run.err;
-    for (std::size_t i = 0; i < steps.size(); ++i)
-        EXPECT_NE(out[i].find(steps[i].json), std::string::npos) << steps[i].statement << "\n" << out[i];
-}
-
+// The library's property filters, run on the children they serve: they write
+// the derived property while its mode is auto.
 INSTANTIATE_TEST_SUITE_P(
-    Children, Filter,
+    Filters, Session,
     ::testing::Values(
-        FilterCase{"LabelSizeIsTwelveTenths",
-                   {{"xl = gca.XLabel", ""},
-                    {"filter(xl, 'FontLabelSize', 10)", R"("filter":"FontLabelSize","changed":{"FontSize_I":"12"})"},
-                    {"filter(xl, 'fonttitle', 10)", R"("filter":"FontTitleSize","changed":{"FontSize_I":"14"})"},
-                    {"xl.FontSizeMode = 'manual'", ""},
-                    {"filter(xl, 'FontLabelSize', 20)", R"("changed":{})"},
-                    {"xl.FontSize_I", R"("text":"14")"}}},
-        FilterCase{"AChildWithoutTheModeIsRefused",
-                   {{"l = line", ""},
-                    {"filter(l, 'FontLabelSize', 10)",
-                     R"({"ok":false,"id":"KELDAR:VX:ChildModePropNotFound","message":"Property FontSizeMode does not exist on child property"})"},
-                    {"filter(l, 'Bogus', 1)", R"("id":"vxhost:UnknownFilter")"}}},
-        FilterCase{"GridLinesFollowTheMinorSwitch",
-                   {{"g = grid", ""},
-                    {"filter(g, 'AxisMinorBooleanToGrid', 'on')",
-                     R"("changed":{"Visible_I":"on","MajorMinor_I":"majorandminor"})"},
-                    {"filter(g, 'AxisMinorBooleanToGrid', false)", R"("changed":{"MajorMinor_I":"major"})"},
-                    {"g.Visible_I", R"("text":"on")"}}},
-        FilterCase{"PrimitiveColorsComeFromAColor",
-                   {{"gp = geometryprimitive", ""},
-                    {"filter(gp, 'RGBAColorToGeometryPrimitive', [1 0 0])",
-                     R"("ColorType_I":"truecolor","ColorBinding_I":"object")"},
-                    {"gp.ColorData_I", R"("class":"uint8","size":[4,1],"data":[255,0,0,255])"},
-                    {"tp = textprimitive", ""},
-                    {"filter(tp, 'RGBAColorToTextPrimitive', 'none')", R"("changed":{})"},
-                    {"filter(tp, 'RGBAColorToTextPrimitive', 'bogus colour')", R"({"ok":false)"}}}),
-    [](const ::testing::TestParamInfo<FilterCase>& info) { return std::string(info.param.name); });
+        Scenario{"LabelSizeFollowsTheAxesFontSize",
+                 {{"xl = gca.XLabel", "*"},
+                  {"filter(xl, 'FontLabelSize', 10)", R"(~"filter":"FontLabelSize","changed":{"FontSize_I":"12"})"},
+                  {"filter(xl, 'fonttitle', 10)", R"(~"filter":"FontTitleSize","changed":{"FontSize_I":"14"})"},
+                  {"xl.FontSizeMode = 'manual'", "*"},
+                  {"filter(xl, 'FontLabelSize', 20)", R"(~"changed":{})"},
+                  {"xl.FontSize_I", R"(~"text":"14")"},
+                  {"filter(xl, 'Bogus', 1)", R"(~"id":"vxhost:UnknownFilter")"}}},
+        Scenario{"PrimitiveColorsComeFromAColor",
+                 {{"gp = geometryprimitive", "*"},
+                  {"filter(gp, 'RGBAColorToGeometryPrimitive', [1 0 0])", R"(~"ColorType_I":"truecolor","ColorBinding_I":"object")"},
+                  {"gp.ColorData_I", R"(~"class":"uint8","size":[4,1],"data":[255,0,0,255])"}}}),
+    scenarioName);
+
+#undef FIG
+#undef AXES
+#undef LIMITS
+#undef LOGICAL
+#undef NOT_INCREASING
+#undef DELETED_AXES
 
 // Every registered type is the type of at least one property of the catalog,
-// and a property is left out only when its type is not registered.
+// and no property is left out for want of its type.
 TEST(Catalog, UsesEveryRegisteredType)
 {
-    vxtest::ConsoleRun run = vxtest::runConsole({"--json", "-e", "types", "-e", "classes"});
-    std::vector<std::string> out = lines(run.out);
+    std::vector<std::string> out = lines(vxtest::runConsole({"--json", "-e", "types", "-e", "classes"}).out);
     ASSERT_EQ(out.size(), 2u);
-    std::set<std::string> registered, used, skipped;
-    auto collect = [](const std::string& text, const std::string& key, std::set<std::string>& into) {
-        for (std::size_t at = text.find(key); at != std::string::npos; at = text.find(key, at + 1)) {
-            std::size_t start = at + key.size();
-            into.insert(text.substr(start, text.find('"', start) - start));
-        }
-    };
-    collect(out[0], R"({"name":")", registered);
-    std::string classes = out[1].substr(0, out[1].find(R"("skipped":)"));
-    for (const std::string& type : registered)
-        if (classes.find(":\"" + type + "\"") != std::string::npos)
-            used.insert(type);
-    collect(out[1].substr(out[1].find(R"("skipped":)")), R"("type":")", skipped);
-    EXPECT_EQ(used, registered);
-    for (const std::string& type : skipped)
-        EXPECT_EQ(registered.count(type), 0u) << type << " is registered but its properties were left out";
-    EXPECT_EQ(registered.size() + skipped.size(), 86u);
-}
-
-// The examples run from start to end; every failure in them is a refusal by
-// the library or by the console's property rules, none a malformed statement.
-TEST(Examples, TourAndErrorCatalogueRunThrough)
-{
-    for (const char* file : {"tour.vx", "errors.vx"}) {
-        vxtest::ConsoleRun run = vxtest::runConsole({"--json", std::string(VX_EXAMPLES_DIR) + "/" + file});
-        EXPECT_EQ(run.status, 1) << file;
-        for (const char* bad : {"vxhost:literal:", "vxhost:Syntax", "vxhost:Usage", "vxhost:UndefinedName",
-                                "vxhost:ReservedName", "vxhost:UnknownStatement", "vxhost:InternalError",
-                                "vxhost:UnknownException", "vxhost:TrailingText"})
-            EXPECT_EQ(run.out.find(bad), std::string::npos) << file << " has " << bad;
+    std::size_t skippedAt = out[1].find(R"("skipped":)");
+    EXPECT_EQ(out[1].substr(skippedAt), R"("skipped":[]})");
+    std::size_t registered = 0;
+    for (std::size_t at = out[0].find(R"({"name":")"); at != std::string::npos; at = out[0].find(R"({"name":")", at + 1), ++registered) {
+        std::string type = out[0].substr(at + 9, out[0].find('"', at + 9) - at - 9);
+        EXPECT_NE(out[1].substr(0, skippedAt).find(":\"" + type + "\""), std::string::npos) << type << " is used nowhere";
     }
-}
-
-TEST(Examples, ErrorCatalogueLeavesEveryPropertyAsItWas)
-{
-    vxtest::ConsoleRun run = vxtest::runConsole({"--json", std::string(VX_EXAMPLES_DIR) + "/errors.vx"});
-    std::vector<std::string> out = lines(run.out);
-    ASSERT_GE(out.size(), 10u);
-    std::size_t refused = 0;
-    for (const std::string& line : out)
-        refused += line.rfind(R"({"ok":false)", 0) == 0;
-    EXPECT_EQ(refused, out.size() - 9) << "all but the seven objects made and the two reads are refusals";
-    EXPECT_EQ(out[out.size() - 2], LIMITS("0", "1"));
-    EXPECT_EQ(out.back(),
-              R"({"ok":true,"value":{"class":"double","size":[3,3],"data":[0,0,1,0,0.5,0,1,0,0]},"text":"[0 0 1; 0 0.5 0; 1 0 0]"})");
+    EXPECT_EQ(registered, 86u);
 }
 
 } // namespace

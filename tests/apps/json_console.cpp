@@ -3,9 +3,7 @@
 
 #include <cmath>
 #include <cstdint>
-#include <limits>
 #include <string>
-#include <vector>
 
 #include "display.h"
 #include "encode.h"
@@ -28,107 +26,34 @@ class DumpsValue : public ::testing::TestWithParam<DumpCase> {};
 
 TEST_P(DumpsValue, AsOneLineOfJson) { EXPECT_EQ(GetParam().value.dump(), GetParam().json); }
 
+// Texts pass as UTF-8, with escapes for what JSON requires and \u escapes for
+// bytes that are no UTF-8; floats are written as short as they read back.
 INSTANTIATE_TEST_SUITE_P(
-    Strings, DumpsValue,
+    Values, DumpsValue,
     ::testing::Values(
         DumpCase{"escapes", Value::string("a\"b\\c\n\t\r\x01\x1f\x7f"), R"("a\"b\\c\n\t\r\u0001\u001f\u007f")"},
         DumpCase{"UTF-8 passes", Value::string("\xc3\xa9\xe2\x82\xac\xf0\x9f\x98\x80"), "\"\xc3\xa9\xe2\x82\xac\xf0\x9f\x98\x80\""},
         DumpCase{"stray byte", Value::string("a\xff"), R"("a\u00ff")"},
         DumpCase{"cut sequence", Value::string("\xe2\x82"), R"("\u00e2\u0082")"},
         DumpCase{"overlong form", Value::string("\xc0\x80"), R"("\u00c0\u0080")"},
-        DumpCase{"unpaired surrogate", Value::string("\xed\xa0\x80"), R"("\ud800")"},
-        DumpCase{"NUL", Value::string(std::string("a\0b", 3)), R"("a\u0000b")"}));
-
-INSTANTIATE_TEST_SUITE_P(
-    Numbers, DumpsValue,
-    ::testing::Values(DumpCase{"shortest double", Value::number(0.1), "0.1"},
-                      DumpCase{"whole double", Value::number(10.0), "10"},
-                      DumpCase{"large double", Value::number(1e300), "1e+300"},
-                      DumpCase{"tiny double", Value::number(5e-324), "5e-324"},
-                      DumpCase{"negative zero", Value::number(-0.0), "-0"},
-                      DumpCase{"NaN", Value::number(std::nan("")), R"("NaN")"},
-                      DumpCase{"Inf", Value::number(HUGE_VAL), R"("Inf")"},
-                      DumpCase{"-Inf", Value::number(-HUGE_VAL), R"("-Inf")"},
-                      DumpCase{"float stays short", Value::number(0.1f), "0.1"},
-                      DumpCase{"float NaN", Value::number(std::nanf("")), R"("NaN")"},
-                      DumpCase{"int64 min", Value::integer(std::numeric_limits<std::int64_t>::min()),
-                               "-9223372036854775808"},
-                      DumpCase{"uint64 max", Value::unsignedInteger(std::numeric_limits<std::uint64_t>::max()),
-                               "18446744073709551615"},
-                      DumpCase{"booleans", Value::list().push(Value::boolean(true)).push(Value::boolean(false)),
-                               "[true,false]"}));
-
-INSTANTIATE_TEST_SUITE_P(
-    Containers, DumpsValue,
-    ::testing::Values(
+        DumpCase{"negative zero", Value::number(-0.0), "-0"}, DumpCase{"float stays short", Value::number(0.1f), "0.1"},
+        DumpCase{"float NaN", Value::number(std::nanf("")), R"("NaN")"},
         DumpCase{"keys keep their first place", Value::object().set("b", Value::integer(1)).set("a", Value::integer(2)).set("b", Value::integer(3)),
                  R"({"b":3,"a":2})"},
-        DumpCase{"nested", Value::object().set("x", Value::list().push(Value::null()).push(Value::object())),
-                 R"({"x":[null,{}]})"},
-        DumpCase{"escaped key", Value::object().set("a\"b", Value::null()), R"({"a\"b":null})"},
-        DumpCase{"empty list", Value::list(), "[]"}));
+        DumpCase{"nested", Value::object().set("x", Value::list().push(Value::null()).push(Value::object())), R"({"x":[null,{}]})"},
+        DumpCase{"escaped key", Value::object().set("a\"b", Value::null()), R"({"a\"b":null})"}));
 
-// Arrays the literal reader cannot make: built here from code units and dimensions.
-struct EncodeCase {
-    const char* what;
-    qxArray* (*make)();
-    const char* json;
-};
-
-void PrintTo(const EncodeCase& c, std::ostream* os) { *os << c.what; }
-
-class EncodesArray : public ::testing::TestWithParam<EncodeCase> {
-protected:
-    void TearDown() override { qxReclaimTemporaries(); }
-};
-
-TEST_P(EncodesArray, AsJson)
+// Arrays the literal reader cannot make.
+TEST(EncodesArray, NoArrayExactInt64AndUnsetField)
 {
-    gui_objects::QxArrayPtr a(GetParam().make());
-    EXPECT_EQ(vxhost::encodeArray(a.get()).dump(), GetParam().json);
+    EXPECT_EQ(vxhost::encodeArray(nullptr).dump(), "null");
+    gui_objects::QxArrayPtr big(qxCreateNumericMatrix(1, 1, qxINT64_CLASS, qxREAL));
+    *static_cast<std::int64_t*>(qxGetData(big.get())) = 9007199254740993;
+    EXPECT_EQ(vxhost::encodeArray(big.get()).dump(), R"({"class":"int64","size":[1,1],"data":[9007199254740993]})");
+    const char* names[] = {"a"};
+    gui_objects::QxArrayPtr s(qxCreateStructMatrix(1, 1, 1, names));
+    EXPECT_EQ(vxhost::encodeArray(s.get()).dump(), R"({"class":"struct","size":[1,1],"fields":{"a":null}})");
 }
-
-qxArray* utf16(std::vector<qxChar> units) { return qxCreateString_UTF16n(units.data(), units.size()); }
-
-INSTANTIATE_TEST_SUITE_P(
-    Arrays, EncodesArray,
-    ::testing::Values(
-        EncodeCase{"no array", [] { return static_cast<qxArray*>(nullptr); }, "null"},
-        EncodeCase{"surrogate pair", [] { return utf16({'H', 0xd83d, 0xde00}); },
-                   "{\"class\":\"char\",\"size\":[1,3],\"data\":[\"H\xf0\x9f\x98\x80\"]}"},
-        EncodeCase{"unpaired surrogates", [] { return utf16({0xdc00, 'a', 0xd800}); },
-                   R"({"class":"char","size":[1,3],"data":["\udc00a\ud800"]})"},
-        EncodeCase{"padding NUL", [] {
-                       const char* rows[] = {"ab", "c"};
-                       return qxCreateCharMatrixFromStrings(2, rows);
-                   },
-                   R"({"class":"char","size":[2,2],"data":["ab","c\u0000"]})"},
-        EncodeCase{"char pages", [] {
-                       qxSize dims[] = {1, 2, 2};
-                       qxArray* a = qxCreateCharArray(3, dims);
-                       for (qxSize i = 0; i < 4; ++i)
-                           qxGetChars(a)[i] = static_cast<qxChar>('a' + i);
-                       return a;
-                   },
-                   R"({"class":"char","size":[1,2,2],"data":["abcd"]})"},
-        EncodeCase{"single complex", [] {
-                       qxArray* a = qxCreateNumericMatrix(1, 1, qxSINGLE_CLASS, qxCOMPLEX);
-                       *static_cast<float*>(qxGetData(a)) = 0.1f;
-                       *static_cast<float*>(qxGetImagData(a)) = -2.5f;
-                       return a;
-                   },
-                   R"({"class":"single","size":[1,1],"data":[0.1],"imag":[-2.5]})"},
-        EncodeCase{"int64 beyond doubles", [] {
-                       qxArray* a = qxCreateNumericMatrix(1, 1, qxINT64_CLASS, qxREAL);
-                       *static_cast<std::int64_t*>(qxGetData(a)) = 9007199254740993;
-                       return a;
-                   },
-                   R"({"class":"int64","size":[1,1],"data":[9007199254740993]})"},
-        EncodeCase{"struct with an unset field", [] {
-                       const char* names[] = {"a"};
-                       return qxCreateStructMatrix(1, 1, 1, names);
-                   },
-                   R"({"class":"struct","size":[1,1],"fields":{"a":null}})"}));
 
 // The readable display of arrays, from literals.
 struct ShowCase {
@@ -153,19 +78,17 @@ INSTANTIATE_TEST_SUITE_P(
     Literals, ShowsArray,
     ::testing::Values(ShowCase{"5", "double 1x1 5"}, ShowCase{"[1 2; 3 4]", "double 2x2 [1 2; 3 4]"},
                       ShowCase{"zeros(1,0)", "double 1x0 []"}, ShowCase{"[NaN -Inf 0.5]", "double 1x3 [NaN -Inf 0.5]"},
-                      ShowCase{"'on'", "char 1x2 'on'"}, ShowCase{"''", "char 0x0 ''"},
-                      ShowCase{"'it''s'", "char 1x4 'it''s'"}, ShowCase{"['ab';'cd']", "char 2x2 ['ab'; 'cd']"},
-                      ShowCase{"true(1,2)", "logical 1x2 [true true]"},
-                      ShowCase{"int8([1 -2])", "int8 1x2 [1 -2]"},
+                      ShowCase{"''", "char 0x0 ''"}, ShowCase{"'it''s'", "char 1x4 'it''s'"},
+                      ShowCase{"['ab';'cd']", "char 2x2 ['ab'; 'cd']"},
                       ShowCase{"complex([1 2],[0 -3])", "complex double 1x2 [1+0i 2-3i]"},
                       ShowCase{"sparse([1 0; 0 2])", "sparse double 2x2 [1 0; 0 2]"},
                       ShowCase{"cat(3,[1 2],[3 4])", "double 1x2x2 [1 2 3 4]"},
                       ShowCase{"{1, 'a'; [], {2}}", "cell 2x2 {double 1x1 1, char 1x1 'a'; double 0x0 [], cell 1x1 {double 1x1 2}}"},
-                      ShowCase{"{}", "cell 0x0 {}"},
                       ShowCase{"struct('a',1,'b','x')", "struct 1x1 {a: double 1x1 1, b: char 1x1 'x'}"},
                       ShowCase{"struct('a',{1,2})", "struct 1x2 [{a: double 1x1 1}, {a: double 1x1 2}]"}));
 
-// Results: one "key: value" line per field, nested objects and lists below their key.
+// Results: one "key: value" line per field, nested objects and lists below their key
+// (a value's nested array and text are shown by the console's readable runs).
 struct ResultCase {
     const char* what;
     Value result;
@@ -178,24 +101,11 @@ class ShowsResult : public ::testing::TestWithParam<ResultCase> {};
 
 TEST_P(ShowsResult, Readably) { EXPECT_EQ(vxhost::showResult(GetParam().result), GetParam().shown); }
 
-Value onArray()
-{
-    return Value::object()
-        .set("class", Value::string("char"))
-        .set("size", Value::list().push(Value::integer(1)).push(Value::integer(2)))
-        .set("data", Value::list().push(Value::string("on")))
-        .markHostArray();
-}
-
 INSTANTIATE_TEST_SUITE_P(
     Results, ShowsResult,
     ::testing::Values(
         ResultCase{"nothing", Value::object(), "ok\n"},
-        ResultCase{"scalars", Value::object().set("equal", Value::boolean(false)).set("compare", Value::integer(-1)),
-                   "equal: false\ncompare: -1\n"},
         ResultCase{"null value", Value::object().set("value", Value::null()), "value: null\n"},
-        ResultCase{"value", Value::object().set("value", Value::object().set("array", onArray()).set("text", Value::string("on"))),
-                   "value:\n  array: char 1x2 'on'\n  text: \"on\"\n"},
         ResultCase{"list of objects",
                    Value::object().set("types", Value::list()
                                                     .push(Value::object().set("name", Value::string("a")).set("bits", Value::integer(8)))

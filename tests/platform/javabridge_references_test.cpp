@@ -6,6 +6,7 @@
 #include "gui_objects/gui_objects.h"
 #include "javabridge/javabridge.h"
 #include "support/host_fixture.h"
+#include "support/text_arrays.h"
 
 namespace {
 
@@ -39,12 +40,7 @@ INSTANTIATE_TEST_SUITE_P(
                       ClosestCase{"Row", [] { return vxtest::rowVector({1, 2}); }, javabridge::kArrayReferenceClass},
                       ClosestCase{"Int8", [] { return qxCreateNumericMatrix(1, 1, qxINT8_CLASS, qxREAL); },
                                   javabridge::kArrayReferenceClass},
-                      ClosestCase{"CharMatrix",
-                                  [] {
-                                      const char* rows[] = {"ab", "cd"};
-                                      return qxCreateCharMatrixFromStrings(2, rows);
-                                  },
-                                  javabridge::kArrayReferenceClass}),
+                      ClosestCase{"CharMatrix", [] { return vxtest::literal("['ab';'cd']"); }, javabridge::kArrayReferenceClass}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(JavaReferences, EveryReferenceIsDistinctAndDeletingOneLeavesTheOthers)

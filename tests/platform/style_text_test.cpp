@@ -32,36 +32,18 @@ TEST_P(StyleTextTest, SplitsIntoColourMarkerAndLineStyle)
     EXPECT_EQ(lineStyle, c.ok ? c.lineStyle : "?") << c.text;
 }
 
-using namespace std::string_literals;
+// One part of each kind at most; the longest part that matches is taken; any letter case; blanks between parts.
 INSTANTIATE_TEST_SUITE_P(
     Accepted, StyleTextTest,
     ::testing::Values(StyleTextCase{"-", true, "", "", "-"}, StyleTextCase{"--", true, "", "", "--"},
-                      StyleTextCase{":", true, "", "", ":"}, StyleTextCase{"-.", true, "", "", "-."},
-                      StyleTextCase{"-..", true, "", ".", "-."}, StyleTextCase{"--.", true, "", ".", "--"},
-                      StyleTextCase{".-", true, "", ".", "-"}, StyleTextCase{"o", true, "", "o", ""},
-                      StyleTextCase{"--o", true, "", "o", "--"}, StyleTextCase{"o--", true, "", "o", "--"},
-                      StyleTextCase{"r-.", true, "r", "", "-."}, StyleTextCase{"-.r", true, "r", "", "-."},
+                      StyleTextCase{"-..", true, "", ".", "-."}, StyleTextCase{".-", true, "", ".", "-"},
                       StyleTextCase{"k:x", true, "k", "x", ":"}, StyleTextCase{"R", true, "r", "", ""},
-                      StyleTextCase{"gs", true, "g", "s", ""}, StyleTextCase{"square", true, "", "square", ""},
                       StyleTextCase{"Diamond:", true, "", "diamond", ":"}, StyleTextCase{"-pentagram", true, "", "pentagram", "-"},
-                      StyleTextCase{"hexagram", true, "", "hexagram", ""}, StyleTextCase{"none", true, "", "none", ""},
-                      StyleTextCase{"h", true, "", "h", ""}, StyleTextCase{"p", true, "", "p", ""},
-                      StyleTextCase{"+", true, "", "+", ""}, StyleTextCase{"*", true, "", "*", ""},
-                      StyleTextCase{"^", true, "", "^", ""}, StyleTextCase{"V", true, "", "v", ""},
-                      StyleTextCase{">", true, "", ">", ""}, StyleTextCase{"<", true, "", "<", ""},
-                      StyleTextCase{"d", true, "", "d", ""}, StyleTextCase{" -- o ", true, "", "o", "--"},
-                      StyleTextCase{"\t:", true, "", "", ":"}, StyleTextCase{"", true, "", "", ""},
-                      StyleTextCase{"   ", true, "", "", ""}, StyleTextCase{"b", true, "b", "", ""},
-                      StyleTextCase{"y", true, "y", "", ""}, StyleTextCase{"w", true, "w", "", ""},
-                      StyleTextCase{"c", true, "c", "", ""}, StyleTextCase{"m", true, "m", "", ""}));
+                      StyleTextCase{" -- o ", true, "", "o", "--"}, StyleTextCase{"", true, "", "", ""}));
 
-INSTANTIATE_TEST_SUITE_P(
-    Refused, StyleTextTest,
-    ::testing::Values(StyleTextCase{"o+", false}, StyleTextCase{"--:", false}, StyleTextCase{"-:", false}, StyleTextCase{"rg", false},
-                      StyleTextCase{"---", false}, // "--" then "-"
-                      StyleTextCase{"sq", false}, StyleTextCase{"squared", false}, StyleTextCase{"q", false},
-                      StyleTextCase{"red", false}, StyleTextCase{"=", false}, StyleTextCase{"|", false},
-                      StyleTextCase{"-\xc3\xa9", false}, StyleTextCase{"-\0"s, false}, StyleTextCase{"o o", false},
-                      StyleTextCase{"nonex", false}, StyleTextCase{"_", false}));
+INSTANTIATE_TEST_SUITE_P(Refused, StyleTextTest,
+                         ::testing::Values(StyleTextCase{"o+", false}, StyleTextCase{"--:", false}, StyleTextCase{"rg", false},
+                                           StyleTextCase{"---", false}, StyleTextCase{"sq", false},
+                                           StyleTextCase{"-\xc3\xa9", false}));
 
 } // namespace
