@@ -32,36 +32,20 @@ void PrintTo(const FormCase& c, std::ostream* os) { *os << c.name << " " << c.in
 const FormCase formCases[] = {
     {VALIDATOR(Limits, isTwoValuesIncreasing), row({0, 1}), nullptr},
     {VALIDATOR(Limits, isTwoValuesIncreasing), nullArray(), "KELDAR:VX:TwoValuesIncreasingShape", true},
-    {VALIDATOR(Limits, isTwoValuesIncreasing), nd({1, 2, 1, 2}), "KELDAR:VX:TwoValuesIncreasingShape", true},
     {VALIDATOR(Limits, isTwoValuesIncreasing), col({0, 1}), "KELDAR:VX:TwoValuesIncreasingDimensions_M", true},
     {VALIDATOR(Limits, isTwoValuesIncreasing), row({0}), "KELDAR:VX:TwoValuesIncreasingDimensions_N", true},
     {VALIDATOR(Limits, isTwoValuesIncreasing), row({0, 1}).asSparse(), "KELDAR:VX:TwoValuesIncreasingSparse", false},
     {VALIDATOR(Limits, isTwoValuesIncreasing), row({0, 1}).asComplex(), "KELDAR:VX:TwoValuesIncreasingComplex", false},
     {VALIDATOR(Limits, isTwoValuesIncreasing), row({1, 0}), "KELDAR:VX:TwoValuesIncreasingValidate", true},
-    {VALIDATOR(ColorMap, isUINT8ColorMap), mat(2, 3).as(qxUINT8_CLASS).asComplex(), "KELDAR:VX:UINT8ColorMapComplex", false},
     {VALIDATOR(ColorMap, isUINT8ColorMap), mat(2, 3), "KELDAR:VX:DataTypeMismatchUINT8ColorMap", true},
-    {VALIDATOR(ColorMap, isNormalizedColorMap), mat(2, 3, {2}).asSparse(), "KELDAR:VX:NormalizedColorMapValidate", true},
     {VALIDATOR(CompositeColorData, isTruecolor), nd({2, 2, 4}), "KELDAR:VX:Dimensions_Beyond2", true},
-    {VALIDATOR(CompositeColorData, isTruecolor), mat(2, 2), "KELDAR:VX:TruecolorShape", true},
     {VALIDATOR(CompositeColorData, isColormapped), mat(2, 2).asSparse(), nullptr},
     {VALIDATOR(AxesView, isHorizontalView), row({0, NaN}), "KELDAR:VX:NanHorizontalView", false},
     {VALIDATOR(AxesView, isHorizontalView), row({0, Inf}), "KELDAR:VX:InfHorizontalView", false},
-    {VALIDATOR(AxesView, isHorizontalView), row({0, 1}).as(qxSINGLE_CLASS), "KELDAR:VX:DataTypeMismatchHorizontalView", true},
     {VALIDATOR(Curvature, isOneValue), row({2}), "KELDAR:VX:OutsideRangeOneValue", true},
-    {VALIDATOR(Curvature, isOneValue), row({NaN}), "KELDAR:VX:NanOneValue", false},
     {VALIDATOR(VectorData, isVectorData), mat(2, 2), "KELDAR:vx:dt_conv:ExpectedColumnOrRowVector", true},
-    {VALIDATOR(ImageXYData, isRowVector), row({1, NaN}), "KELDAR:VX:RowVectorValidate", true},
-    {VALIDATOR(ImageXYData, isRowVector), row({1, 2}).asSparse(), nullptr},
     {VALIDATOR(PrimitiveStripData, isStripData), row({1, 0}).as(qxUINT32_CLASS), "KELDAR:VX:MinimumStripData", true},
-    {VALIDATOR(PrimitiveColorData, isColormapped), row({0.5, 2}).as(qxSINGLE_CLASS), "KELDAR:VX:OutsideRangeColormapped", true},
-    {VALIDATOR(PrimitiveColorData, isTruecolor), mat(4, 2, {1}).asSparse(), "KELDAR:VX:TruecolorSparse", false},
     {VALIDATOR(SurfaceXYData, isVectorData), row({1, 2}), "KELDAR:VX:VectorDataDimensions_N", true},
-    {VALIDATOR(SurfaceVertexNormals, isVertexNormals), nd({2, 2, 3}).as(qxSINGLE_CLASS), nullptr},
-    {VALIDATOR(TextPosition, isTextPositionRow2), row({1, 2}).asSparse(), "KELDAR:VX:TextPositionRow2Sparse", false},
-    {VALIDATOR(TextPosition, isTextPositionRow2), row({1, 2}).as(qxCHAR_CLASS), "KELDAR:VX:TextPositionRow2Validate", true},
-    {VALIDATOR(Tick, isHorizontalVector), row({2, 1}), "KELDAR:VX:HorizontalVectorValidate", true},
-    {VALIDATOR(Tick, isHorizontalVector), mat(1, 0), "KELDAR:VX:HorizontalVectorValidate", true},
-    {VALIDATOR(Tick, isVerticalVector), row({1, 2}), "KELDAR:VX:VerticalVectorDimensions_N", true},
 };
 
 class Validators : public HostTest, public ::testing::WithParamInterface<FormCase> {};
@@ -80,20 +64,13 @@ TEST_P(Validators, WriteIdentifierAndRetryFlagOnlyWhenFailing)
 
 INSTANTIATE_TEST_SUITE_P(Forms, Validators, ::testing::ValuesIn(formCases));
 
-TEST_F(HostTest, TheLastFormTriedSpeaksAndSuccessClearsNothing)
+// A later form accepting leaves the earlier form's failure in the record.
+TEST_F(HostTest, SuccessAfterAFailedFormClearsNothing)
 {
     QxArrayPtr column(col({1, 2}).make());
     ErrorMessage record("", "", true);
-    datatypes::AxesView value;
-    EXPECT_TRUE(value.isValid(column.get(), &record));
-    // The horizontal form failed first and said so.
+    EXPECT_TRUE(datatypes::AxesView().isValid(column.get(), &record));
     EXPECT_EQ(record.id, "KELDAR:VX:HorizontalViewDimensions_M");
-
-    QxArrayPtr nan(row({0, NaN}).make());
-    ErrorMessage stop("", "", true);
-    EXPECT_FALSE(value.isValid(nan.get(), &stop));
-    EXPECT_EQ(stop.id, "KELDAR:VX:NanHorizontalView");
-    EXPECT_FALSE(stop.tryNextForm);
 }
 
 TEST_F(HostTest, QueriesOfTheHeldArray)
@@ -124,33 +101,25 @@ void PrintTo(const PredicateCase& c, std::ostream* os) { *os << c.name << " " <<
 
 const PredicateCase predicateCases[] = {
     {PREDICATE(Limits, isIncreasing), {0, 1}, true},
-    {PREDICATE(Limits, isIncreasing), {-1e30, 1e30}, true},
     {PREDICATE(Limits, isIncreasing), {1, 1}, false},
     {PREDICATE(Limits, isIncreasing), {0, Inf}, false},
     {PREDICATE(Limits, isIncreasing), {NaN, 1}, false},
     {PREDICATE(Limits, isIncreasing), {0, 1, 2}, false},
-    {PREDICATE(Limits, isIncreasing), {0}, false},
-    {PREDICATE(LimitsWithInfs, isIncreasing), {-Inf, 5}, true},
     {PREDICATE(LimitsWithInfs, isIncreasing), {0, Inf}, true},
     {PREDICATE(LimitsWithInfs, isIncreasing), {-Inf, Inf}, false},
     {PREDICATE(LimitsWithInfs, isIncreasing), {0, NaN}, false},
     {PREDICATE(DataBounds, isEqualOrIncreasing), {2, 2}, true},
     {PREDICATE(DataBounds, isEqualOrIncreasing), {-Inf, -Inf}, false},
-    {PREDICATE(DataBounds, isEqualOrIncreasing), {3, 2}, false},
     {PREDICATE(DataBounds, isEqualOrIncreasing), {NaN, NaN}, false},
     {PREDICATE(NColorPtr, isNormalized), {}, true},
     {PREDICATE(NColorPtr, isNormalized), {0, 0.5, 1, NaN, 1, 0}, true},
     {PREDICATE(NColorPtr, isNormalized), {0, 0.5}, false},
-    {PREDICATE(NColorPtr, isNormalized), {0, 0.5, 1.5}, false},
     {PREDICATE(NColorPtr, isNormalized), {0, -Inf, 1}, false},
-    {PREDICATE(Tick, isHorizontalIncreasing), {}, true},
     {PREDICATE(Tick, isHorizontalIncreasing), {NaN}, true},
     {PREDICATE(Tick, isHorizontalIncreasing), {-Inf, 0, Inf}, true},
     {PREDICATE(Tick, isHorizontalIncreasing), {-Inf, Inf}, false},
-    {PREDICATE(Tick, isHorizontalIncreasing), {1, 1, 2}, false},
     {PREDICATE(Tick, isHorizontalIncreasing), {1, 2, NaN}, false},
-    {PREDICATE(Tick, isVerticalIncreasing), {1, 2, 3}, true},
-    {PREDICATE(Tick, isVerticalIncreasing), {3, 2, 1}, false},
+    {PREDICATE(Tick, isVerticalIncreasing), {1, 1, 2}, false},
 };
 
 class Predicates : public ::testing::TestWithParam<PredicateCase> {};

@@ -1,10 +1,10 @@
-// Point2, Point2d, Point3, Rectangle2, Inset and BoundingVolume as the host
-// sees them: through their registered array and string conversions.
-#include <cmath>
+// Point2, Point2d, Point3, Rectangle2, Inset, BoundingVolume, Position and
+// ScreenPosition as the host sees them: through their registered array and
+// string conversions.
 #include <string>
 #include <vector>
 
-#include "geometry/array_support.h"
+#include "arrays/array_inputs.h"
 #include "geometry/records.h"
 #include "gui_objects/geometry.h"
 #include "support/host_fixture.h"
@@ -14,23 +14,19 @@ namespace {
 
 using namespace vxtest;
 
-const double inf = INFINITY, nan = NAN;
-const double kMaxInt = 2147483647.0, kMinInt = -2147483648.0;
-
+const double kMaxInt = 2147483647.0;
 
 // ---- host array to value ----------------------------------------------------------------
 
 struct ArrayCase {
     const char* type;
-    qxClassID cls;
-    qxSize rows, cols;
-    std::vector<double> values; // storage order
+    Input input;
     std::vector<double> stored; // what the value reads back as (storage order); empty: refused
     const char* id = "";
     const char* text = "";
 };
 
-void PrintTo(const ArrayCase& c, std::ostream* os) { printArrayCase(c, os); }
+void PrintTo(const ArrayCase& c, std::ostream* os) { *os << c.type << " " << c.input; }
 
 class RecordFromArray : public HostTest, public ::testing::WithParamInterface<ArrayCase> {};
 
@@ -38,106 +34,80 @@ TEST_P(RecordFromArray, StoresOrRefusesWithTheTypesMessage)
 {
     const ArrayCase& c = GetParam();
     nyro::COSValue v;
-    auto raised = raisedBy([&] { v = fromArray(c.type, makeArray(c.cls, c.rows, c.cols, c.values)); });
+    auto raised = raisedBy([&] { v = fromArray(c.type, c.input.make()); });
     ASSERT_EQ(raised.has_value(), c.stored.empty()) << (raised ? raised->message : "accepted");
     EXPECT_EQ(raised ? raised->id + " " + raised->message : "", c.stored.empty() ? std::string(c.id) + " " + c.text : "");
     if (raised)
         return;
     const qxArray* back = toArray(c.type, v);
-    EXPECT_EQ(qxGetClassID(back), qxDOUBLE_CLASS);
-    EXPECT_EQ(std::make_pair(qxGetM(back), qxGetN(back)), std::make_pair(c.rows, c.cols));
+    const std::string cls = std::string(c.type) == "ScreenPosition" ? "int32 " : "double ";
+    EXPECT_EQ(describeShape(back), cls + std::to_string(c.input.dims[0]) + "x" + std::to_string(c.input.dims[1]));
     EXPECT_TRUE(sameElements(elementsOf(back), c.stored));
     type(c.type)->destroy(v);
 }
 
-const char* const P2Shape = "datatypes:Point2DataType:ArrayShape";
-const char* const P2Class = "datatypes:Point2DataType:ArrayClass";
-const char* const P2dData = "datatypes:Point2dDataType:ArrayData";
-const char* const P3Vector = "KELDAR:vx:set_chck:Expected3ElementVector";
-const char* const P3Finite = "KELDAR:vx:set_chck:Matrix_to_3element_Vector_set_check_fcn:ExpectedFinite";
-const char* const InsetNumeric = "KELDAR:vx:dt_conv:Matrix_to_keldarRect:ExpectedNumeric";
-const char* const InsetVector = "KELDAR:vx:dt_conv:Matrix_to_keldarRect:Expected4ElementVector";
 const char* const BVWidth = "datatypes:BoundingVolumeDataType:InvalidWidth";
 const char* const BVWidthText = "Values in 2nd row must be >= values in 1st row";
+const char* const BVShape = "datatypes:BoundingVolumeDataType:ArrayShape";
+const char* const Unsupported = "Input is unsupported class";
+const char* const Negative = "KELDAR:vx:set_chck:DimensionsOutsideRange";
+const char* const NegativeText = "Width and height must be > 0.";
+const char* const Screen = "datatypes:ScreenPositionDataType";
+const char* const ScreenNegative = "Width or Height values cannot be less than zero.";
 
 INSTANTIATE_TEST_SUITE_P(
-    Point2, RecordFromArray,
+    All, RecordFromArray,
     ::testing::Values(
-        ArrayCase{"Point2", qxDOUBLE_CLASS, 1, 2, {1.7, 2.9}, {1, 2}},
-        ArrayCase{"Point2", qxDOUBLE_CLASS, 1, 2, {-1.7, 2.9}, {-1, 2}},
-        ArrayCase{"Point2", qxSINGLE_CLASS, 1, 2, {2.5, -0.5}, {2, 0}},
-        ArrayCase{"Point2", qxINT8_CLASS, 1, 2, {-5, 6}, {-5, 6}},
-        ArrayCase{"Point2", qxUINT32_CLASS, 1, 2, {4294967295.0, 1}, {-1, 1}},
-        ArrayCase{"Point2", qxINT64_CLASS, 1, 2, {4294967301.0, -1}, {5, -1}},
-        ArrayCase{"Point2", qxUINT64_CLASS, 1, 2, {4294967298.0, 7}, {2, 7}},
-        // Saturating truncation of what cannot be an int32.
-        ArrayCase{"Point2", qxDOUBLE_CLASS, 1, 2, {nan, inf}, {0, kMaxInt}},
-        ArrayCase{"Point2", qxDOUBLE_CLASS, 1, 2, {-inf, 3e9}, {kMinInt, kMaxInt}},
-        ArrayCase{"Point2", qxDOUBLE_CLASS, 1, 2, {-2147483648.9, 2147483647.9}, {kMinInt, kMaxInt}},
-        ArrayCase{"Point2", qxDOUBLE_CLASS, 2, 1, {1, 2}, {}, P2Shape, "Input must be 1x2"},
-        ArrayCase{"Point2", qxDOUBLE_CLASS, 1, 3, {1, 2, 3}, {}, P2Shape, "Input must be 1x2"},
-        ArrayCase{"Point2", qxCHAR_CLASS, 1, 2, {97, 98}, {}, P2Class, "Input is unsupported class"},
-        ArrayCase{"Point2", qxLOGICAL_CLASS, 1, 2, {1, 0}, {}, P2Class, "Input is unsupported class"}));
-
-INSTANTIATE_TEST_SUITE_P(
-    Point2d, RecordFromArray,
-    ::testing::Values(
-        ArrayCase{"Point2d", qxDOUBLE_CLASS, 1, 2, {0.5, 1e-7}, {0.5, 1e-7}},
-        ArrayCase{"Point2d", qxINT32_CLASS, 1, 2, {5, 6}, {5, 6}},
-        ArrayCase{"Point2d", qxINT64_CLASS, 1, 2, {4294967301.0, -7}, {4294967301.0, -7}},
-        ArrayCase{"Point2d", qxSINGLE_CLASS, 1, 2, {0.25, -3}, {0.25, -3}},
-        ArrayCase{"Point2d", qxDOUBLE_CLASS, 1, 2, {inf, 1}, {}, P2dData, "Input must be finite numbers"},
-        ArrayCase{"Point2d", qxDOUBLE_CLASS, 1, 2, {1, nan}, {}, P2dData, "Input must be finite numbers"},
-        ArrayCase{"Point2d", qxSINGLE_CLASS, 1, 2, {-inf, 1}, {}, P2dData, "Input must be finite numbers"},
-        ArrayCase{"Point2d", qxDOUBLE_CLASS, 2, 1, {1, 2}, {}, "datatypes:Point2dDataType:ArrayShape", "Input must be 1x2"},
-        ArrayCase{"Point2d", qxCELL_CLASS, 1, 2, {}, {}, "datatypes:Point2dDataType:ArrayClass", "Input is unsupported class"}));
-
-INSTANTIATE_TEST_SUITE_P(
-    Point3, RecordFromArray,
-    ::testing::Values(
-        ArrayCase{"Point3", qxDOUBLE_CLASS, 1, 3, {1, -2, 3.5}, {1, -2, 3.5}},
-        ArrayCase{"Point3", qxINT16_CLASS, 1, 3, {-1, 2, 300}, {-1, 2, 300}},
-        ArrayCase{"Point3", qxDOUBLE_CLASS, 1, 3, {1, nan, 3}, {}, P3Finite, "Input values must be finite numbers."},
-        ArrayCase{"Point3", qxSINGLE_CLASS, 1, 3, {1, 2, inf}, {}, P3Finite, "Input values must be finite numbers."},
-        ArrayCase{"Point3", qxDOUBLE_CLASS, 3, 1, {1, 2, 3}, {}, P3Vector, "Value must be a 3 element numeric vector."},
-        ArrayCase{"Point3", qxCHAR_CLASS, 1, 3, {97, 98, 99}, {}, P3Vector, "Value must be a 3 element numeric vector."}));
-
-INSTANTIATE_TEST_SUITE_P(
-    Rectangle2, RecordFromArray,
-    ::testing::Values(
-        ArrayCase{"Rectangle2", qxDOUBLE_CLASS, 1, 4, {1.9, -2.9, 3, 4}, {1, -2, 3, 4}},
-        ArrayCase{"Rectangle2", qxUINT8_CLASS, 1, 4, {1, 2, 3, 255}, {1, 2, 3, 255}},
-        ArrayCase{"Rectangle2", qxINT64_CLASS, 1, 4, {-1, 4294967296.0, 3, 4}, {-1, 0, 3, 4}},
-        ArrayCase{"Rectangle2", qxDOUBLE_CLASS, 4, 1, {1, 2, 3, 4}, {}, "datatypes:Rectangle2DataType:ArrayShape", "Input must be 1x4"},
-        ArrayCase{"Rectangle2", qxLOGICAL_CLASS, 1, 4, {1, 1, 1, 1}, {}, "datatypes:Rectangle2DataType:ArrayClass", "Input is unsupported class"}));
-
-INSTANTIATE_TEST_SUITE_P(
-    Inset, RecordFromArray,
-    ::testing::Values(
-        ArrayCase{"Inset", qxDOUBLE_CLASS, 1, 4, {1, 2, 3, 4}, {1, 2, 3, 4}},
+        // Integer records truncate toward zero, saturating, and keep the low 32 bits of integers.
+        ArrayCase{"Point2", row({1.7, -2.9}), {1, -2}},
+        ArrayCase{"Point2", row({NaN, Inf}), {0, kMaxInt}},
+        ArrayCase{"Point2", row({4294967301.0, -1}).as(qxINT64_CLASS), {5, -1}},
+        ArrayCase{"Point2", col({1, 2}), {}, "datatypes:Point2DataType:ArrayShape", "Input must be 1x2"},
+        ArrayCase{"Point2", row({1, 0}).as(qxLOGICAL_CLASS), {}, "datatypes:Point2DataType:ArrayClass", Unsupported},
+        ArrayCase{"Point2d", row({0.5, 1e-7}), {0.5, 1e-7}},
+        ArrayCase{"Point2d", row({4294967301.0, -7}).as(qxINT64_CLASS), {4294967301.0, -7}},
+        ArrayCase{"Point2d", row({1, NaN}), {}, "datatypes:Point2dDataType:ArrayData", "Input must be finite numbers"},
+        ArrayCase{"Point2d", col({1, 2}), {}, "datatypes:Point2dDataType:ArrayShape", "Input must be 1x2"},
+        ArrayCase{"Point2d", Input{qxCELL_CLASS, {1, 2}}, {}, "datatypes:Point2dDataType:ArrayClass", Unsupported},
+        ArrayCase{"Point3", row({1, -2, 3.5}), {1, -2, 3.5}},
+        ArrayCase{"Point3", row({1, 2, Inf}).as(qxSINGLE_CLASS), {}, "KELDAR:vx:set_chck:Matrix_to_3element_Vector_set_check_fcn:ExpectedFinite", "Input values must be finite numbers."},
+        ArrayCase{"Point3", col({1, 2, 3}), {}, "KELDAR:vx:set_chck:Expected3ElementVector", "Value must be a 3 element numeric vector."},
+        ArrayCase{"Point3", row({1, 2, 3}).as(qxCHAR_CLASS), {}, "KELDAR:vx:set_chck:Expected3ElementVector", "Value must be a 3 element numeric vector."},
+        ArrayCase{"Rectangle2", row({1.9, -2.9, 3, 4}), {1, -2, 3, 4}},
+        ArrayCase{"Rectangle2", col({1, 2, 3, 4}), {}, "datatypes:Rectangle2DataType:ArrayShape", "Input must be 1x4"},
+        ArrayCase{"Rectangle2", row({1, 1, 1, 1}).as(qxLOGICAL_CLASS), {}, "datatypes:Rectangle2DataType:ArrayClass", Unsupported},
         // No value check at all.
-        ArrayCase{"Inset", qxDOUBLE_CLASS, 1, 4, {nan, -1, inf, 0}, {nan, -1, inf, 0}},
-        ArrayCase{"Inset", qxUINT16_CLASS, 1, 4, {1, 2, 3, 65535}, {1, 2, 3, 65535}},
-        ArrayCase{"Inset", qxDOUBLE_CLASS, 1, 3, {1, 2, 3}, {}, InsetVector, "Value must be a 4 element vector."},
-        ArrayCase{"Inset", qxLOGICAL_CLASS, 1, 4, {1, 0, 1, 0}, {}, InsetNumeric, "Value must be numeric."}));
-
-INSTANTIATE_TEST_SUITE_P(
-    BoundingVolume, RecordFromArray,
-    ::testing::Values(
+        ArrayCase{"Inset", row({NaN, -1, Inf, 0}), {NaN, -1, Inf, 0}},
+        ArrayCase{"Inset", row({1, 2, 3}), {}, "KELDAR:vx:dt_conv:Matrix_to_keldarRect:Expected4ElementVector", "Value must be a 4 element vector."},
+        ArrayCase{"Inset", row({1, 0, 1, 0}).as(qxLOGICAL_CLASS), {}, "KELDAR:vx:dt_conv:Matrix_to_keldarRect:ExpectedNumeric", "Value must be numeric."},
         // Storage order: column by column, so [0 0 0; 1 1 1] is 0 1 0 1 0 1.
-        ArrayCase{"BoundingVolume", qxDOUBLE_CLASS, 2, 3, {0, 1, 0, 1, 0, 1}, {0, 1, 0, 1, 0, 1}},
-        ArrayCase{"BoundingVolume", qxDOUBLE_CLASS, 2, 3, {-1, 2, -3, 4, -5, 6}, {-1, 2, -3, 4, -5, 6}},
-        ArrayCase{"BoundingVolume", qxDOUBLE_CLASS, 2, 3, {2, 2, 3, 3, 4, 4}, {2, 2, 3, 3, 4, 4}},
-        ArrayCase{"BoundingVolume", qxDOUBLE_CLASS, 2, 3, {nan, 1, 0, 1, 0, 1}, {nan, 1, 0, 1, 0, 1}},
-        ArrayCase{"BoundingVolume", qxINT8_CLASS, 2, 3, {-1, 1, -2, 2, -3, 3}, {-1, 1, -2, 2, -3, 3}},
-        ArrayCase{"BoundingVolume", qxDOUBLE_CLASS, 2, 3, {1, 0, 0, 1, 0, 1}, {}, BVWidth, BVWidthText},
-        ArrayCase{"BoundingVolume", qxDOUBLE_CLASS, 2, 3, {0, 1, 0, 1, 1, 0}, {}, BVWidth, BVWidthText},
-        ArrayCase{"BoundingVolume", qxDOUBLE_CLASS, 3, 2, {0, 0, 0, 1, 1, 1}, {},
-                  "datatypes:BoundingVolumeDataType:ArrayShape", "Input must be 2"},
-        ArrayCase{"BoundingVolume", qxDOUBLE_CLASS, 1, 6, {0, 1, 0, 1, 0, 1}, {},
-                  "datatypes:BoundingVolumeDataType:ArrayShape", "Input must be 2"},
-        ArrayCase{"BoundingVolume", qxCHAR_CLASS, 2, 3, {97, 97, 97, 97, 97, 97}, {},
-                  "datatypes:BoundingVolumeDataType:ArrayClass", "Input is unsupported class"}));
+        ArrayCase{"BoundingVolume", mat(2, 3, {0, 1}), {0, 1, 0, 1, 0, 1}},
+        ArrayCase{"BoundingVolume", mat(2, 3, {2, 2, 3, 3, 4, 4}), {2, 2, 3, 3, 4, 4}},
+        ArrayCase{"BoundingVolume", mat(2, 3, {NaN, 1, 0, 1, 0, 1}), {NaN, 1, 0, 1, 0, 1}},
+        ArrayCase{"BoundingVolume", mat(2, 3, {1, 0, 0, 1, 0, 1}), {}, BVWidth, BVWidthText},
+        ArrayCase{"BoundingVolume", mat(2, 3, {0, 1, 0, 1, 1, 0}), {}, BVWidth, BVWidthText},
+        ArrayCase{"BoundingVolume", mat(3, 2), {}, BVShape, "Input must be 2"},
+        ArrayCase{"BoundingVolume", mat(2, 3).as(qxCHAR_CLASS), {}, "datatypes:BoundingVolumeDataType:ArrayClass", Unsupported},
+        ArrayCase{"Position", row({10, 20, 0, 0}), {10, 20, 0, 0}},
+        ArrayCase{"Position", row({1, 2, NaN, NaN}), {1, 2, NaN, NaN}},
+        // Origin and size read back exactly, however far the origin is from zero.
+        ArrayCase{"Position", row({1e20, -1e20, 1, 3}), {1e20, -1e20, 1, 3}},
+        ArrayCase{"Position", row({1.5, 2.5, 3, 4}).as(qxSINGLE_CLASS), {1.5, 2.5, 3, 4}},
+        ArrayCase{"Position", row({10, 20, -1, 5}), {}, Negative, NegativeText},
+        ArrayCase{"Position", row({10, 20, 5, -1e-300}), {}, Negative, NegativeText},
+        ArrayCase{"Position", col({1, 2, 3, 4}), {}, "KELDAR:vx:dt_conv:Matrix_to_keldarRect:Expected4ElementVector", "Value must be a 4 element vector"},
+        ArrayCase{"Position", row({1, 2, 3, 4}).as(qxINT32_CLASS), {}, "KELDAR:vx:dt_conv:Matrix_to_keldarRect:ExpectedNumeric", "Value must be numeric."},
+        ArrayCase{"Position", row({1, 2, 3, 4}).withoutData(), {}, "datatypes:NullPositionDataType", "Input array has NULL data."},
+        ArrayCase{"ScreenPosition", row({1, 2, 3, 4}).as(qxUINT8_CLASS), {1, 2, 3, 4}},
+        // Unsigned classes are not checked; their values are reinterpreted.
+        ArrayCase{"ScreenPosition", row({1, 2, 4294967295.0, 4}).as(qxUINT32_CLASS), {1, 2, -1, 4}},
+        // Origin plus size beyond the int32 range still reads back unchanged.
+        ArrayCase{"ScreenPosition", row({2147483647.0, 0, 10, 0}).as(qxINT32_CLASS), {2147483647.0, 0, 10, 0}},
+        ArrayCase{"ScreenPosition", row({1, 2, -3, 4}).as(qxINT32_CLASS), {}, Screen, ScreenNegative},
+        ArrayCase{"ScreenPosition", row({1, 2, 3, -4}).as(qxINT8_CLASS), {}, Screen, ScreenNegative},
+        ArrayCase{"ScreenPosition", row({1, 2, 3, 4}), {}, Screen, "Invalid data type."},
+        ArrayCase{"ScreenPosition", col({1, 2, 3, 4}).as(qxINT32_CLASS), {}, Screen, "Input value is not of the form [x y w h]"},
+        ArrayCase{"ScreenPosition", row({1, 2, 3, 4}).as(qxINT32_CLASS).withoutData(), {}, Screen, "Input array has a NULL data pointer"}));
 
 // ---- what every record type shares --------------------------------------------------
 
@@ -154,49 +124,33 @@ void PrintTo(const TypeCase& c, std::ostream* os) { *os << c.type; }
 
 class RecordType : public HostTest, public ::testing::WithParamInterface<TypeCase> {};
 
-TEST_P(RecordType, NullArrayArrayWithoutDataNullValueAndDefault)
+TEST_P(RecordType, NullsDefaultInequalityAndNoHeapForACopy)
 {
     const TypeCase& c = GetParam();
+    nyro::COSDataType* t = type(c.type);
     nyro::COSValue v;
     EXPECT_FALSE(raisedBy([&] { v = fromArray(c.type, nullptr); })) << "no array: the null value";
     EXPECT_TRUE(v.isNull());
-    auto raised = raisedBy([&] { fromArray(c.type, arrayWithoutData(qxDOUBLE_CLASS, c.rows, c.cols)); });
+    auto raised = raisedBy([&] { fromArray(c.type, mat(c.rows, c.cols).withoutData().make()); });
     ASSERT_TRUE(raised);
     EXPECT_EQ(raised->id + " " + raised->message, std::string(c.nullArrayId) + " " + c.nullArrayText);
-    const qxArray* a = toArray(c.type, {});
-    ASSERT_NE(a, nullptr);
-    EXPECT_EQ(qxGetClassID(a), qxDOUBLE_CLASS);
-    EXPECT_TRUE(qxIsEmpty(a));
+    EXPECT_EQ(describeShape(toArray(c.type, {})), "double 0x0");
     EXPECT_EQ(toText(c.type, {}), c.nullText);
-    EXPECT_EQ(toText(c.type, type(c.type)->getDefaultValue()), c.defaultText);
-}
+    EXPECT_EQ(toText(c.type, t->getDefaultValue()), c.defaultText);
 
-TEST_P(RecordType, DifferentRecordsAreUnequal)
-{
-    const TypeCase& c = GetParam();
-    std::vector<double> ones(c.rows * c.cols), other(c.rows * c.cols);
-    for (std::size_t i = 0; i < ones.size(); ++i)
-        other[i] = (ones[i] = double(i)) + (i % 2 ? 5 : 0); // keeps a volume's rows in order
-    nyro::COSValue a = fromArray(c.type, makeArray(qxDOUBLE_CLASS, c.rows, c.cols, ones));
-    nyro::COSValue b = fromArray(c.type, makeArray(qxDOUBLE_CLASS, c.rows, c.cols, other));
-    EXPECT_FALSE(type(c.type)->isEqual(a, b));
-    EXPECT_EQ(type(c.type)->compare(a, b), 2);
-    for (nyro::COSValue v : {a, b})
-        type(c.type)->destroy(v);
-}
-
-TEST_P(RecordType, NoHeapForTheCopyGivesTheNullValue)
-{
-    nyro::COSDataType* t = type(GetParam().type);
-    nyro::COSValue d = t->getDefaultValue();
-    long before = ut::test::liveBlocks();
+    nyro::COSValue a = fromArray(c.type, mat(c.rows, c.cols, {0, 1}).make());
+    nyro::COSValue b = fromArray(c.type, mat(c.rows, c.cols, {0, 2}).make());
+    EXPECT_FALSE(t->isEqual(a, b));
+    const long before = ut::test::liveBlocks();
     nyro::COSValue copy;
     {
         ut::test::AllocationFailure fail(1);
-        copy = t->copy(d);
+        copy = t->copy(a);
     }
     EXPECT_TRUE(copy.isNull());
     EXPECT_EQ(ut::test::liveBlocks(), before);
+    for (nyro::COSValue x : {a, b})
+        t->destroy(x);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -230,7 +184,6 @@ TEST_P(RecordText, ParsesAndPrints)
         return;
     }
     nyro::COSValue v = fromText(c.type, c.text);
-    ASSERT_FALSE(v.isNull());
     EXPECT_EQ(toText(c.type, v), c.printed);
     type(c.type)->destroy(v);
 }
@@ -238,65 +191,54 @@ TEST_P(RecordText, ParsesAndPrints)
 INSTANTIATE_TEST_SUITE_P(
     Texts, RecordText,
     ::testing::Values(
-        // Point2 reads its text through Point2d::asPoint2i, which rounds to nearest.
-        TextCase{"Point2", "[1.7 2.9]", "[2 3]"}, TextCase{"Point2", "[-1.5 0.4]", "[-2 0]"},
-        TextCase{"Point2", "[1e10 NaN]", "[2147483647 0]"}, TextCase{"Point2", "[1 2 3]", nullptr},
-        TextCase{"Point2", "one two", nullptr},
-        TextCase{"Point2d", "[0.5 1e-7]", "[0.5 1e-07]"},
-        TextCase{"Point2d", "[123456789 0.1]", "[1.23457e+08 0.1]"}, TextCase{"Point2d", "[1]", nullptr},
-        TextCase{"Point3", "[1 2 3]", "[1 2 3]"}, TextCase{"Point3", "[-0.25 Inf 3]", "[-0.25 inf 3]"},
-        TextCase{"Point3", "[1 2]", nullptr},
-        // Rectangle2 truncates toward zero.
-        TextCase{"Rectangle2", "[1.9 -2.9 3 4]", "[1 -2 3 4]"},
-        TextCase{"Rectangle2", "[NaN Inf -Inf 1]", "[0 2147483647 -2147483648 1]"},
-        TextCase{"Rectangle2", "[1 2 3]", nullptr},
-        TextCase{"Inset", "[1 2 3 4.5]", "[1 2 3 4.5]"},
+        // Point2 reads its text rounding to nearest, Rectangle2 truncating toward zero.
+        TextCase{"Point2", "[1.7 2.9]", "[2 3]"}, TextCase{"Point2", "[1 2 3]", nullptr},
+        TextCase{"Point2d", "[123456789 1e-7]", "[1.23457e+08 1e-07]"}, TextCase{"Point3", "[-0.25 Inf 3]", "[-0.25 inf 3]"},
+        TextCase{"Rectangle2", "[1.9 -2.9 3 4]", "[1 -2 3 4]"}, TextCase{"Inset", "[1 2 3 4.5]", "[1 2 3 4.5]"},
         // Unreadable inset and volume texts give the default record.
-        TextCase{"Inset", "margins", "[0 0 0 0]"}, TextCase{"Inset", "[1 2 3]", "[0 0 0 0]"},
-        TextCase{"BoundingVolume", "[0 0 0; 1 2 3]", "[ 0 0 0 ; 1 2 3 ]"},
-        TextCase{"BoundingVolume", "[-1.5 0 0; 1e6 2 3]", "[ -1.5 0 0 ; 1e+06 2 3 ]"},
+        TextCase{"Inset", "margins", "[0 0 0 0]"}, TextCase{"BoundingVolume", "[0 0 0; 1 2 3]", "[ 0 0 0 ; 1 2 3 ]"},
         TextCase{"BoundingVolume", "[1 1 1; 0 0 0]", "[ 0 0 0 ; 0 0 0 ]"},
-        TextCase{"BoundingVolume", "[0 0 0 1 1 1]", "[ 0 0 0 ; 0 0 0 ]"}));
+        TextCase{"BoundingVolume", "[0 0 0 1 1 1]", "[ 0 0 0 ; 0 0 0 ]"},
+        // Positions take any size from text; unreadable text gives zeros.
+        TextCase{"Position", "[1.5 2 -3 4]", "[1.5 2 -3 4]"}, TextCase{"Position", "left", "[0 0 0 0]"},
+        TextCase{"ScreenPosition", "[1.9 2.9 3.9 4.9]", "[1 2 3 4]"}, TextCase{"ScreenPosition", "[1 2 3 4 5]", "[0 0 0 0]"}));
 
-// ---- comparisons ------------------------------------------------------------------------
+// ---- null values, defaults, copies of positions --------------------------------------
 
-TEST_F(HostTest, BoundingVolumesCompareByCenterAndWidths)
+// A null Position copies to zeros and converts to an empty double; a null
+// ScreenPosition converts to no array.
+TEST_F(HostTest, PositionNullValuesDefaultsAndNoArray)
 {
-    nyro::COSDataType* t = type("BoundingVolume");
-    auto volume = [](std::vector<double> v) { return fromArray("BoundingVolume", makeArray(qxDOUBLE_CLASS, 2, 3, v)); };
-    nyro::COSValue a = volume({0, 2, 0, 2, 0, 2});
-    nyro::COSValue same = volume({0, 2, 0, 2, 0, 2});
-    nyro::COSValue shifted = volume({1, 3, 0, 2, 0, 2});
-    nyro::COSValue wider = volume({-1, 3, 0, 2, 0, 2});
-    EXPECT_TRUE(t->isEqual(a, same));
-    EXPECT_FALSE(t->isEqual(a, shifted));
-    EXPECT_FALSE(t->isEqual(a, wider)); // same center, other width
-    for (nyro::COSValue v : {a, same, shifted, wider})
-        t->destroy(v);
+    nyro::COSValue copy = type("Position")->copy({});
+    EXPECT_TRUE(sameElements(elementsOf(toArray("Position", copy)), {0, 0, 0, 0}));
+    type("Position")->destroy(copy);
+    EXPECT_EQ(describeShape(toArray("Position", {})), "double 0x0");
+    EXPECT_EQ(toArray("ScreenPosition", {}), nullptr);
+    for (const char* t : {"Position", "ScreenPosition"}) {
+        EXPECT_EQ(toText(t, {}), "") << t;
+        EXPECT_EQ(toText(t, type(t)->getDefaultValue()), "[0 0 0 0]") << t;
+        EXPECT_TRUE(fromArray(t, nullptr).isNull()) << t;
+    }
 }
 
-struct RoundoffCase {
-    double a, b;
-    bool equal;
-};
-
-
-class Roundoff : public ::testing::TestWithParam<RoundoffCase> {};
-
-TEST_P(Roundoff, ScalarRule)
+TEST_F(HostTest, PositionWithoutHeapRaisesOutOfMemory)
 {
-    const RoundoffCase& c = GetParam();
-    using gui_objects::Inset2d;
-    EXPECT_EQ(datatypes::equalWithinRoundoffError(Inset2d(c.a, 0, 0, 0), Inset2d(c.b, 0, 0, 0)), c.equal) << c.a << " " << c.b;
-    EXPECT_EQ(datatypes::equalWithinRoundoffError(Inset2d(0, 0, 0, c.a), Inset2d(0, 0, 0, c.b)), c.equal) << c.a << " " << c.b;
+    qxArray* a = row({1, 2, 3, 4}).make();
+    ut::test::AllocationFailure fail(1);
+    EXPECT_THROW(fromArray("Position", a), nyro::COSOutOfMemoryException);
 }
 
-INSTANTIATE_TEST_SUITE_P(Pairs, Roundoff,
-                         ::testing::Values(RoundoffCase{0, 1e-13, true}, RoundoffCase{0, 2e-12, false},
-                                           RoundoffCase{0.5, 0.5 + 9e-13, true}, RoundoffCase{0.5, 0.5 + 1.1e-12, false},
-                                           RoundoffCase{1e6, 1e6 + 1e-7, true}, RoundoffCase{1e6, 1e6 + 1e-5, false},
-                                           RoundoffCase{-1e12, -1e12 - 0.5, true}, RoundoffCase{1e12, 1e12 + 2, false},
-                                           RoundoffCase{nan, nan, false}, RoundoffCase{inf, inf, false},
-                                           RoundoffCase{-3, -3, true}));
+TEST_F(HostTest, ScreenPositionWithoutHeapIsNull)
+{
+    qxArray* a = row({1, 2, 3, 4}).as(qxINT32_CLASS).make();
+    const long before = ut::test::liveBlocks();
+    nyro::COSValue v;
+    {
+        ut::test::AllocationFailure fail(1);
+        v = fromArray("ScreenPosition", a);
+    }
+    EXPECT_TRUE(v.isNull());
+    EXPECT_EQ(ut::test::liveBlocks(), before);
+}
 
 } // namespace
