@@ -1,5 +1,5 @@
 // Host arrays in test tables: class, dimensions, values (repeated to fill),
-// complex, sparse and data-less variants, and their text form; and helpers to
+// complex, sparse and data-less variants; and helpers to
 // go through a type's registered conversions and read back what they give.
 #pragma once
 
@@ -41,8 +41,6 @@ struct Input {
     // A new host array (a temporary of the current call). Sparse arrays are
     // real 2-D double or logical ones.
     qxArray* make() const;
-    // The bracketed text of a 2-D array ("[1 2; 3 4]").
-    std::string text() const;
     std::string describe() const;
 };
 
@@ -124,18 +122,6 @@ inline qxArray* Input::make() const
             detail::put(cls, qxGetImagData(a), k, value(k));
     }
     return a;
-}
-
-inline std::string Input::text() const
-{
-    std::string t = "[";
-    const qxSize m = dims[0], n = dims[1];
-    for (qxSize i = 0; i < m; ++i) {
-        for (qxSize j = 0; j < n; ++j)
-            t += (j ? " " : "") + detail::number(value(j * m + i));
-        t += i + 1 < m ? "; " : "";
-    }
-    return t + "]";
 }
 
 inline std::string Input::describe() const

@@ -37,11 +37,11 @@ TEST_F(Storage, KeepsASharedCopyThatOutlivesTheCall)
     QxArrayPtr shared = value.getSharedDataCopy();
     EXPECT_EQ(qxGetData(shared.get()), qxGetData(a.get()));
     EXPECT_EQ(qxGetArrayScope(shared.get()), 2);
-    COSValue v = conversion("any", "Limits")->from(slot(a.get())), c = type("Limits")->copy(v);
+    COSValue v = fromArray("Limits", a.get()), c = type("Limits")->copy(v);
     EXPECT_EQ(qxGetData(heldBy(c)), qxGetData(a.get())) << "the type's copy shares the elements too";
-    QxArrayPtr out(nyro::pointerValue<qxArray*>(conversion("any", "Limits")->to(c)));
-    EXPECT_EQ(qxGetData(out.get()), qxGetData(a.get())) << "and so does the array handed out";
-    EXPECT_EQ(qxGetArrayScope(out.get()), 2);
+    const qxArray* out = toArray("Limits", c);
+    EXPECT_EQ(qxGetData(out), qxGetData(a.get())) << "and so does the array handed out";
+    EXPECT_EQ(qxGetArrayScope(out), 2);
     for (COSValue x : {v, c})
         type("Limits")->destroy(x);
 }
@@ -198,57 +198,55 @@ struct TypeCase {
     const char* type;
     qxClassID elementClass; // of parsed text and empty results
     const char* defaultValue; // class, size and text of the held array; "no array"; "null"
+    const char* text; // a text the type accepts (null: none)
 };
 void PrintTo(const TypeCase& c, std::ostream* os) { *os << c.type; }
 
 const TypeCase typeCases[] = {
-    {"Limits", qxDOUBLE_CLASS, "double 1x2 [0 1]"},
-    {"LimitsWithInfs", qxDOUBLE_CLASS, "double 1x2 [0 1]"},
-    {"DataBounds", qxDOUBLE_CLASS, "double 1x2 [0 1]"},
-    {"ColorMap", qxDOUBLE_CLASS, "no array"},
-    {"AlphaMap", qxDOUBLE_CLASS, "double 1x1 [1]"},
-    {"ColorOrder", qxDOUBLE_CLASS, "double 1x3 [0 1 1]"},
-    {"Curvature", qxDOUBLE_CLASS, "double 1x2 [0 0]"},
-    {"NumericMatrix", qxDOUBLE_CLASS, "double 1x1 [1]"},
-    {"VectorData", qxDOUBLE_CLASS, "double 1x2 [0 1]"},
-    {"ImageXYData", qxDOUBLE_CLASS, "double 1x2 [1 64]"},
-    {"NColorPtr", qxDOUBLE_CLASS, "double 1x3 [1 1 1]"},
-    {"PrimitiveVertexData", qxSINGLE_CLASS, "no array"},
-    {"PrimitiveStripData", qxUINT32_CLASS, "no array"},
-    {"PrimitiveColorData", qxUINT8_CLASS, "no array"},
-    {"SurfaceVertexNormals", qxDOUBLE_CLASS, "null"},
-    {"TextPosition", qxDOUBLE_CLASS, "double 1x3 [0 0 0]"},
+    {"Limits", qxDOUBLE_CLASS, "double 1x2 [0 1]", "[0 2]"},
+    {"AlphaMap", qxDOUBLE_CLASS, "double 1x1 [1]", "[1; 2]"},
+    {"ColorMap", qxDOUBLE_CLASS, "no array", "[1 0 0]"},
+    {"PrimitiveVertexData", qxSINGLE_CLASS, "no array", "[1; 2; 3]"},
+    {"PrimitiveStripData", qxUINT32_CLASS, "no array", "[4 4]"},
+    {"PrimitiveColorData", qxUINT8_CLASS, "no array", "[1; 2; 3; 4]"},
+    {"SurfaceVertexNormals", qxDOUBLE_CLASS, "null", nullptr},
 };
 
+// What an array-valued property value holds.
 std::string describeValue(COSValue v)
 {
     if (v.isNull())
         return "null";
-    const auto* value = nyro::pointerValue<const ArrayBase*>(v);
-    if (!value->getPtr())
+    const qxArray* a = heldBy(v);
+    if (!a)
         return "no array";
-    char* text = value->convert_to_string();
-    std::string out = describeShape(value->getPtr()) + " " + text;
+    char* text = nyro::pointerValue<const ArrayBase*>(v)->convert_to_string();
+    std::string out = describeShape(a) + " " + text;
     utFree(text);
     return out;
 }
 
 class ArrayType : public HostTest, public ::testing::WithParamInterface<TypeCase> {};
 
-TEST_P(ArrayType, DefaultAndEmptyResults)
+TEST_P(ArrayType, DefaultTextAndEmptyResults)
 {
     const TypeCase& c = GetParam();
+    const std::string empty = std::string(qx::className(c.elementClass)) + " 0x0";
     EXPECT_EQ(describeValue(type(c.type)->getDefaultValue()), c.defaultValue);
-    nyro::COSTypeConversion* mc = conversion("any", c.type);
-    QxArrayPtr fromNull(nyro::pointerValue<qxArray*>(mc->to(COSValue())));
-    EXPECT_EQ(describeShape(fromNull.get()), std::string(qx::className(c.elementClass)) + " 0x0");
-    COSValue none = conversion("string", c.type)->from(slot("[]"));
+    if (c.text) {
+        COSValue v = fromText(c.type, c.text);
+        ASSERT_FALSE(v.isNull()) << c.text;
+        EXPECT_EQ(qxGetClassID(heldBy(v)), c.elementClass);
+        type(c.type)->destroy(v);
+    }
+    EXPECT_EQ(describeShape(toArray(c.type, COSValue())), empty);
+    COSValue none = fromText(c.type, "[]");
     EXPECT_EQ(describeValue(none), "no array");
-    QxArrayPtr fromNone(nyro::pointerValue<qxArray*>(mc->to(none)));
-    EXPECT_EQ(describeShape(fromNone.get()), describeShape(fromNull.get()));
-    EXPECT_EQ(qxGetArrayScope(fromNone.get()), 2);
+    const qxArray* fromNone = toArray(c.type, none);
+    EXPECT_EQ(describeShape(fromNone), empty);
+    EXPECT_EQ(qxGetArrayScope(fromNone), 2);
     type(c.type)->destroy(none);
-    EXPECT_TRUE(mc->from(COSValue()).isNull());
+    EXPECT_TRUE(fromArray(c.type, nullptr).isNull());
 }
 
 INSTANTIATE_TEST_SUITE_P(All, ArrayType, ::testing::ValuesIn(typeCases));
@@ -256,8 +254,7 @@ INSTANTIATE_TEST_SUITE_P(All, ArrayType, ::testing::ValuesIn(typeCases));
 TEST_F(HostTest, VectorDataStoresColumnsAsRows)
 {
     QxArrayPtr column(col({1, 2, 3, 4, 5}).as(qxUINT8_CLASS).make()), rowArray(row({1, 2, 3, 4, 5}).as(qxUINT8_CLASS).make());
-    nyro::COSTypeConversion* mc = conversion("any", "VectorData");
-    COSValue fromColumn = mc->from(slot(column.get())), fromRow = mc->from(slot(rowArray.get()));
+    COSValue fromColumn = fromArray("VectorData", column.get()), fromRow = fromArray("VectorData", rowArray.get());
     EXPECT_TRUE(type("VectorData")->isEqual(fromColumn, fromRow));
     EXPECT_EQ(describeShape(heldBy(fromColumn)), "uint8 1x5");
     EXPECT_EQ(qxGetData(heldBy(fromColumn)), qxGetData(column.get()));
@@ -266,32 +263,17 @@ TEST_F(HostTest, VectorDataStoresColumnsAsRows)
         type("VectorData")->destroy(v);
 }
 
-struct TextInputCase {
-    const char* text;
-    bool value;
-};
-class TextInput : public HostTest, public ::testing::WithParamInterface<TextInputCase> {};
-
-// Refusals by the type itself are in the acceptance tables.
-TEST_P(TextInput, UnreadableTextGivesNoValueAndNoError)
+// Text the parser or the type refuses gives no value and no error.
+TEST_F(HostTest, StringConverterReadsAndWritesTheValue)
 {
-    COSValue v;
-    EXPECT_FALSE(raisedBy([&] { v = conversion("string", "Limits")->from(slot(GetParam().text)); }));
-    EXPECT_EQ(!v.isNull(), GetParam().value);
-    type("Limits")->destroy(v);
-}
-
-INSTANTIATE_TEST_SUITE_P(Texts, TextInput,
-                         ::testing::Values(TextInputCase{"[]", true}, TextInputCase{"[0 1", false}, TextInputCase{nullptr, false}));
-
-TEST_F(HostTest, StringConverterWritesTheValue)
-{
-    nyro::COSTypeConversion* sc = conversion("string", "Limits");
-    EXPECT_TRUE(sc->to(COSValue()).isNull());
-    COSValue v = sc->from(slot("[0 10]"));
-    char* text = nyro::pointerValue<char*>(sc->to(v));
-    EXPECT_STREQ(text, "[0 10]");
-    utFree(text);
+    for (const char* refused : {"[0 1", "[1 0]", static_cast<const char*>(nullptr)}) {
+        COSValue v;
+        EXPECT_FALSE(raisedBy([&] { v = fromText("Limits", refused); }));
+        EXPECT_TRUE(v.isNull());
+    }
+    EXPECT_EQ(toText("Limits", COSValue()), "<null>");
+    COSValue v = fromText("Limits", "[0 10]");
+    EXPECT_EQ(toText("Limits", v), "[0 10]");
     type("Limits")->destroy(v);
 }
 
@@ -301,7 +283,7 @@ TEST_F(HostTest, OutOfMemoryReachesTheCallerAndLeaksNothing)
     const long blocks = ut::test::liveBlocks();
     {
         ut::test::AllocationFailure fail(1);
-        EXPECT_THROW(conversion("any", "Limits")->from(slot(a.get())), nyro::COSOutOfMemoryException);
+        EXPECT_THROW(fromArray("Limits", a.get()), nyro::COSOutOfMemoryException);
     }
     EXPECT_EQ(ut::test::liveBlocks(), blocks);
 }

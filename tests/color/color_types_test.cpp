@@ -167,15 +167,6 @@ INSTANTIATE_TEST_SUITE_P(
         ArrayCase{"MeshAlpha", row({1}).as(qxINT8_CLASS).withoutData(), Numeric},
         ArrayCase{"MeshAlpha", row({1}).asSparse(), Numeric}));
 
-// A NaN element makes a value that is not equal to itself.
-TEST_F(HostTest, MeshColorWithNaNIsUnequalToItself)
-{
-    gui_objects::QxArrayPtr a(row({NaN, 0, 0}).make());
-    COSValue v = vxtest::fromArray("MeshColor", a.get());
-    EXPECT_FALSE(vxtest::type("MeshColor")->isEqual(v, v));
-    vxtest::type("MeshColor")->destroy(v);
-}
-
 // ---- values out ----------------------------------------------------------------------------
 
 struct OutCase {

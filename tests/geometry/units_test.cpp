@@ -15,28 +15,16 @@ using vxtest::HostTest;
 
 const double nan = NAN;
 
-struct PixelCase {
-    double requested;
-    double ppi;
-    double perPoint;
-};
-
-
-class PixelResolution : public ::testing::TestWithParam<PixelCase> {};
-
-TEST_P(PixelResolution, FallsBackTo72ForNonPositive)
+// A resolution that is not positive falls back to 72 pixels per inch.
+TEST(PixelResolution, NonPositiveFallsBackTo72)
 {
-    const PixelCase& c = GetParam();
-    Pixel p(c.requested);
-    EXPECT_EQ(p.getPixelsPerInch(), c.ppi);
-    EXPECT_EQ(p.getPixelsPerPoint(), c.perPoint);
-    EXPECT_EQ(p.getWidthInInches(), 1.0 / c.ppi);
-    EXPECT_EQ(p.getHeightInInches(), 1.0 / c.ppi);
+    EXPECT_EQ(Pixel(0).getPixelsPerInch(), 72);
+    EXPECT_EQ(Pixel(nan).getPixelsPerInch(), 72);
+    EXPECT_EQ(Pixel(1e-3).getPixelsPerInch(), 1e-3);
+    EXPECT_EQ(Pixel(96).getPixelsPerPoint(), 96.0 / 72);
+    EXPECT_EQ(Pixel(96).getWidthInInches(), 1.0 / 96);
+    EXPECT_EQ(Pixel(96).getHeightInInches(), 1.0 / 96);
 }
-
-INSTANTIATE_TEST_SUITE_P(Resolutions, PixelResolution,
-                         ::testing::Values(PixelCase{96, 96, 1.3333333333333333}, PixelCase{0, 72, 1},
-                                           PixelCase{nan, 72, 1}, PixelCase{1e-3, 1e-3, 1e-3 / 72}));
 
 // ---- positions ----------------------------------------------------------------------------
 
@@ -139,35 +127,14 @@ TEST_F(HostTest, EnumeratedUnitsConvertLikeTheirCodes)
 
 // ---- insets ----------------------------------------------------------------------------------
 
-struct InsetCase {
-    UnitCode from, to;
-    gui_objects::Inset2d inset;
-    std::vector<double> frame;
-    gui_objects::Inset2d expected;
-};
-
-void PrintTo(const InsetCase& c, std::ostream* os) { *os << int(c.from) << " -> " << int(c.to) << " x " << c.inset.getXMin(); }
-
-class ConvertInset : public HostTest, public ::testing::WithParamInterface<InsetCase> {};
-
-TEST_P(ConvertInset, FirstAndThirdScaleHorizontallySecondAndFourthVertically)
+// The first and third values scale horizontally, the second and fourth vertically.
+TEST_F(HostTest, InsetsConvertAsPositions)
 {
-    const InsetCase& c = GetParam();
-    Position frame(0, 0, c.frame[0], c.frame[1]);
-    gui_objects::Inset2d out = vx::convertInset(Pixel(), c.from, c.to, &c.inset, &frame);
-    EXPECT_TRUE(datatypes::equalWithinRoundoffError(out, c.expected))
-        << out.getXMin() << " " << out.getYMin() << " " << out.getXMax() << " " << out.getYMax();
-}
-
-INSTANTIATE_TEST_SUITE_P(Insets, ConvertInset,
-                         ::testing::Values(InsetCase{U::Inches, U::Pixels, {1, 2, 3, 4}, {400, 300}, {72, 144, 216, 288}},
-                                           InsetCase{U::Normalized, U::Pixels, {0.1, 0.1, 0.2, 0.2}, {400, 300}, {40, 30, 80, 60}}));
-
-TEST_F(HostTest, InsetToNormalizedWithZeroFrameIsRefused)
-{
-    gui_objects::Inset2d inset(1, 2, 3, 4);
-    Position frame(0, 0, 0, 10);
-    auto raised = vxtest::raisedBy([&] { vx::convertInset(Pixel(), U::Inches, U::Normalized, &inset, &frame); });
+    const gui_objects::Inset2d inset(0.1, 0.1, 0.2, 0.2);
+    Position frame(0, 0, 400, 300), flat(0, 0, 0, 10);
+    EXPECT_TRUE(vx::convertInset(Pixel(), U::Normalized, U::Pixels, &inset, &frame) == gui_objects::Inset2d(40, 30, 80, 60));
+    EXPECT_TRUE(vx::convertInset(Pixel(), U::Inches, U::Pixels, nullptr, &frame) == gui_objects::Inset2d(0, 0, 0, 0));
+    auto raised = vxtest::raisedBy([&] { vx::convertInset(Pixel(), U::Inches, U::Normalized, &inset, &flat); });
     EXPECT_EQ(raised.value_or(vxtest::Raised{}).id, "vx:datatypes");
 }
 
