@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <functional>
 #include <limits>
 #include <numeric>
@@ -30,6 +31,7 @@ struct Input {
     std::vector<double> values; // column-major, repeated until every element has one
     bool complex = false, sparse = false, null = false;
     bool noData = false; // the dimensions without element storage
+    const char* chars = nullptr; // the text of a char row (other char arrays hold 'a's)
 
     Input as(qxClassID c) const { Input i = *this; i.cls = c; return i; }
     Input asComplex() const { Input i = *this; i.complex = true; return i; }
@@ -49,6 +51,7 @@ inline Input col(std::vector<double> v) { return {qxDOUBLE_CLASS, {v.size(), 1},
 inline Input mat(qxSize m, qxSize n, std::vector<double> fill = {0}) { return {qxDOUBLE_CLASS, {m, n}, fill}; }
 inline Input nd(std::vector<qxSize> dims, std::vector<double> fill = {0}) { return {qxDOUBLE_CLASS, dims, fill}; }
 inline Input nullArray() { Input i; i.null = true; return i; }
+inline Input chars(const char* text) { Input i{qxCHAR_CLASS, {1, std::strlen(text)}}; i.chars = text; return i; }
 
 inline std::ostream& operator<<(std::ostream& os, const Input& i) { return os << i.describe(); }
 
@@ -92,6 +95,8 @@ inline qxArray* Input::make() const
         qxSetN(a, dims[1]);
         return a;
     }
+    if (chars)
+        return qxCreateString(chars);
     if (cls == qxCHAR_CLASS) {
         qxArray* a = qxCreateCharArray(dims.size(), dims.data());
         std::fill(qxGetChars(a), qxGetChars(a) + numel(), qxChar('a'));
@@ -128,6 +133,8 @@ inline std::string Input::describe() const
 {
     if (null)
         return "null";
+    if (chars)
+        return std::string("'") + chars + "'";
     std::ostringstream os;
     os << qx::className(cls);
     for (qxSize k = 0; k < dims.size(); ++k)
