@@ -56,10 +56,8 @@ const Case cases[] = {
     {"Limits", row({0, 1, 2}), "KELDAR:VX:TwoValuesIncreasingDimensions_N", Cols2},
     {"LimitsWithInfs", row({-Inf, 0})},
     {"LimitsWithInfs", row({2, 2}), "KELDAR:VX:TwoValuesIncreasingValidate", NotIncreasing},
-    {"DataBounds", mat(0, 0)},
     {"DataBounds", row({5, 4}), "KELDAR:VX:TwoValuesIncreasingValidate", "The values are not equal or increasing."},
 
-    {"ColorMap", mat(0, 0)},
     {"ColorMap", mat(64, 3, {0, 255, 17}).as(qxUINT8_CLASS)},
     {"ColorMap", mat(4, 3, {0, 1.5}).asSparse(), "KELDAR:VX:DataTypeMismatchUINT8ColorMap", Mismatch},
     {"ColorMap", mat(64, 3, {0.5, NaN}), "KELDAR:VX:DataTypeMismatchUINT8ColorMap", Mismatch},
@@ -68,11 +66,9 @@ const Case cases[] = {
     {"AlphaMap", col({1, 2}).as(qxINT8_CLASS), "KELDAR:VX:VerticalAlphaMapValidate", Invalid},
     {"ColorOrder", mat(7, 3, {0.5, -1}).asSparse(), "KELDAR:VX:ColorOrderValidate", Invalid},
     {"ColorOrder", mat(0, 0), "KELDAR:VX:ColorOrderDimensions_N", Cols3},
-    {"CompositeColorData", mat(0, 0)},
     {"CompositeColorData", nd({10, 20, 3}, {1, 0}).as(qxLOGICAL_CLASS)},
     {"CompositeColorData", mat(10, 20).as(qxINT32_CLASS), "KELDAR:VX:ColormappedValidate", Invalid},
 
-    {"AxesView", mat(0, 0)},
     {"AxesView", row({0, Inf}), "KELDAR:VX:InfHorizontalView", NoInf},
     {"AxesView", row({0, NaN}), "KELDAR:VX:NanHorizontalView", NotNumber},
     {"AxesView", col({0, NaN}), "KELDAR:VX:NanVerticalView", NotNumber},
@@ -91,7 +87,6 @@ const Case cases[] = {
     {"Curvature", col({0, 1}), "KELDAR:VX:TwoValuesDimensions_M", Rows1},
 
     {"NumericMatrix", mat(2, 2).as(qxLOGICAL_CLASS), "KELDAR:VX:Numeric2DMatrixValidate", Invalid},
-    {"VectorData", mat(0, 0)},
     {"VectorData", mat(2, 2), "KELDAR:vx:dt_conv:ExpectedColumnOrRowVector", NotVector},
     {"VectorData", row({1, 0}).as(qxLOGICAL_CLASS), "KELDAR:VX:VectorDataValidate", Invalid},
     {"ImageXYData", col({1, 64})},
@@ -118,7 +113,6 @@ const Case cases[] = {
     {"PatchFaceVertexCData", mat(100, 2), "KELDAR:VX:FaceVertexCData3ColDimensions_N", Cols3},
     {"PatchFaceVertexCData", mat(100, 3).as(qxLOGICAL_CLASS), "KELDAR:VX:FaceVertexCData3ColValidate", Invalid},
 
-    {"PrimitiveVertexData", mat(0, 0)},
     {"PrimitiveVertexData", mat(3, 100), "KELDAR:VX:DataTypeMismatchVertexData", Mismatch},
     {"PrimitiveVertexData", mat(3, 100, {1, Inf}).as(qxSINGLE_CLASS), "KELDAR:VX:InfVertexData", NoInf},
     {"PrimitiveVertexData", mat(3, 100, {1, 2, NaN, -Inf}).as(qxSINGLE_CLASS), "KELDAR:VX:NanVertexData", NotNumber},
@@ -148,7 +142,6 @@ const Case cases[] = {
     {"SurfaceVertexNormals", nd({10, 20, 3}).as(qxINT32_CLASS), "KELDAR:VX:VertexNormalsValidate", Invalid},
     {"SurfaceVertexNormals", nd({10, 20, 4}), "KELDAR:VX:Dimensions_Beyond2", ThirdDim},
 
-    {"TextPosition", mat(0, 0)},
     {"TextPosition", row({1, 2, 3, 4}), "KELDAR:VX:TextPositionColumn3Dimensions_M", Rows3},
     {"TextPosition", mat(3, 2), "KELDAR:VX:TextPositionColumn3Dimensions_N", Cols1},
     {"TextPosition", col({1, 2, 3}).as(qxCHAR_CLASS), "KELDAR:VX:TextPositionColumn3Validate", "Invalid data type."},

@@ -80,9 +80,7 @@ INSTANTIATE_TEST_SUITE_P(
         ConvertCase{72, U::Pixels, U::Normalized, {100, 100, 0, 0}, {-400, 300}, {-0.25, 1.0 / 3, 0, 0}},
         // Characters, and codes beyond the plain units, count as pixels.
         ConvertCase{72, U::Characters, U::Inches, {72, 144, 36, 0}, {400, 300}, {1, 2, 0.5, 0}},
-        ConvertCase{72, U::Pixels, U::Characters, {3, 4, 5, 6}, {400, 300}, {3, 4, 5, 6}},
         ConvertCase{72, U::Data, U::Inches, {72, 0, 0, 0}, {400, 300}, {1, 0, 0, 0}},
-        ConvertCase{72, U::Inches, U::CoordinateSpace, {1, 2, 3, 4}, {400, 300}, {72, 144, 216, 288}},
         // The same unit returns the position, even with a zero frame; a zero
         // frame is refused only for a normalized target.
         ConvertCase{72, U::Normalized, U::Normalized, {0.1, 0.2, 0.3, 0.4}, {0, 0}, {0.1, 0.2, 0.3, 0.4}},
