@@ -160,14 +160,13 @@ inline std::string describeShape(const qxArray* a)
     return std::string(qx::className(qxGetClassID(a))) + " " + std::to_string(qxGetM(a)) + "x" + std::to_string(qxGetN(a));
 }
 
-// The elements of a double, single, int32 or uint8 array as doubles, in storage order.
+// The elements of a double, int32 or uint8 array as doubles, in storage order.
 inline std::vector<double> elementsOf(const qxArray* a)
 {
     std::vector<double> out;
     for (qxSize i = 0, n = qxGetNumberOfElements(a); i < n; ++i) {
         switch (qxGetClassID(a)) {
         case qxDOUBLE_CLASS: out.push_back(static_cast<const double*>(qxGetData(a))[i]); break;
-        case qxSINGLE_CLASS: out.push_back(static_cast<const float*>(qxGetData(a))[i]); break;
         case qxINT32_CLASS: out.push_back(static_cast<const std::int32_t*>(qxGetData(a))[i]); break;
         case qxUINT8_CLASS: out.push_back(static_cast<const std::uint8_t*>(qxGetData(a))[i]); break;
         default: out.push_back(0); break;

@@ -122,7 +122,6 @@ const EqualityCase equalityCases[] = {
     {"double and single", row({0, 1}), row({0, 1}).as(qxSINGLE_CLASS), false},
     {"row and column", row({0, 1}), col({0, 1}), false},
     {"2-D and 3-D of equal columns", mat(2, 6), nd({2, 3, 2}), false},
-    {"uint64", row({3, 9}).as(qxUINT64_CLASS), row({3, 8}).as(qxUINT64_CLASS), false},
     {"logical is not compared", row({0, 1}).as(qxLOGICAL_CLASS), row({1, 1}).as(qxLOGICAL_CLASS), true},
     {"both without elements", mat(0, 3), mat(0, 3), true},
     {"32000 elements", mat(1, 32000, {1, 2, 3}), mat(1, 32000, {1, 2, 3}), true},
@@ -190,14 +189,14 @@ TEST_F(Storage, ALogicalArrayWithoutHostTextCannotBePrinted)
 struct TypeCase {
     const char* type;
     qxClassID elementClass; // of parsed text and empty results
-    const char* defaultValue; // class, size and text of the held array; "no array"; "null"
+    const char* defaultValue; // class, size and elements of the held array; "no array"; "null"
     const char* text; // a text the type accepts (null: none)
 };
 void PrintTo(const TypeCase& c, std::ostream* os) { *os << c.type; }
 
 const TypeCase typeCases[] = {
-    {"Limits", qxDOUBLE_CLASS, "double 1x2 [0 1]", "[0 2]"},
-    {"AlphaMap", qxDOUBLE_CLASS, "double 1x1 [1]", "[1; 2]"},
+    {"Limits", qxDOUBLE_CLASS, "double 1x2 { 0, 1 }", "[0 2]"},
+    {"AlphaMap", qxDOUBLE_CLASS, "double 1x1 { 1 }", "[1; 2]"},
     {"ColorMap", qxDOUBLE_CLASS, "no array", "[1 0 0]"},
     {"PrimitiveVertexData", qxSINGLE_CLASS, "no array", "[1; 2; 3]"},
     {"PrimitiveStripData", qxUINT32_CLASS, "no array", "[4 4]"},
@@ -208,15 +207,8 @@ const TypeCase typeCases[] = {
 // What an array-valued property value holds.
 std::string describeValue(COSValue v)
 {
-    if (v.isNull())
-        return "null";
-    const qxArray* a = heldBy(v);
-    if (!a)
-        return "no array";
-    char* text = nyro::pointerValue<const ArrayBase*>(v)->convert_to_string();
-    std::string out = describeShape(a) + " " + text;
-    utFree(text);
-    return out;
+    const qxArray* a = v.isNull() ? nullptr : heldBy(v);
+    return v.isNull() ? "null" : a ? describeShape(a) + " " + ::testing::PrintToString(elementsOf(a)) : "no array";
 }
 
 class ArrayType : public HostTest, public ::testing::WithParamInterface<TypeCase> {};

@@ -36,10 +36,7 @@ struct ConvertCase {
     std::vector<double> expected; // empty: the reference-frame error
 };
 
-void PrintTo(const ConvertCase& c, std::ostream* os)
-{
-    *os << c.ppi << " ppi, " << int(c.from) << " -> " << int(c.to) << ", x " << c.position[0] << ", frame " << c.frame[0] << "x" << c.frame[1];
-}
+void PrintTo(const ConvertCase& c, std::ostream* os) { *os << c.ppi << " ppi, " << int(c.from) << " -> " << int(c.to) << ", x " << c.position[0]; }
 
 Position positionOf(const std::vector<double>& v) { return Position(v[0], v[1], v[2], v[3]); }
 
