@@ -88,7 +88,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(HostTest, DefaultResolutionSourceUntouchedAndNulls)
 {
     Position p(1, 2, 3, 4), frame(0, 0, 10, 10);
-    Position out = vx::convertPosition(Pixel(), U::Inches, U::Points, &p, &frame);
+    Position out = vx::convertPosition(Pixel(), U::Inches, U::Pixels, &p, &frame);
     EXPECT_TRUE(p == Position(1, 2, 3, 4));
     EXPECT_TRUE(out == Position(72, 144, 216, 288)) << "72 pixels per inch by default";
     // A null position converts as zeros, a null frame as a zero frame.

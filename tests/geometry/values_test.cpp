@@ -38,9 +38,8 @@ TEST_P(RecordFromArray, StoresOrRefusesWithTheTypesMessage)
     const ArrayCase& c = GetParam();
     nyro::COSValue v;
     auto raised = raisedBy([&] { v = fromArray(c.type, c.input.make()); });
-    ASSERT_EQ(raised.has_value(), c.stored.empty()) << (raised ? raised->message : "accepted");
     EXPECT_EQ(raised ? raised->id + " " + raised->message : "", c.stored.empty() ? std::string(c.id) + " " + c.text : "");
-    if (raised)
+    if (raised || c.stored.empty())
         return;
     const qxArray* back = toArray(c.type, v);
     const std::string cls = std::string(c.type) == "ScreenPosition" ? "int32 " : "double ";
@@ -130,9 +129,7 @@ TEST_P(RecordType, NullsDefaultInequalityAndNoHeapForACopy)
 {
     const TypeCase& c = GetParam();
     nyro::COSDataType* t = type(c.type);
-    nyro::COSValue v;
-    EXPECT_FALSE(raisedBy([&] { v = fromArray(c.type, nullptr); })) << "no array: the null value";
-    EXPECT_TRUE(v.isNull());
+    EXPECT_TRUE(fromArray(c.type, nullptr).isNull()) << "no array: the null value";
     auto raised = raisedBy([&] { fromArray(c.type, mat(c.rows, c.cols).withoutData().make()); });
     ASSERT_TRUE(raised);
     EXPECT_EQ(raised->id + " " + raised->message, std::string(c.nullArrayId) + " " + c.nullArrayText);
