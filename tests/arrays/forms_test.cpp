@@ -1,9 +1,9 @@
 // Which arrays each array-valued type accepts, and with which identifier and
 // text it refuses the others, through the array converter (host error, "%s"
-// replaced by the type name), accepted arrays also tried again as sparse,
-// complex and 3-D arrays. Then the validators one
-// by one (the retry flag each check writes, answers without a record, records
-// left alone on success) and the value predicates.
+// replaced by the type name); accepted arrays are also tried again as sparse,
+// complex and 3-D arrays. Then the validators one by one (the retry flag each
+// check writes, answers without a record, records left alone on success) and
+// the value predicates.
 #include <gtest/gtest.h>
 
 #include <cstring>
