@@ -1,12 +1,13 @@
-// Describing host arrays in test tables: class, dimensions, values (repeated
-// to fill), complex and sparse variants, and their text form; and small
-// helpers to read what an array value holds.
+// Host arrays in test tables: class, dimensions, values (repeated to fill),
+// complex, sparse and data-less variants; and helpers to
+// go through a type's registered conversions and read back what they give.
 #pragma once
 
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <functional>
 #include <limits>
 #include <numeric>
@@ -16,6 +17,8 @@
 
 #include "arrays/array_types.h"
 #include "qx/qx.h"
+#include "support/host_fixture.h"
+#include "ut/ut.h"
 
 namespace vxtest {
 
@@ -26,20 +29,20 @@ struct Input {
     qxClassID cls = qxDOUBLE_CLASS;
     std::vector<qxSize> dims;
     std::vector<double> values; // column-major, repeated until every element has one
-    bool complex = false;
-    bool sparse = false;
-    bool null = false;
+    bool complex = false, sparse = false, null = false;
+    bool noData = false; // the dimensions without element storage
+    const char* chars = nullptr; // the text of a char row (other char arrays hold 'a's)
 
     Input as(qxClassID c) const { Input i = *this; i.cls = c; return i; }
     Input asComplex() const { Input i = *this; i.complex = true; return i; }
     Input asSparse() const { Input i = *this; i.sparse = true; return i; }
+    Input withoutData() const { Input i = *this; i.noData = true; return i; }
     qxSize numel() const { return std::accumulate(dims.begin(), dims.end(), qxSize(1), std::multiplies<>()); }
     double value(qxSize i) const { return values.empty() ? 0.0 : values[i % values.size()]; }
 
-    // A new host array (a temporary of the current call).
+    // A new host array (a temporary of the current call). Sparse arrays are
+    // real 2-D double or logical ones.
     qxArray* make() const;
-    // The bracketed text of a 2-D array ("[1 2; 3 4]").
-    std::string text() const;
     std::string describe() const;
 };
 
@@ -47,11 +50,106 @@ inline Input row(std::vector<double> v) { return {qxDOUBLE_CLASS, {1, v.size()},
 inline Input col(std::vector<double> v) { return {qxDOUBLE_CLASS, {v.size(), 1}, v}; }
 inline Input mat(qxSize m, qxSize n, std::vector<double> fill = {0}) { return {qxDOUBLE_CLASS, {m, n}, fill}; }
 inline Input nd(std::vector<qxSize> dims, std::vector<double> fill = {0}) { return {qxDOUBLE_CLASS, dims, fill}; }
-inline Input chars(const char* text) { return {qxCHAR_CLASS, {1, std::char_traits<char>::length(text)}, {}, false, false, false}; }
-inline Input cell() { return {qxCELL_CLASS, {1, 1}, {}}; }
 inline Input nullArray() { Input i; i.null = true; return i; }
+inline Input chars(const char* text) { Input i{qxCHAR_CLASS, {1, std::strlen(text)}}; i.chars = text; return i; }
 
 inline std::ostream& operator<<(std::ostream& os, const Input& i) { return os << i.describe(); }
+
+namespace detail {
+
+// Element k of `data`, of class `cls`, set to v.
+inline void put(qxClassID cls, void* data, qxSize k, double v)
+{
+    switch (cls) {
+    case qxDOUBLE_CLASS: static_cast<double*>(data)[k] = v; break;
+    case qxSINGLE_CLASS: static_cast<float*>(data)[k] = static_cast<float>(v); break;
+    case qxINT8_CLASS: static_cast<std::int8_t*>(data)[k] = static_cast<std::int8_t>(v); break;
+    case qxLOGICAL_CLASS:
+    case qxUINT8_CLASS: static_cast<std::uint8_t*>(data)[k] = static_cast<std::uint8_t>(v); break;
+    case qxINT16_CLASS: static_cast<std::int16_t*>(data)[k] = static_cast<std::int16_t>(v); break;
+    case qxUINT16_CLASS: static_cast<std::uint16_t*>(data)[k] = static_cast<std::uint16_t>(v); break;
+    case qxINT32_CLASS: static_cast<std::int32_t*>(data)[k] = static_cast<std::int32_t>(v); break;
+    case qxUINT32_CLASS: static_cast<std::uint32_t*>(data)[k] = static_cast<std::uint32_t>(v); break;
+    case qxINT64_CLASS: static_cast<std::int64_t*>(data)[k] = static_cast<std::int64_t>(v); break;
+    case qxUINT64_CLASS: static_cast<std::uint64_t*>(data)[k] = static_cast<std::uint64_t>(v); break;
+    default: break;
+    }
+}
+
+inline std::string number(double v)
+{
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%.17g", v);
+    return std::isnan(v) ? "NaN" : std::isinf(v) ? (v < 0 ? "-Inf" : "Inf") : buf;
+}
+
+} // namespace detail
+
+inline qxArray* Input::make() const
+{
+    if (null)
+        return nullptr;
+    if (noData) {
+        qxArray* a = qxCreateNumericMatrix(0, 0, cls, qxREAL);
+        qxSetM(a, dims[0]);
+        qxSetN(a, dims[1]);
+        return a;
+    }
+    if (chars)
+        return qxCreateString(chars);
+    if (cls == qxCHAR_CLASS) {
+        qxArray* a = qxCreateCharArray(dims.size(), dims.data());
+        std::fill(qxGetChars(a), qxGetChars(a) + numel(), qxChar('a'));
+        return a;
+    }
+    if (cls == qxCELL_CLASS)
+        return qxCreateCellMatrix(dims[0], dims[1]);
+    if (sparse) {
+        // The non-zeros, column by column.
+        const qxSize m = dims[0], n = dims[1];
+        std::vector<qxSize> nz;
+        for (qxSize k = 0; k < m * n; ++k)
+            if (value(k) != 0)
+                nz.push_back(k);
+        qxArray* a = cls == qxLOGICAL_CLASS ? qxCreateSparseLogicalMatrix(m, n, nz.size()) : qxCreateSparse(m, n, nz.size(), qxREAL);
+        for (qxSize i = 0; i < nz.size(); ++i) {
+            qxGetIr(a)[i] = nz[i] % m;
+            detail::put(cls, qxGetData(a), i, value(nz[i]));
+        }
+        for (qxSize j = 0; j <= n; ++j)
+            qxGetJc(a)[j] = std::lower_bound(nz.begin(), nz.end(), j * m) - nz.begin();
+        return a;
+    }
+    qxArray* a = qxCreateNumericArray(dims.size(), dims.data(), cls, complex ? qxCOMPLEX : qxREAL);
+    for (qxSize k = 0; k < numel(); ++k) {
+        detail::put(cls, qxGetData(a), k, value(k));
+        if (complex)
+            detail::put(cls, qxGetImagData(a), k, value(k));
+    }
+    return a;
+}
+
+inline std::string Input::describe() const
+{
+    if (null)
+        return "null";
+    if (chars)
+        return std::string("'") + chars + "'";
+    std::ostringstream os;
+    os << qx::className(cls);
+    for (qxSize k = 0; k < dims.size(); ++k)
+        os << (k ? "x" : " ") << dims[k];
+    os << (complex ? " complex" : "") << (sparse ? " sparse" : "") << (noData ? " without data" : "");
+    if (values.size() <= 6) {
+        os << " {";
+        for (qxSize k = 0; k < values.size(); ++k)
+            os << (k ? " " : "") << detail::number(values[k]);
+        os << "}";
+    }
+    return os.str();
+}
+
+// ---- reading back ---------------------------------------------------------------------
 
 inline nyro::COSValue slot(const void* p) { return nyro::COSValue::fromPointer(p); }
 // The array an array-valued property value holds.
@@ -62,120 +160,37 @@ inline std::string describeShape(const qxArray* a)
     return std::string(qx::className(qxGetClassID(a))) + " " + std::to_string(qxGetM(a)) + "x" + std::to_string(qxGetN(a));
 }
 
-namespace detail {
-
-template <class T>
-inline void fill(void* data, const Input& in, qxSize count, const std::vector<qxSize>& from)
+// The elements of a double, int32 or uint8 array as doubles, in storage order.
+inline std::vector<double> elementsOf(const qxArray* a)
 {
-    auto* d = static_cast<T*>(data);
-    for (qxSize k = 0; k < count; ++k)
-        d[k] = static_cast<T>(in.value(from.empty() ? k : from[k]));
-}
-
-inline void fillAs(qxClassID cls, void* data, const Input& in, qxSize count, const std::vector<qxSize>& from = {})
-{
-    switch (cls) {
-    case qxDOUBLE_CLASS: fill<double>(data, in, count, from); break;
-    case qxSINGLE_CLASS: fill<float>(data, in, count, from); break;
-    case qxINT8_CLASS: fill<std::int8_t>(data, in, count, from); break;
-    case qxLOGICAL_CLASS:
-    case qxUINT8_CLASS: fill<std::uint8_t>(data, in, count, from); break;
-    case qxINT16_CLASS: fill<std::int16_t>(data, in, count, from); break;
-    case qxUINT16_CLASS: fill<std::uint16_t>(data, in, count, from); break;
-    case qxINT32_CLASS: fill<std::int32_t>(data, in, count, from); break;
-    case qxUINT32_CLASS: fill<std::uint32_t>(data, in, count, from); break;
-    case qxINT64_CLASS: fill<std::int64_t>(data, in, count, from); break;
-    case qxUINT64_CLASS: fill<std::uint64_t>(data, in, count, from); break;
-    default: break;
-    }
-}
-
-inline std::string number(double v)
-{
-    if (std::isnan(v))
-        return "NaN";
-    if (std::isinf(v))
-        return v < 0 ? "-Inf" : "Inf";
-    char buf[32];
-    std::snprintf(buf, sizeof buf, "%.17g", v);
-    return buf;
-}
-
-} // namespace detail
-
-inline qxArray* Input::make() const
-{
-    if (null)
-        return nullptr;
-    if (cls == qxCHAR_CLASS) {
-        qxArray* a = qxCreateCharArray(dims.size(), dims.data());
-        std::fill(qxGetChars(a), qxGetChars(a) + numel(), qxChar('a'));
-        return a;
-    }
-    if (cls == qxCELL_CLASS)
-        return qxCreateCellMatrix(dims[0], dims[1]);
-    if (sparse) {
-        // Stored non-zeros only, column by column.
-        const qxSize m = dims[0], n = dims[1];
-        std::vector<qxSize> nz;
-        for (qxSize k = 0; k < m * n; ++k)
-            if (value(k) != 0)
-                nz.push_back(k);
-        qxArray* a = cls == qxLOGICAL_CLASS ? qxCreateSparseLogicalMatrix(m, n, nz.size())
-                                            : qxCreateSparse(m, n, nz.size(), complex ? qxCOMPLEX : qxREAL);
-        qxSize* ir = qxGetIr(a);
-        qxSize* jc = qxGetJc(a);
-        for (qxSize j = 0, k = 0; j < n; ++j) {
-            jc[j] = k;
-            while (k < nz.size() && nz[k] / m == j) {
-                ir[k] = nz[k] % m;
-                ++k;
-            }
+    std::vector<double> out;
+    for (qxSize i = 0, n = qxGetNumberOfElements(a); i < n; ++i) {
+        switch (qxGetClassID(a)) {
+        case qxDOUBLE_CLASS: out.push_back(static_cast<const double*>(qxGetData(a))[i]); break;
+        case qxINT32_CLASS: out.push_back(static_cast<const std::int32_t*>(qxGetData(a))[i]); break;
+        case qxUINT8_CLASS: out.push_back(static_cast<const std::uint8_t*>(qxGetData(a))[i]); break;
+        default: out.push_back(0); break;
         }
-        jc[n] = nz.size();
-        detail::fillAs(cls, qxGetData(a), *this, nz.size(), nz);
-        if (complex && qxGetImagData(a))
-            detail::fillAs(cls, qxGetImagData(a), *this, nz.size(), nz);
-        return a;
     }
-    qxArray* a = qxCreateNumericArray(dims.size(), dims.data(), cls, complex ? qxCOMPLEX : qxREAL);
-    detail::fillAs(cls, qxGetData(a), *this, numel());
-    if (complex && qxGetImagData(a))
-        detail::fillAs(cls, qxGetImagData(a), *this, numel());
-    return a;
+    return out;
 }
 
-inline std::string Input::text() const
+// Element-wise equality where NaN equals NaN.
+inline bool sameElements(const std::vector<double>& a, const std::vector<double>& b)
 {
-    std::string t = "[";
-    const qxSize m = dims[0], n = dims.size() > 1 ? dims[1] : 1;
-    for (qxSize i = 0; i < m; ++i) {
-        for (qxSize j = 0; j < n; ++j)
-            t += (j ? " " : "") + detail::number(value(j * m + i));
-        t += i + 1 < m ? "; " : "";
-    }
-    return t + "]";
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](double x, double y) { return x == y || (x != x && y != y); });
 }
 
-inline std::string Input::describe() const
+inline nyro::COSValue fromArray(const char* type, const qxArray* a) { return conversion("any", type)->from(slot(a)); }
+inline const qxArray* toArray(const char* type, nyro::COSValue v) { return nyro::pointerValue<const qxArray*>(conversion("any", type)->to(v)); }
+inline nyro::COSValue fromText(const char* type, const char* text) { return conversion("string", type)->from(slot(text)); }
+// The text a value converts to ("<null>" for none).
+inline std::string toText(const char* type, nyro::COSValue v)
 {
-    if (null)
-        return "null";
-    std::ostringstream os;
-    os << qx::className(cls);
-    for (qxSize k = 0; k < dims.size(); ++k)
-        os << (k ? "x" : " ") << dims[k];
-    if (complex)
-        os << " complex";
-    if (sparse)
-        os << " sparse";
-    if (!values.empty() && values.size() <= 6) {
-        os << " {";
-        for (qxSize k = 0; k < values.size(); ++k)
-            os << (k ? " " : "") << detail::number(values[k]);
-        os << "}";
-    }
-    return os.str();
+    char* text = nyro::pointerValue<char*>(conversion("string", type)->to(v));
+    std::string s = text ? text : "<null>";
+    utFree(text);
+    return s;
 }
 
 } // namespace vxtest
