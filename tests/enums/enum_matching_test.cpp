@@ -26,9 +26,10 @@ TEST_P(NormalizeCaseTest, FoldsOnlyAsciiLettersAndKeepsEverythingElse)
     EXPECT_EQ(testNormalizeCase(GetParam().input), GetParam().expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(Bytes, NormalizeCaseTest,
-                         ::testing::Values(Folding{"MiXeD", "mixed"}, Folding{"A-Z.0_9[@]", "a-z.0_9[@]"},
-                                           Folding{"\xc3\x89T\xc3\x89", "\xc3\x89t\xc3\x89"}));
+INSTANTIATE_TEST_SUITE_P(
+    Bytes, NormalizeCaseTest,
+    ::testing::Values(Folding{"MiXeD", "mixed"}, Folding{"A-Z.0_9[@]", "a-z.0_9[@]"},
+                      Folding{"\xc3\x89T\xc3\x89", "\xc3\x89t\xc3\x89"}));
 
 // ---- partial match -------------------------------------------------------------
 
@@ -58,17 +59,13 @@ TEST_P(PartialMatchTest, ExactNameFirstThenTheOnlyNameBeginningWithTheInput)
 }
 
 // The match itself does not fold the case ("O"); the name tests do, and "o" begins both names.
-INSTANTIATE_TEST_SUITE_P(Lists, PartialMatchTest,
-                         ::testing::Values(Match{{"ab", "abc", "a"}, "a", 2},
-                                           Match{{"a", "ab", "abc"}, "ab", 1},
-                                           Match{{"ab", "abc", "a"}, "", -1},
-                                           Match{{"xa", "ya", "xb"}, "x", -1},
-                                           Match{{"alpha", "beta", "gamma"}, "g", 2},
-                                           Match{{"reverselit", "unlit", "lit"}, "it", -1},
-                                           Match{{"on", "off"}, "onn", -1},
-                                           Match{{"on", "off"}, "O", -1},
-                                           Match{{"only"}, "", 0},
-                                           Match{{}, "", -1}));
+INSTANTIATE_TEST_SUITE_P(
+    Lists, PartialMatchTest,
+    ::testing::Values(Match{{"ab", "abc", "a"}, "a", 2}, Match{{"a", "ab", "abc"}, "ab", 1},
+                      Match{{"ab", "abc", "a"}, "", -1}, Match{{"xa", "ya", "xb"}, "x", -1},
+                      Match{{"alpha", "beta", "gamma"}, "g", 2}, Match{{"reverselit", "unlit", "lit"}, "it", -1},
+                      Match{{"on", "off"}, "onn", -1}, Match{{"on", "off"}, "O", -1}, Match{{"only"}, "", 0},
+                      Match{{}, "", -1}));
 
 // ---- the table around the host enumeration ---------------------------------------
 

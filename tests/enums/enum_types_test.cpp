@@ -1,5 +1,5 @@
-// Every enumerated type of the catalog, through the converters
-// the object system calls, and the inputs whose answer is easy to get wrong.
+// Every enumerated type of the catalog through the converters the object
+// system calls, the inputs whose answer is easy to get wrong, and on/off.
 #include <gtest/gtest.h>
 
 #include <optional>
@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "enums/enum_types.h"
+#include "enums/onoff.h"
+#include "frame/registry.h"
 #include "javabridge/javabridge.h"
 #include "support/host_fixture.h"
 
@@ -185,17 +187,90 @@ TEST_P(SelectionTest, SelectsTheExactOrOnlyMatchingNameOrRefusesTheTextAsGiven)
     EXPECT_EQ(setFromArray(s.type, s.input), s.expected ? s.expected : badName(s.input, s.type));
 }
 
-INSTANTIATE_TEST_SUITE_P(Catalog, SelectionTest,
-                         ::testing::Values(Selection{"AutoManual", "Auto", "0 auto"},
-                                           Selection{"AutoManual", "MaN", "1 manual"},
-                                           Selection{"AutoManual", " auto", nullptr},
-                                           Selection{"AutoManual", "auto ", nullptr},
-                                           Selection{"AutoManual", "autox", nullptr},
-                                           Selection{"AutoManual", "\xc3\x81uto", nullptr},
-                                           Selection{"GridMajorMinor", "maj", nullptr},
-                                           Selection{"GridMajorMinor", "MAJOR", "0 major"},
-                                           Selection{"GridMajorMinor", "majora", "1 majorandminor"},
-                                           Selection{"LineStyle", "-", "0 -"},
-                                           Selection{"Units", "data", nullptr}));
+INSTANTIATE_TEST_SUITE_P(
+    Catalog, SelectionTest,
+    ::testing::Values(Selection{"AutoManual", "Auto", "0 auto"}, Selection{"AutoManual", "MaN", "1 manual"},
+                      Selection{"AutoManual", " auto", nullptr}, Selection{"AutoManual", "auto ", nullptr},
+                      Selection{"AutoManual", "autox", nullptr}, Selection{"AutoManual", "\xc3\x81uto", nullptr},
+                      Selection{"GridMajorMinor", "maj", nullptr}, Selection{"GridMajorMinor", "MAJOR", "0 major"},
+                      Selection{"GridMajorMinor", "majora", "1 majorandminor"}, Selection{"LineStyle", "-", "0 -"},
+                      Selection{"Units", "data", nullptr}));
+
+// ---- on/off ------------------------------------------------------------------------
+
+using OnOff = vxtest::HostTest;
+const COSValue off(0), on(1);
+
+struct ArrayCase {
+    const char* name;
+    qxArray* (*make)();
+    const char* read; // "on", "off" or the error raised
+};
+
+class OnOffFromArray : public vxtest::HostTest, public ::testing::WithParamInterface<ArrayCase> {};
+
+TEST_P(OnOffFromArray, OnlyCharArraysAndOnlyExactlyOnIsOn)
+{
+    gui_objects::QxArrayPtr a(GetParam().make());
+    COSValue v;
+    auto raised = vxtest::raisedBy([&] { v = vxtest::conversion("any", "on/off")->from(COSValue::fromPointer(a.get())); });
+    EXPECT_EQ(raised ? error(raised) : v.isNull() ? "off" : "on", GetParam().read);
+}
+
+const char* const refused = "KELDAR:datatypes:UnknownOnOffBooleanValue Incorrect type for value for On/Off Boolean";
+INSTANTIATE_TEST_SUITE_P(
+    Inputs, OnOffFromArray,
+    ::testing::Values(ArrayCase{"on", [] { return qxCreateString("on"); }, "on"},
+                      ArrayCase{"ON", [] { return qxCreateString("ON"); }, "off"},
+                      ArrayCase{"onx", [] { return qxCreateString("onx"); }, "off"},
+                      ArrayCase{"empty", [] { return qxCreateString(""); }, "off"},
+                      ArrayCase{"logical", [] { return qxCreateLogicalScalar(true); }, refused},
+                      ArrayCase{"cell", [] { return qxCreateCellMatrix(1, 1); }, refused}), [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(OnOff, WordsOrderPossibleValuesAndJava)
+{
+    nyro::COSDataType* t = vxtest::type("on/off");
+    auto sc = vxtest::conversion("string", "on/off");
+    EXPECT_STREQ(nyro::pointerValue<const char*>(sc->to(COSValue(1ull << 40))), "on") << "any set bit is on";
+    EXPECT_STREQ(nyro::pointerValue<const char*>(sc->to(off)), "off");
+    EXPECT_TRUE(nyro::COSTypeRepository::isReturnedTextBorrowed(nyro::COSNameID("on/off"))) << "constant texts";
+    qxArray* word = nyro::pointerValue<qxArray*>(vxtest::conversion("any", "on/off")->to(COSValue(1ull << 40)));
+    EXPECT_EQ(qxArrayToStdString(gui_objects::QxArrayPtr(word).get()), "on");
+    auto bools = vxtest::conversion("string", "bool");
+    EXPECT_EQ(bools->from(COSValue::fromPointer("on")), on) << "plain bool takes the same words";
+    EXPECT_EQ(bools->from(COSValue::fromPointer("true")), off);
+    EXPECT_EQ(t->compare(off, on), -1);
+    EXPECT_EQ(t->compare(on, off), 1);
+    EXPECT_EQ(t->compare(on, COSValue(7)), 0);
+    EXPECT_TRUE(t->isEqual(off, COSValue()));
+    EXPECT_EQ(t->getDefaultValue(), off);
+    EXPECT_STREQ(t->getPossibleValuesDescription(), "on/off");
+    nyro::COSValueEnumerationPtr values = t->getPossibleValues();
+    std::vector<std::uint64_t> seen;
+    while (values->hasMoreElements())
+        seen.push_back(values->nextElement().bits());
+    EXPECT_EQ(seen, (std::vector<std::uint64_t>{0, 1}));
+    auto java = nyro::JavaTypeConversion::getConversion(nyro::COSNameID("on/off"));
+    COSValue object = java->to(on);
+    EXPECT_EQ(java->from(object), on);
+    javabridge::releaseObject(object);
+    EXPECT_GT(qxReclaimTemporaries(), 0u) << "the intermediate arrays are temporaries of the call";
+}
+
+TEST_F(OnOff, OutOfMemoryAndASecondRegistrationAreReported)
+{
+    gui_objects::QxArrayPtr a(qxCreateString("on"));
+    auto raised = vxtest::raisedBy([&] {
+        ut::test::AllocationFailure fail(1);
+        vxtest::conversion("any", "on/off")->from(COSValue::fromPointer(a.get()));
+    });
+    EXPECT_EQ(error(raised), "KELDAR:datatypes:OutOfMemory Out of memory. Type HELP MEMORY for your options.");
+    // Recording the callback again and running it meets the registered type.
+    raised = vxtest::raisedBy([] {
+        init_datatypes_OnOffBooleanDataType();
+        datatypes::get_initialization_callback_registry()->initialize();
+    });
+    EXPECT_EQ(error(raised), "vx:datatypes Trying to add datatype OnOffBooleanDataType, multiple times to registry");
+}
 
 } // namespace

@@ -210,10 +210,10 @@ TEST_P(InternalPropertyName, AppendsUnderscoreIUnlessPresent)
         EXPECT_EQ(vxtest::Probe::read(vxtest::prop(obj.get(), p)->getValue(obj.get())), c.set && std::string(p) == c.set ? 42 : 0) << p;
 }
 
-INSTANTIATE_TEST_SUITE_P(Names, InternalPropertyName,
-                         ::testing::Values(TargetCase{"Color_I", "Color_I"}, TargetCase{"Color", "Color_I"},
-                                           TargetCase{"I", "I_I"}, TargetCase{"_I", "_I"}, TargetCase{"", "_I"},
-                                           TargetCase{"color", nullptr}));
+INSTANTIATE_TEST_SUITE_P(
+    Names, InternalPropertyName,
+    ::testing::Values(TargetCase{"Color_I", "Color_I"}, TargetCase{"Color", "Color_I"}, TargetCase{"I", "I_I"},
+                      TargetCase{"_I", "_I"}, TargetCase{"", "_I"}, TargetCase{"color", nullptr}));
 
 TEST_F(FilterTest, ChildModeIsAutoOnlyForAnAutoModeAndMustExist)
 {

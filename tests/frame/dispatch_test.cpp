@@ -51,19 +51,16 @@ TEST_P(DispatchTest, EachListRunsItsClassesAndRejectsTheRest)
     expectRan<vx::TL::IntegerOnly>(a.get(), c.inInteger);
 }
 
-INSTANTIATE_TEST_SUITE_P(Classes, DispatchTest,
-                         ::testing::Values(DispatchCase{qxDOUBLE_CLASS, true, true, true, false},
-                                           DispatchCase{qxSINGLE_CLASS, true, true, true, false},
-                                           DispatchCase{qxINT8_CLASS, true, true, false, true},
-                                           DispatchCase{qxUINT8_CLASS, true, true, false, true},
-                                           DispatchCase{qxINT16_CLASS, true, true, false, true},
-                                           DispatchCase{qxUINT16_CLASS, true, true, false, true},
-                                           DispatchCase{qxINT32_CLASS, true, true, false, true},
-                                           DispatchCase{qxUINT32_CLASS, true, true, false, true},
-                                           DispatchCase{qxINT64_CLASS, true, true, false, true},
-                                           DispatchCase{qxUINT64_CLASS, true, true, false, true},
-                                           DispatchCase{qxLOGICAL_CLASS, false, true, false, false},
-                                           DispatchCase{qxCHAR_CLASS, false, false, false, false},
-                                           DispatchCase{qxCELL_CLASS, false, false, false, false}));
+INSTANTIATE_TEST_SUITE_P(
+    Classes, DispatchTest,
+    ::testing::Values(DispatchCase{qxDOUBLE_CLASS, true, true, true, false},
+                      DispatchCase{qxSINGLE_CLASS, true, true, true, false}, DispatchCase{qxINT8_CLASS, true, true, false, true},
+                      DispatchCase{qxUINT8_CLASS, true, true, false, true}, DispatchCase{qxINT16_CLASS, true, true, false, true},
+                      DispatchCase{qxUINT16_CLASS, true, true, false, true}, DispatchCase{qxINT32_CLASS, true, true, false, true},
+                      DispatchCase{qxUINT32_CLASS, true, true, false, true}, DispatchCase{qxINT64_CLASS, true, true, false, true},
+                      DispatchCase{qxUINT64_CLASS, true, true, false, true},
+                      DispatchCase{qxLOGICAL_CLASS, false, true, false, false},
+                      DispatchCase{qxCHAR_CLASS, false, false, false, false},
+                      DispatchCase{qxCELL_CLASS, false, false, false, false}));
 
 } // namespace

@@ -41,10 +41,8 @@ TEST_P(ScalarText, ReadsOneValueAndWritesItBack)
 INSTANTIATE_TEST_SUITE_P(
     Texts, ScalarText,
     ::testing::Values(ScalarCase{"int32 scalar", "-7", std::uint64_t(-7), "-7"},
-                      ScalarCase{"int32 scalar", " 42", 0, nullptr},
-                      ScalarCase{"int32 scalar", "4.2", 0, nullptr},
-                      ScalarCase{"int32 scalar", "", 0, nullptr},
-                      ScalarCase{"int32 scalar", "2147483648", 0, nullptr},
+                      ScalarCase{"int32 scalar", " 42", 0, nullptr}, ScalarCase{"int32 scalar", "4.2", 0, nullptr},
+                      ScalarCase{"int32 scalar", "", 0, nullptr}, ScalarCase{"int32 scalar", "2147483648", 0, nullptr},
                       ScalarCase{"int", "2147483647", 2147483647, "2147483647"},
                       ScalarCase{"int16 scalar", "-32769", 0, nullptr},
                       ScalarCase{"uint16 scalar", "65535", 65535, "65535"},
@@ -58,12 +56,9 @@ INSTANTIATE_TEST_SUITE_P(
                       ScalarCase{"single scalar", "0.1", bitsOf(double(0.1f)), "0.100000001"},
                       ScalarCase{"single", "0.1", bitsOf(double(0.1f)), "0.100000001"},
                       ScalarCase{"float", "0.1", bitsOf(double(0.1f)), "0.100000001"},
-                      ScalarCase{"int8 scalar", "A", 65, "A"},
-                      ScalarCase{"int8 scalar", "65", 0, nullptr},
-                      ScalarCase{"uint8 scalar", "z", 'z', "z"},
-                      ScalarCase{"logical", "true", 1, "true"},
-                      ScalarCase{"logical scalar", "false", 0, "false"},
-                      ScalarCase{"logical", "True", 0, nullptr}));
+                      ScalarCase{"int8 scalar", "A", 65, "A"}, ScalarCase{"int8 scalar", "65", 0, nullptr},
+                      ScalarCase{"uint8 scalar", "z", 'z', "z"}, ScalarCase{"logical", "true", 1, "true"},
+                      ScalarCase{"logical scalar", "false", 0, "false"}, ScalarCase{"logical", "True", 0, nullptr}));
 
 TEST_F(HostTest, ScalarTextsAreNewCopiesAndAnySetLogicalBitIsTrue)
 {

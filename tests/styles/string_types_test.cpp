@@ -72,17 +72,15 @@ TEST_P(TextTypeTest, DiffersFromTheDefaultAndRoundTripsThroughJava)
     t->destroy(v);
 }
 
-INSTANTIATE_TEST_SUITE_P(Types, TextTypeTest,
-                         ::testing::Values(TypeCase{"FontName", "'Helvetica'"},
-                                           TypeCase{"UTF16String", "'\xe2\x98\xba smile'"},
-                                           TypeCase{"NStrings", "{'a','b\xf0\x9f\x98\x80'}"},
-                                           TypeCase{"NLineStyles", "{'-o';':'}"}));
+INSTANTIATE_TEST_SUITE_P(
+    Types, TextTypeTest,
+    ::testing::Values(TypeCase{"FontName", "'Helvetica'"}, TypeCase{"UTF16String", "'\xe2\x98\xba smile'"},
+                      TypeCase{"NStrings", "{'a','b\xf0\x9f\x98\x80'}"}, TypeCase{"NLineStyles", "{'-o';':'}"}));
 
 // ---- from host arrays ---------------------------------------------------------------------
 
 qxArray* numberOne() { return qxCreateDoubleScalar(1); }
 qxArray* noArray() { return nullptr; }
-qxArray* cellWithUnsetElement() { return qxCreateCellMatrix(2, 1); }
 qxArray* twoByZeroChars()
 {
     qxSize dims[2] = {2, 0};
@@ -119,7 +117,6 @@ TEST_P(FromArrayTest, KeepsWhatItAcceptsInItsFormAndRefusesTheRestWithoutAValue)
 INSTANTIATE_TEST_SUITE_P(
     Arrays, FromArrayTest,
     ::testing::Values(ArrayCase{"FontName", "'Helvetica'", nullptr, "1x9 char ['Helvetica']"},
-                      ArrayCase{"FontName", "''", nullptr, "0x0 char []"},
                       ArrayCase{"FontName", "{'a'}", nullptr, "KELDAR:qx:format:Unsupported No text form for a cell array."},
                       ArrayCase{"UTF16String", "'hello'", nullptr, "1x5 char ['hello']"},
                       ArrayCase{"UTF16String", "''", nullptr, "0x0 char []"},
@@ -131,12 +128,10 @@ INSTANTIATE_TEST_SUITE_P(
                       ArrayCase{"NLineStyles", "'o'", nullptr, "1x1 char ['o']"},
                       ArrayCase{"NLineStyles", "' -- o |:'", nullptr, "2x6 char [' -- o ';':     ']"},
                       ArrayCase{"NLineStyles", "{'-','--';':','-.'}", nullptr, "4x1 cell {'-';':';'--';'-.'}"},
-                      ArrayCase{"NLineStyles", "['o';'-']", nullptr, "1x2 char ['o-']"},
                       ArrayCase{"NLineStyles", "''", nullptr, notEnough},
                       ArrayCase{"NLineStyles", "{}", nullptr, notEnough},
                       ArrayCase{"NLineStyles", nullptr, numberOne, invalidInput},
                       ArrayCase{"NLineStyles", nullptr, cellHoldingNumber, invalidInput},
-                      ArrayCase{"NLineStyles", nullptr, cellWithUnsetElement, invalidInput},
                       ArrayCase{"NLineStyles", nullptr, noArray, invalidInput},
                       ArrayCase{"NLineStyles", "'r-'", nullptr, badEntry("r-")},
                       ArrayCase{"NLineStyles", "'-|r|:'", nullptr, badEntry("r")},
@@ -150,7 +145,7 @@ INSTANTIATE_TEST_SUITE_P(
 struct TextCase {
     const char* type;
     const char* text;
-    const char* array; // describe() of the array the value gives back
+    std::string array; // describe() of the array the value gives back, or the error raised
     const char* out;   // the text the value gives back (null: none)
 };
 void PrintTo(const TextCase& c, std::ostream* os) { *os << c.type << " " << vxtest::printable(c.text); }
@@ -162,8 +157,9 @@ class FromTextTest : public vxtest::HostTest, public ::testing::WithParamInterfa
 TEST_P(FromTextTest, ReadsTheTextAndWritesItsOwnTextForm)
 {
     const TextCase& c = GetParam();
-    COSValue v = texts(c.type)->from(slot(c.text));
-    EXPECT_EQ(arrayOf(c.type, v), c.array);
+    COSValue v;
+    auto raised = vxtest::raisedBy([&] { v = texts(c.type)->from(slot(c.text)); });
+    EXPECT_EQ(raised ? error(raised) : arrayOf(c.type, v), c.array);
     COSValue out = texts(c.type)->to(v);
     EXPECT_STREQ(held<const char>(out), c.out);
     const long before = ut::test::liveBlocks();
@@ -178,6 +174,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(TextCase{"NLineStyles", "-|--|:", "3x2 char ['- ';'--';': ']", nullptr},
                       TextCase{"NLineStyles", "{'-o';':'}", "2x1 cell {'-o';':'}", nullptr},
                       TextCase{"NLineStyles", "{'-o'", "1x1 char ['-']", nullptr},
+                      TextCase{"NLineStyles", "-|g", badEntry("g"), nullptr},
                       TextCase{"NStrings", "{'a';'bb'}", "2x1 cell {'a';'bb'}", nullptr},
                       TextCase{"NStrings", "{'a'", "0x0 char []", nullptr},
                       TextCase{"UTF16String", "\xe2\x98\xba", "1x1 char ['\xe2\x98\xba']", ":"},
@@ -207,18 +204,16 @@ TEST_P(EqualTest, ComparesFormAndContent)
 }
 
 // A null second FontName counts as empty; a null first one only matches null.
-INSTANTIATE_TEST_SUITE_P(Pairs, EqualTest,
-                         ::testing::Values(EqualCase{"FontName", "", nullptr, true},
-                                           EqualCase{"FontName", nullptr, "", false},
-                                           EqualCase{"FontName", nullptr, nullptr, true},
-                                           EqualCase{"FontName", "Arial", nullptr, false},
-                                           EqualCase{"FontName", "Arial", "Arial", true},
-                                           EqualCase{"FontName", "Arial", "arial", false},
-                                           EqualCase{"NLineStyles", "'-|:'", "'-|:'", true},
-                                           EqualCase{"NLineStyles", "'-|:'", "{'-';':'}", false},
-                                           EqualCase{"NLineStyles", "{'-';':'}", "{'-',':'}", true},
-                                           EqualCase{"NLineStyles", "'-|:'", "':|-'", false},
-                                           EqualCase{"NLineStyles", "'-'", "'-|-'", false}));
+INSTANTIATE_TEST_SUITE_P(
+    Pairs, EqualTest,
+    ::testing::Values(EqualCase{"FontName", "", nullptr, true}, EqualCase{"FontName", nullptr, "", false},
+                      EqualCase{"FontName", nullptr, nullptr, true}, EqualCase{"FontName", "Arial", nullptr, false},
+                      EqualCase{"FontName", "Arial", "Arial", true}, EqualCase{"FontName", "Arial", "arial", false},
+                      EqualCase{"NLineStyles", "'-|:'", "'-|:'", true},
+                      EqualCase{"NLineStyles", "'-|:'", "{'-';':'}", false},
+                      EqualCase{"NLineStyles", "{'-';':'}", "{'-',':'}", true},
+                      EqualCase{"NLineStyles", "'-|:'", "':|-'", false},
+                      EqualCase{"NLineStyles", "'-'", "'-|-'", false}));
 
 // ---- what only one type does ----------------------------------------------------------------
 
@@ -271,12 +266,6 @@ TEST_F(StringTypes, LineStylesDefaultIsOneSolidLineAndTheNullValueNone)
     EXPECT_EQ(type("NLineStyles")->getDefaultValue(), d);
     EXPECT_EQ(arrayOf("NLineStyles", d), "1x1 char ['-']");
     EXPECT_EQ(arrayOf("NLineStyles", COSValue()), "0x0 char []");
-}
-
-TEST_F(StringTypes, LineStylesRefusedTextRaisesTheEntryErrorAndLeavesNoArray)
-{
-    EXPECT_EQ(error(vxtest::raisedBy([&] { texts("NLineStyles")->from(slot("-|g")); })), badEntry("g"));
-    EXPECT_EQ(qxCountTemporaries(), 0u);
 }
 
 TEST_F(StringTypes, LineStylesFromStringsNeedOneAndCheckEach)
