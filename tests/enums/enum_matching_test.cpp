@@ -1,5 +1,6 @@
 // Name matching of the string enumerations, on tables made up for the test,
-// and the enumerated value class itself.
+// and the enumerated value class itself. (Case folding shows through the
+// catalog types: see enum_types_test.cpp.)
 #include <gtest/gtest.h>
 
 #include <string>
@@ -11,25 +12,6 @@
 namespace {
 
 using datatypes::EnumStringType;
-
-// ---- case folding --------------------------------------------------------------
-
-struct Folding {
-    const char* input;
-    const char* expected;
-};
-
-class NormalizeCaseTest : public ::testing::TestWithParam<Folding> {};
-
-TEST_P(NormalizeCaseTest, FoldsOnlyAsciiLettersAndKeepsEverythingElse)
-{
-    EXPECT_EQ(testNormalizeCase(GetParam().input), GetParam().expected);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Bytes, NormalizeCaseTest,
-    ::testing::Values(Folding{"MiXeD", "mixed"}, Folding{"A-Z.0_9[@]", "a-z.0_9[@]"},
-                      Folding{"\xc3\x89T\xc3\x89", "\xc3\x89t\xc3\x89"}));
 
 // ---- partial match -------------------------------------------------------------
 
