@@ -138,7 +138,7 @@ INSTANTIATE_TEST_SUITE_P(
                       StopCase{"ClassRuns", true, "ButtonDownFcn", "go", false, true},
                       StopCase{"ObjectListenerOnPlainEvent", false, "ButtonDownFcn", "go", true, true},
                       StopCase{"NoSuchProperty", false, "KeyPressFcn", "go", false, false},
-                      StopCase{"NotACallback", false, "Visible", "go", false, false},
+                      StopCase{"NotACallback", false, "Peer", "go", false, false},
                       StopCase{"NoCallbackSet", false, "ButtonDownFcn", nullptr, false, false},
                       StopCase{"EmptyCallback", false, "ButtonDownFcn", "", false, false},
                       StopCase{"ClassListenerOnPlainEvent", true, "ButtonDownFcn", "go", true, false}),
