@@ -109,15 +109,8 @@ TEST_F(Handles, IntegerFiguresTakeTheSmallestFreeNumber)
     EXPECT_EQ(objectOf(3.0).get(), c.get());
 }
 
-TEST_F(Handles, ObjectsKeepTheirHandleUntilItIsDestroyedAndForeignRecordsAreUnboundButNotFreed)
+TEST_F(Handles, ForeignRecordsAreUnboundButNotFreed)
 {
-    COSInterfacePtr line = make("vx.Line");
-    double h = line->getDoubleHandle();
-    EXPECT_EQ(line->getDoubleHandle(), h);
-    datatypes::nyro_destroy_handle(h);
-    EXPECT_NE(line->getDoubleHandle(), h);
-    EXPECT_EQ(objectOf(line->getDoubleHandle()).get(), line.get());
-
     struct Foreign {
         std::int32_t type;
     } foreign{utRegisterObjectClass("Elsewhere", -1, 0)};

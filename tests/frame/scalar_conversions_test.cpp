@@ -41,8 +41,7 @@ TEST_P(ScalarText, ReadsOneValueAndWritesItBack)
 INSTANTIATE_TEST_SUITE_P(
     Texts, ScalarText,
     ::testing::Values(ScalarCase{"int32 scalar", "-7", std::uint64_t(-7), "-7"},
-                      ScalarCase{"int32 scalar", " 42", 0, nullptr}, ScalarCase{"int32 scalar", "4.2", 0, nullptr},
-                      ScalarCase{"int32 scalar", "", 0, nullptr}, ScalarCase{"int32 scalar", "2147483648", 0, nullptr},
+                      ScalarCase{"int32 scalar", "4.2", 0, nullptr}, ScalarCase{"int32 scalar", "2147483648", 0, nullptr},
                       ScalarCase{"int", "2147483647", 2147483647, "2147483647"},
                       ScalarCase{"int16 scalar", "-32769", 0, nullptr},
                       ScalarCase{"uint16 scalar", "65535", 65535, "65535"},
