@@ -38,11 +38,11 @@ TEST_P(VectorToTick, BuildsARowOrThrowsTheValidatorsError)
     EXPECT_EQ(datatypes::convertTickDataToVector(tick), c.ticks);
 }
 
-INSTANTIATE_TEST_SUITE_P(Lists, VectorToTick,
-                         ::testing::Values(ToTickCase{{}, nullptr}, ToTickCase{{5}, nullptr},
-                                           ToTickCase{{-Inf, 0, 0.5, Inf}, nullptr},
-                                           ToTickCase{{3, 2, 1}, "KELDAR:VX:VerticalVectorDimensions_N"},
-                                           ToTickCase{{0, NaN}, "KELDAR:VX:VerticalVectorDimensions_N"}));
+INSTANTIATE_TEST_SUITE_P(
+    Lists, VectorToTick,
+    ::testing::Values(ToTickCase{{}, nullptr}, ToTickCase{{5}, nullptr}, ToTickCase{{-Inf, 0, 0.5, Inf}, nullptr},
+                      ToTickCase{{3, 2, 1}, "KELDAR:VX:VerticalVectorDimensions_N"},
+                      ToTickCase{{0, NaN}, "KELDAR:VX:VerticalVectorDimensions_N"}));
 
 struct ToVectorCase {
     Input input;
@@ -59,10 +59,10 @@ TEST_P(TickToVector, WidensSinglesAndIgnoresOtherClasses)
     EXPECT_EQ(datatypes::convertTickDataToVector(tick), GetParam().ticks);
 }
 
-INSTANTIATE_TEST_SUITE_P(Values, TickToVector,
-                         ::testing::Values(ToVectorCase{row({0.5, 1}).as(qxSINGLE_CLASS), {0.5, 1}},
-                                           ToVectorCase{col({-1, 2.25, 7}), {-1, 2.25, 7}},
-                                           ToVectorCase{nullArray(), {}},
-                                           ToVectorCase{mat(0, 0).as(qxINT32_CLASS), {}}));
+INSTANTIATE_TEST_SUITE_P(
+    Values, TickToVector,
+    ::testing::Values(ToVectorCase{row({0.5, 1}).as(qxSINGLE_CLASS), {0.5, 1}},
+                      ToVectorCase{col({-1, 2.25, 7}), {-1, 2.25, 7}}, ToVectorCase{nullArray(), {}},
+                      ToVectorCase{mat(0, 0).as(qxINT32_CLASS), {}}));
 
 } // namespace

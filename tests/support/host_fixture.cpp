@@ -1,5 +1,7 @@
 #include "support/host_fixture.h"
 
+#include <algorithm>
+
 #include "frame/registry.h"
 #include "javabridge/javabridge.h"
 
@@ -25,9 +27,7 @@ nyro::COSTypeConversion* conversion(const char* foreign, const char* typeName)
 qxArray* rowVector(std::initializer_list<double> values)
 {
     qxArray* a = qxCreateDoubleMatrix(1, values.size(), qxREAL);
-    double* d = qxGetPr(a);
-    for (double v : values)
-        *d++ = v;
+    std::copy(values.begin(), values.end(), qxGetPr(a));
     return a;
 }
 

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -77,24 +78,18 @@ inline std::string describe(const qxArray* a)
 // Text as it may appear in a test name: bytes outside printable ASCII as \xNN.
 inline std::string printable(std::string_view text)
 {
-    static const char hex[] = "0123456789abcdef";
     std::string out;
     for (unsigned char c : text) {
-        if (c >= 0x20 && c < 0x7f) {
-            out += static_cast<char>(c);
-        } else {
-            out += "\\x";
-            out += hex[c >> 4];
-            out += hex[c & 15];
-        }
+        char escaped[5];
+        std::snprintf(escaped, sizeof escaped, "\\x%02x", c);
+        out += c >= 0x20 && c < 0x7f ? std::string(1, static_cast<char>(c)) : std::string(escaped);
     }
     return out;
 }
 
-inline std::vector<std::uint16_t> unitsOf(std::u16string_view s) { return {s.begin(), s.end()}; }
 inline gui_objects::UTF16String utf16(std::u16string_view s)
 {
-    auto units = unitsOf(s);
+    const std::vector<std::uint16_t> units(s.begin(), s.end());
     return gui_objects::UTF16String(units.data(), units.size());
 }
 
