@@ -51,7 +51,7 @@ inline Input col(std::vector<double> v) { return {qxDOUBLE_CLASS, {v.size(), 1},
 inline Input mat(qxSize m, qxSize n, std::vector<double> fill = {0}) { return {qxDOUBLE_CLASS, {m, n}, fill}; }
 inline Input nd(std::vector<qxSize> dims, std::vector<double> fill = {0}) { return {qxDOUBLE_CLASS, dims, fill}; }
 inline Input nullArray() { Input i; i.null = true; return i; }
-inline Input chars(const char* text) { Input i{qxCHAR_CLASS, {1, std::strlen(text)}}; i.chars = text; return i; }
+inline Input chars(const char* text) { Input i{qxCHAR_CLASS, {1, std::strlen(text)}, {}}; i.chars = text; return i; }
 
 inline std::ostream& operator<<(std::ostream& os, const Input& i) { return os << i.describe(); }
 
@@ -182,7 +182,9 @@ inline bool sameElements(const std::vector<double>& a, const std::vector<double>
 }
 
 inline nyro::COSValue fromArray(const char* type, const qxArray* a) { return conversion("any", type)->from(slot(a)); }
-inline const qxArray* toArray(const char* type, nyro::COSValue v) { return nyro::pointerValue<const qxArray*>(conversion("any", type)->to(v)); }
+// The array a value converts to: a temporary of the call, or (array-valued
+// types) a shared copy the caller destroys.
+inline qxArray* toArray(const char* type, nyro::COSValue v) { return nyro::pointerValue<qxArray*>(conversion("any", type)->to(v)); }
 inline nyro::COSValue fromText(const char* type, const char* text) { return conversion("string", type)->from(slot(text)); }
 // The text a value converts to ("<null>" for none).
 inline std::string toText(const char* type, nyro::COSValue v)

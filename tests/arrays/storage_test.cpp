@@ -33,7 +33,8 @@ TEST_F(Storage, KeepsASharedCopyThatOutlivesTheCall)
 {
     QxArrayPtr a(row({0, 1}).make());
     COSValue v = fromArray("Limits", a.get()), c = type("Limits")->copy(v);
-    for (const qxArray* held : {heldBy(v), heldBy(c), toArray("Limits", c)}) {
+    QxArrayPtr out(toArray("Limits", c));
+    for (const qxArray* held : {heldBy(v), heldBy(c), static_cast<const qxArray*>(out.get())}) {
         EXPECT_NE(held, a.get());
         EXPECT_EQ(qxGetData(held), qxGetData(a.get()));
         EXPECT_EQ(qxGetArrayScope(held), 2);
@@ -227,9 +228,9 @@ TEST_P(ArrayType, DefaultTextAndEmptyResults)
     EXPECT_EQ(describeShape(toArray(c.type, COSValue())), empty);
     COSValue none = fromText(c.type, "[]");
     EXPECT_EQ(describeValue(none), "no array");
-    const qxArray* fromNone = toArray(c.type, none);
-    EXPECT_EQ(describeShape(fromNone), empty);
-    EXPECT_EQ(qxGetArrayScope(fromNone), 2);
+    QxArrayPtr fromNone(toArray(c.type, none));
+    EXPECT_EQ(describeShape(fromNone.get()), empty);
+    EXPECT_EQ(qxGetArrayScope(fromNone.get()), 2);
     type(c.type)->destroy(none);
     EXPECT_TRUE(fromArray(c.type, nullptr).isNull());
 }

@@ -66,8 +66,7 @@ TEST_P(SetFromString, NamesKeepAlphaNumbersSetItFailuresChangeNothing)
     EXPECT_EQ(testing::internal::GetCapturedStdout(),
               c.id == Ambiguous ? "datatypes::ColorNameTable::getColorValue ambiguous name: " + std::string(c.text) + "\n" : "");
     EXPECT_EQ(raised ? raised->id : "", c.id ? c.id : "");
-    if (c.message)
-        EXPECT_EQ(raised.value_or(vxtest::Raised{}).message, c.message);
+    EXPECT_EQ(c.message ? raised.value_or(vxtest::Raised{}).message : "", c.message ? c.message : "");
     EXPECT_TRUE(color == (c.id ? start : c.expected))
         << color.getRed() << " " << color.getGreen() << " " << color.getBlue() << " " << color.getAlpha();
 }
@@ -269,10 +268,10 @@ TEST_P(ColorFrom, TextOrArrayGivesTheValueOrTheTypesError)
     gui_objects::QxArrayPtr a(c.input.make());
     std::string message;
     EXPECT_EQ(outcomeOf(c.type, [&] { return vxtest::fromArray(c.type, a.get()); }, &message), c.expected);
-    if (c.message)
-        EXPECT_EQ(message, c.message);
-    if (c.input.chars)
+    EXPECT_EQ(c.message ? message : "", c.message ? c.message : "");
+    if (c.input.chars) {
         EXPECT_EQ(outcomeOf(c.type, [&] { return vxtest::fromText(c.type, c.input.chars); }), c.expected);
+    }
 }
 
 using vxtest::NaN;
@@ -341,8 +340,7 @@ TEST_P(ColorWrittenBack, TextAndArray)
     EXPECT_EQ(vxtest::toText(c.type, v), c.written);
     const qxArray* a = vxtest::toArray(c.type, v);
     EXPECT_EQ(vxtest::describe(a), c.array);
-    if (qxGetClassID(a) == qxDOUBLE_CLASS)
-        EXPECT_EQ(vxtest::elementsOf(a), c.numbers);
+    EXPECT_EQ(qxGetClassID(a) == qxDOUBLE_CLASS ? vxtest::elementsOf(a) : std::vector<double>{}, c.numbers);
     vxtest::type(c.type)->destroy(v);
 }
 

@@ -69,7 +69,7 @@ INSTANTIATE_TEST_SUITE_P(
         ArrayCase{"Point2d", row({0.5, 1e-7}), {0.5, 1e-7}},
         ArrayCase{"Point2d", row({1, NaN}), {}, "datatypes:Point2dDataType:ArrayData", "Input must be finite numbers"},
         ArrayCase{"Point2d", col({1, 2}), {}, "datatypes:Point2dDataType:ArrayShape", "Input must be 1x2"},
-        ArrayCase{"Point2d", Input{qxCELL_CLASS, {1, 2}}, {}, "datatypes:Point2dDataType:ArrayClass", Unsupported},
+        ArrayCase{"Point2d", Input{qxCELL_CLASS, {1, 2}, {}}, {}, "datatypes:Point2dDataType:ArrayClass", Unsupported},
         ArrayCase{"Point3", row({1, -2, 3.5}), {1, -2, 3.5}},
         ArrayCase{"Point3", row({1, 2, Inf}).as(qxSINGLE_CLASS), {}, "KELDAR:vx:set_chck:Matrix_to_3element_Vector_set_check_fcn:ExpectedFinite", "Input values must be finite numbers."},
         ArrayCase{"Point3", col({1, 2, 3}), {}, "KELDAR:vx:set_chck:Expected3ElementVector", "Value must be a 3 element numeric vector."},
