@@ -49,10 +49,11 @@ TEST_P(Session, AnswersEachStatement)
     ASSERT_EQ(out.size(), steps.size()) << run.out << run.err;
     for (std::size_t i = 0; i < steps.size(); ++i) {
         std::string expected = steps[i].json;
-        if (expected.rfind('~', 0) == 0) // a part of the answer
+        if (expected.rfind('~', 0) == 0) { // a part of the answer
             EXPECT_NE(out[i].find(expected.substr(1)), std::string::npos) << steps[i].statement << "\n" << out[i];
-        else if (expected != "*")
+        } else if (expected != "*") {
             EXPECT_EQ(out[i], expected) << steps[i].statement;
+        }
     }
 }
 

@@ -196,8 +196,9 @@ TEST_P(Examples, RunThroughWithOneAnswerPerStatement)
         accepted += next.rfind(R"({"ok":true)", 0) == 0;
     EXPECT_EQ(count, statements);
     EXPECT_EQ(accepted, GetParam().accepted);
-    if (*GetParam().last)
+    if (*GetParam().last) {
         EXPECT_EQ(line, GetParam().last);
+    }
     for (const char* bad : {"vxhost:literal:", "vxhost:Syntax", "vxhost:Usage", "vxhost:UndefinedName",
                             "vxhost:ReservedName", "vxhost:UnknownStatement", "vxhost:InternalError",
                             "vxhost:UnknownException", "vxhost:TrailingText", "vxhost:NoHelper"})

@@ -152,8 +152,9 @@ TEST_P(EnumTypeTest, OutOfMemoryForTheTextOrTheValueLeavesNothingBehind)
         }
         ASSERT_TRUE(raised) << skip;
         EXPECT_EQ(raised->id, skip ? nyro::COSOutOfMemoryException().GetID() : "KELDAR:datatypes:OutOfMemory");
-        if (!skip)
+        if (!skip) {
             EXPECT_EQ(raised->message, "Out of memory. Type HELP MEMORY for your options.");
+        }
         EXPECT_EQ(ut::test::liveBlocks(), before) << skip;
     }
 }

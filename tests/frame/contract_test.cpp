@@ -110,8 +110,9 @@ TEST_P(Contract, DefaultIsKeptCopiedComparedAndRoundTrips)
     COSValue back = mc->from(nyro::COSValue::fromPointer(exported.get()));
     gui_objects::QxArrayPtr again(nyro::pointerValue<qxArray*>(mc->to(back)));
     EXPECT_TRUE(qxAreMatricesEqual(exported.get(), again.get()));
-    if (!identity && !qxIsEmpty(exported.get()))
+    if (!identity && !qxIsEmpty(exported.get())) {
         EXPECT_TRUE(t->isEqual(back, def)) << "a default read back from its array equals it";
+    }
     t->destroy(back);
 }
 
