@@ -27,10 +27,6 @@ gui_objects::QxArrayPtr ColorBase::getColorAsArray() const
     return array;
 }
 
-namespace {
-bool isColorComponent(double v) { return v >= 0.0 && v <= 1.0; } // NaN fails both
-} // namespace
-
 void ColorBase::setColorFromString(const char* text)
 {
     const ColorNameTable& table = ColorNameTable::getInstance();

@@ -11,6 +11,9 @@
 
 namespace datatypes {
 
+// A color component lies in [0, 1]; NaN fails both comparisons.
+inline bool isColorComponent(double v) { return v >= 0.0 && v <= 1.0; }
+
 // Red, green, blue and alpha as doubles (0 to 1 by convention; setters store
 // without a check). Base of the RGBA and mesh color values.
 class ColorBase : public UtMallocAllocated {

@@ -11,8 +11,6 @@ namespace datatypes {
 
 namespace {
 
-bool isColorComponent(double v) { return v >= 0.0 && v <= 1.0; } // NaN fails both
-
 // Text to a styled color: a rule name of the type's table that is not the
 // color enumerator gives that rule, unless a color name also begins with the
 // text; everything else (including "color" and its abbreviations) is a color.
