@@ -273,6 +273,8 @@ struct UnitConversion {
     vx::UnitCode from, to;
     QxArrayPtr valueArray, frameArray;
     vx::Pixel pixel;
+    std::optional<MadeValue> value, frame;
+    datatypes::Position zero{0, 0, 0, 0};
 
     UnitConversion(Arguments& args, const char* type, const char* usage) : valueType(typeNamed(type))
     {
@@ -288,6 +290,18 @@ struct UnitConversion {
             pixel = vx::Pixel(*qxGetPr(ppi.get()));
         }
         args.end();
+        value.emplace(valueType, made(valueType, valueArray.get()));
+        if (frameArray)
+            frame.emplace(positionType, made(positionType, frameArray.get()));
+    }
+
+    // The value to convert, as its type made it.
+    template <class V>
+    const V* valueAs() const { return nyro::pointerValue<const V*>(value->get()); }
+    // The frame to convert within; a zero frame when none was given.
+    const datatypes::Position* framePosition() const
+    {
+        return frame ? nyro::pointerValue<const datatypes::Position*>(frame->get()) : &zero;
     }
 
     // The word matched by the property's string converter, then its full name
@@ -316,33 +330,19 @@ constexpr const char* convertInsetUsage = "convertinset FROM TO [xmin ymin xmax 
 json::Value runConvertPosition(Session&, Arguments& args)
 {
     UnitConversion c(args, "Position", convertPositionUsage);
-    MadeValue position(c.valueType, UnitConversion::made(c.valueType, c.valueArray.get()));
-    datatypes::Position zero(0, 0, 0, 0);
-    std::optional<MadeValue> frame;
-    if (c.frameArray)
-        frame.emplace(c.positionType, UnitConversion::made(c.positionType, c.frameArray.get()));
     auto* convert = exportedHelper<ConvertPositionFn>(
         "_ZN2vx15convertPositionERKNS_5PixelENS_8UnitCodeES3_PKN9datatypes8PositionES7_", "vx::convertPosition");
-    const auto* p = nyro::pointerValue<const datatypes::Position*>(position.get());
-    const auto* f = frame ? nyro::pointerValue<const datatypes::Position*>(frame->get()) : &zero;
-    datatypes::Position out = convert(c.pixel, c.from, c.to, p, f);
+    datatypes::Position out = convert(c.pixel, c.from, c.to, c.valueAs<datatypes::Position>(), c.framePosition());
     return answer("position", numbers({out.getX(), out.getY(), out.getWidth(), out.getHeight()}));
 }
 
 json::Value runConvertInset(Session&, Arguments& args)
 {
     UnitConversion c(args, "Inset", convertInsetUsage);
-    MadeValue inset(c.valueType, UnitConversion::made(c.valueType, c.valueArray.get()));
-    datatypes::Position zero(0, 0, 0, 0);
-    std::optional<MadeValue> frame;
-    if (c.frameArray)
-        frame.emplace(c.positionType, UnitConversion::made(c.positionType, c.frameArray.get()));
     auto* convert = exportedHelper<ConvertInsetFn>(
         "_ZN2vx12convertInsetERKNS_5PixelENS_8UnitCodeES3_PKN11gui_objects7Inset2dEPKN9datatypes8PositionE",
         "vx::convertInset");
-    const auto* i = nyro::pointerValue<const gui_objects::Inset2d*>(inset.get());
-    const auto* f = frame ? nyro::pointerValue<const datatypes::Position*>(frame->get()) : &zero;
-    gui_objects::Inset2d out = convert(c.pixel, c.from, c.to, i, f);
+    gui_objects::Inset2d out = convert(c.pixel, c.from, c.to, c.valueAs<gui_objects::Inset2d>(), c.framePosition());
     return answer("inset", numbers({out.getXMin(), out.getYMin(), out.getXMax(), out.getYMax()}));
 }
 
