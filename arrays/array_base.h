@@ -11,7 +11,7 @@
 
 namespace datatypes {
 
-class ArrayBase {
+class VX_API ArrayBase {
 public:
     // Thrown by a validating constructor when its array has none of the
     // type's forms: the failed check's identifier and text ("%s" for the type).

@@ -148,7 +148,7 @@ public:
 // Declares the value class, converters and data type of an array-valued type
 // (inside namespace datatypes). Register it with VX_REGISTER_ARRAY_TYPE(T).
 #define VX_DECLARE_ARRAY_TYPE(T, DefaultText, ElementClass, Empty, Store, ...)                                 \
-    class T final : public ArrayValue<T, EmptyArrays::Empty, Stored::Store, __VA_ARGS__> {                      \
+    class VX_API T final : public ArrayValue<T, EmptyArrays::Empty, Stored::Store, __VA_ARGS__> {              \
     public:                                                                                                     \
         using ArrayValue::ArrayValue;                                                                           \
     };                                                                                                          \

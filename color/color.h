@@ -16,7 +16,7 @@ inline bool isColorComponent(double v) { return v >= 0.0 && v <= 1.0; }
 
 // Red, green, blue and alpha as doubles (0 to 1 by convention; setters store
 // without a check). Base of the RGBA and mesh color values.
-class ColorBase : public UtMallocAllocated {
+class VX_API ColorBase : public UtMallocAllocated {
 public:
     ColorBase() = default;
     ColorBase(double r, double g, double b, double a) : red_(r), green_(g), blue_(b), alpha_(a) {}
@@ -59,7 +59,7 @@ private:
 // The named colors, one table per process. Names are matched against the
 // lower-cased search text: an exact name wins, otherwise a name the text
 // uniquely abbreviates.
-class ColorNameTable {
+class VX_API ColorNameTable {
 public:
     struct ColorValue {
         double red = 0;
@@ -99,7 +99,7 @@ private:
 
 // The table as a new 1x1 struct (scope 0): one field per name in map order,
 // each a 1x3 double [red green blue].
-qxArray* getColorTableAsArray();
+VX_API qxArray* getColorTableAsArray();
 
 namespace detail {
 // The number of table entries as a struct field count; raises host error 74

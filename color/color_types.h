@@ -56,7 +56,7 @@ private:
 };
 
 // Style 1 "color" holds a color; style 0 "none" is no color.
-class RGBAColor : public StyledColor<ColorStyle, ColorStyle::kColor> {
+class VX_API RGBAColor : public StyledColor<ColorStyle, ColorStyle::kColor> {
 public:
     using StyledColor::StyledColor;
     // A color with some opacity.
@@ -65,7 +65,7 @@ public:
 
 // Style 0 "color" holds a color; 1 "none" is no color; 2 to 5 name rules.
 // Values live zero-filled in the utility heap (no storage throws).
-class MeshColor : public StyledColor<MeshColorStyle, MeshColorStyle::kColor>, public UtCallocAllocated {
+class VX_API MeshColor : public StyledColor<MeshColorStyle, MeshColorStyle::kColor>, public UtCallocAllocated {
 public:
     using StyledColor::StyledColor;
     using UtCallocAllocated::operator new;
@@ -75,7 +75,7 @@ public:
 };
 
 // Style 0 "alpha" holds an opacity (not range-checked); 1 to 3 name rules.
-class MeshAlpha : public UtCallocAllocated {
+class VX_API MeshAlpha : public UtCallocAllocated {
 public:
     using StyleTable = MeshAlphaStyle;
     using StyleValue = MeshAlphaStyle::value;

@@ -25,7 +25,7 @@
 namespace datatypes {
 
 // An enumerated value: whatever its type, it reads as the number of its name.
-class EnumBase {
+class VX_API EnumBase {
 public:
     virtual ~EnumBase();
     virtual std::int32_t getIntValue() const = 0;
@@ -50,7 +50,7 @@ private:
 
 // The number of the name and the attachment (null unless the host attached
 // something), kept in zero-filled utility-heap storage.
-class EnumValue : public EnumBase, public UtCallocAllocated {
+class VX_API EnumValue : public EnumBase, public UtCallocAllocated {
 public:
     std::int32_t getIntValue() const final { return value_; }
     // Takes over one reference to `a` (null detaches), releasing the previous one.
@@ -199,7 +199,7 @@ private:
 
 // The value class T, its name table, data type and converters.
 #define VX_ENUM_TYPE_CLASSES(T, NAMES)                                                                    \
-    class T : public EnumValue {                                                                          \
+    class VX_API T : public EnumValue {                                                                        \
     public:                                                                                               \
         VX_ENUM_NESTED_VALUE(NAMES);                                                                      \
         T() = default;                                                                                    \

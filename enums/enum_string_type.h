@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "frame/export.h"
 #include "nyro/nyro.h"
 #include "nyro/typed_enum.h"
 
@@ -71,4 +72,4 @@ public:
 } // namespace datatypes
 
 // Test hook: `text` with every byte folded to lower case, as the matching sees it.
-std::string testNormalizeCase(const char* text);
+VX_API std::string testNormalizeCase(const char* text);

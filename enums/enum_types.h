@@ -22,6 +22,6 @@ namespace datatypes {
 // Registration: init_datatypes_TDataType() records the callback (it runs while
 // the library loads); the callback registers the type and its converters.
 #define VX_ENUM_TYPE(T, NAMES)                                                                            \
-    bool init_datatypes_##T##DataType();                                                                  \
-    void init_datatypes_##T##DataType_callback();
+    VX_API bool init_datatypes_##T##DataType();                                                           \
+    VX_API void init_datatypes_##T##DataType_callback();
 #include "enums/catalog.def"

@@ -48,4 +48,4 @@ using OnOffBooleanJC = JavaConversionThroughArray<OnOffBooleanMC, Intermediate::
 } // namespace datatypes
 
 // Records the on/off boolean's registration callback (run at library load).
-bool init_datatypes_OnOffBooleanDataType();
+VX_API bool init_datatypes_OnOffBooleanDataType();

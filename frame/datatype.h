@@ -269,7 +269,7 @@ void registerType()
 // Records `callback` in the registry while the library loads, through the
 // exported init_datatypes_<DT>() that a file-static boolean receives.
 #define VX_RECORD_CALLBACK(DT, callback)                                                                  \
-    bool init_datatypes_##DT()                                                                            \
+    VX_API bool init_datatypes_##DT()                                                                     \
     {                                                                                                     \
         ::datatypes::get_initialization_callback_registry()->addCallback(&callback);                      \
         return true;                                                                                      \
@@ -280,7 +280,7 @@ void registerType()
 
 // A type with string, array and Java converters: datatypes::TDataType, TSC, TMC, TJC.
 #define VX_REGISTER_TYPE(T)                                                                               \
-    void init_datatypes_##T##DataType_callback()                                                          \
+    VX_API void init_datatypes_##T##DataType_callback()                                                   \
     {                                                                                                     \
         ::datatypes::registerType<::datatypes::T##DataType, ::datatypes::T##SC, ::datatypes::T##MC,       \
                                   ::datatypes::T##JC>();                                                  \
@@ -289,7 +289,7 @@ void registerType()
 
 // An array-valued type: string and array converters only, short callback name.
 #define VX_REGISTER_ARRAY_TYPE(T)                                                                         \
-    void init_datatypes_##T##_callback()                                                                  \
+    VX_API void init_datatypes_##T##_callback()                                                           \
     {                                                                                                     \
         ::datatypes::registerType<::datatypes::T##DataType, ::datatypes::T##SC, ::datatypes::T##MC>();    \
     }                                                                                                     \

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "frame/export.h"
 #include "ut/ut.h"
 
 namespace datatypes {
@@ -24,23 +25,23 @@ struct ErrorMessage {
 };
 
 // Raised by code that meets an element class that cannot occur.
-class GenericException : public Quillmark::System::InternalException {
+class VX_API GenericException : public Quillmark::System::InternalException {
 public:
     ~GenericException() override;
 };
 
 // Raised by the color name table for a name that matches several entries or none.
-class AmbiguousNameException : public Quillmark::System::InternalException {
+class VX_API AmbiguousNameException : public Quillmark::System::InternalException {
 public:
     ~AmbiguousNameException() override;
 };
-class MissingNameException : public Quillmark::System::InternalException {
+class VX_API MissingNameException : public Quillmark::System::InternalException {
 public:
     ~MissingNameException() override;
 };
 
 // A numeric handle that names no graphics object.
-class InvalidDoubleHandleException : public Quillmark::System::IUserException {
+class VX_API InvalidDoubleHandleException : public Quillmark::System::IUserException {
 public:
     InvalidDoubleHandleException(std::string id, std::string text) : id_(std::move(id)), text_(std::move(text)) {}
     ~InvalidDoubleHandleException() override;

@@ -14,6 +14,7 @@
 // object it returns (adopt it with nyro::COSInterfacePtr::adopt).
 #pragma once
 
+#include "frame/export.h"
 #include "nyro/object_model.h"
 
 namespace datatypes {
@@ -23,15 +24,15 @@ namespace datatypes {
 void initDoubleConverters();
 
 // Binds the integer handle `n` to `obj`: `n`, or -1 when `n` is taken or negative.
-double assignFigureIntegerHandle(nyro::COSInterfacePtr obj, int n);
+VX_API double assignFigureIntegerHandle(nyro::COSInterfacePtr obj, int n);
 
 // Destroys the handle `h` and its record (nothing when `h` is not bound).
-void nyro_destroy_handle(double h);
+VX_API void nyro_destroy_handle(double h);
 
 namespace test {
 // On: remember every handle created from now on. Off: first destroy and unbind
 // every remembered handle (when tracking was on), then stop remembering.
-void enableDoubleHandleTracking(bool on);
+VX_API void enableDoubleHandleTracking(bool on);
 } // namespace test
 
 } // namespace datatypes

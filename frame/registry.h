@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "frame/export.h"
 #include "gui_objects/gui_objects.h"
 
 namespace datatypes {
@@ -23,10 +24,10 @@ struct KDFcnTable {
 };
 
 extern "C" {
-void KDInitialize_vxdatatypes();
-void KDTerminate_vxdatatypes();
-const std::uint32_t* QueryKDFcns_vxdatatypes();
-const KDFcnTable* QueryKDFcnTable_vxdatatypes();
-extern const char* libqmvxdatatypes_version;
-extern const char* libqmvxdatatypes_build_date;
+VX_API void KDInitialize_vxdatatypes();
+VX_API void KDTerminate_vxdatatypes();
+VX_API const std::uint32_t* QueryKDFcns_vxdatatypes();
+VX_API const KDFcnTable* QueryKDFcnTable_vxdatatypes();
+extern VX_API const char* libqmvxdatatypes_version;
+extern VX_API const char* libqmvxdatatypes_build_date;
 }

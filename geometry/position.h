@@ -9,7 +9,7 @@
 
 namespace datatypes {
 
-class Position : public UtCallocAllocated {
+class VX_API Position : public UtCallocAllocated {
 public:
     Position() = default;
     Position(double x, double y, double w, double h) : rect_(gui_objects::Rectangle2d::fromOriginAndSize(x, y, w, h))
@@ -32,11 +32,11 @@ private:
 // x, y, width and height each exactly equal.
 bool operator==(const Position& a, const Position& b);
 // The records' tolerant comparison (gui_objects::nearlyEqual).
-bool nearlyEqual(const Position& a, const Position& b);
+VX_API bool nearlyEqual(const Position& a, const Position& b);
 // x, y, width and height each equal within round-off.
-bool equalWithinRoundoffError(const Position& a, const Position& b);
+VX_API bool equalWithinRoundoffError(const Position& a, const Position& b);
 
-class ScreenPosition : public UtMallocAllocated {
+class VX_API ScreenPosition : public UtMallocAllocated {
 public:
     ScreenPosition() = default;
     // Corners (x, y) and (x + w, y + h), the sums taken modulo 2^32 so that any
@@ -62,7 +62,7 @@ private:
 // x, y, width and height each equal.
 bool operator==(const ScreenPosition& a, const ScreenPosition& b);
 // The four corner coordinates each equal.
-bool nearlyEqual(const ScreenPosition& a, const ScreenPosition& b);
+VX_API bool nearlyEqual(const ScreenPosition& a, const ScreenPosition& b);
 
 namespace position {
 // A 1x4 double or single array whose width and height (third and fourth

@@ -15,7 +15,7 @@
 namespace datatypes {
 
 // The four margins pairwise within round-off (xmin, xmax, ymin, ymax).
-bool equalWithinRoundoffError(const gui_objects::Inset2d& a, const gui_objects::Inset2d& b);
+VX_API bool equalWithinRoundoffError(const gui_objects::Inset2d& a, const gui_objects::Inset2d& b);
 
 namespace records {
 

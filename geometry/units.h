@@ -36,7 +36,7 @@ inline constexpr double kPointsPerInch = 72.0;
 inline constexpr double kCentimetersPerInch = 2.54;
 
 // Screen resolution: pixels per inch.
-class Pixel {
+class VX_API Pixel {
 public:
     Pixel() = default;
     // A resolution that is not positive (zero, negative, NaN) falls back to 72.
@@ -56,13 +56,13 @@ private:
 // to normalized units with a frame of zero width or height raises the
 // "vx:datatypes" host error. Characters scale like pixels. A null position
 // converts as the zero position; a null frame counts as a frame of zero size.
-datatypes::Position convertPosition(const Pixel& pixel, UnitCode from, UnitCode to,
+VX_API datatypes::Position convertPosition(const Pixel& pixel, UnitCode from, UnitCode to,
                                      const datatypes::Position* position, const datatypes::Position* frame);
 
 // The inset's four values taken as [x y w h] (xmin, ymin, xmax, ymax) and
 // converted as a position: the first and third scale horizontally, the second
 // and fourth vertically. A null inset converts as the zero inset.
-gui_objects::Inset2d convertInset(const Pixel& pixel, UnitCode from, UnitCode to, const gui_objects::Inset2d* inset,
+VX_API gui_objects::Inset2d convertInset(const Pixel& pixel, UnitCode from, UnitCode to, const gui_objects::Inset2d* inset,
                                   const datatypes::Position* frame);
 
 // The same, with the units given as the values of Units or UnitsWithData

@@ -35,12 +35,12 @@ using CallbackJC = JavaConversionThroughArray<CallbackMC>;
 // A listener running the callback in the property `propertyName` of the event's
 // source. It stops silently when there is no source, no such property, the
 // property is not a `Callback` or holds none.
-nyro::COSListenerPtr createListener(const char* propertyName);
+VX_API nyro::COSListenerPtr createListener(const char* propertyName);
 // The same for listeners attached to a class: it acts only on class-instance
 // events, on the instance they carry.
-nyro::COSListenerPtr createClassListener(const char* propertyName);
+VX_API nyro::COSListenerPtr createClassListener(const char* propertyName);
 
 } // namespace datatypes
 
-bool init_datatypes_CallbackDataType();
-void init_datatypes_CallbackDataType_callback();
+VX_API bool init_datatypes_CallbackDataType();
+VX_API void init_datatypes_CallbackDataType_callback();

@@ -48,7 +48,7 @@ using COSInterfaceJC = JavaConversionThroughArray<COSInterfaceMC>;
 // One graphics object or nothing, kept as an object array in the object
 // system's internal form (an empty "handle" array for nothing). A value whose
 // object has been deleted reads back as empty, and stays so.
-class HandleOrEmpty : public UtCallocAllocated {
+class VX_API HandleOrEmpty : public UtCallocAllocated {
 public:
     // Same as setHandle(a).
     explicit HandleOrEmpty(const qxArray* a);
@@ -101,7 +101,7 @@ using HandleOrEmptyJC = JavaConversionThroughArray<HandleOrEmptyMC>;
 
 // A Java object reference, not owned: copies share it and destruction leaves
 // it to the Java bridge.
-class JavaPeer : public UtCallocAllocated {
+class VX_API JavaPeer : public UtCallocAllocated {
 public:
     JavaPeer() = default;
     explicit JavaPeer(jobject reference) : reference_(reference) {}
@@ -133,9 +133,9 @@ using JavaPeerJC = JavaConversionThroughArray<JavaPeerMC>;
 
 } // namespace datatypes
 
-bool init_datatypes_COSInterfaceDataType();
-bool init_datatypes_HandleOrEmptyDataType();
-bool init_datatypes_JavaPeerDataType();
-void init_datatypes_COSInterfaceDataType_callback();
-void init_datatypes_HandleOrEmptyDataType_callback();
-void init_datatypes_JavaPeerDataType_callback();
+VX_API bool init_datatypes_COSInterfaceDataType();
+VX_API bool init_datatypes_HandleOrEmptyDataType();
+VX_API bool init_datatypes_JavaPeerDataType();
+VX_API void init_datatypes_COSInterfaceDataType_callback();
+VX_API void init_datatypes_HandleOrEmptyDataType_callback();
+VX_API void init_datatypes_JavaPeerDataType_callback();

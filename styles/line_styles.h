@@ -31,7 +31,7 @@ private:
 // Every failure to build a list leaves as a SimpleException carrying the
 // identifier and text, which the object system reports; no partial list
 // survives it.
-class NLineStyles {
+class VX_API NLineStyles {
 public:
     // The single entry "-", set as text.
     NLineStyles();

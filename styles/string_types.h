@@ -78,6 +78,6 @@ using NStringsJC = JavaConversionThroughArray<NStringsMC>;
 // The UTF-16 form of UTF-8 text (null: the empty string); characters beyond
 // the basic plane become surrogate pairs. No storage for the conversion raises
 // nyro::COSOutOfMemoryException.
-gui_objects::UTF16String asUTF16String(const char* s);
+VX_API gui_objects::UTF16String asUTF16String(const char* s);
 
 } // namespace datatypes

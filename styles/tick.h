@@ -13,9 +13,9 @@ VX_DECLARE_ARRAY_TYPE(Tick, "[]", qxDOUBLE_CLASS, Accepted, AsGiven, form::Horiz
 
 // A value holding the ticks as a 1xN double row (no array for an empty list).
 // A list that is not strictly increasing throws ArrayBase::InvalidArrayException.
-Tick convertVectorToTickData(const std::vector<double>& ticks);
+VX_API Tick convertVectorToTickData(const std::vector<double>& ticks);
 // The ticks of a double or single value, widened to double, in storage order;
 // an empty list for a value holding no array or another class.
-std::vector<double> convertTickDataToVector(const Tick& tick);
+VX_API std::vector<double> convertTickDataToVector(const Tick& tick);
 
 } // namespace datatypes
