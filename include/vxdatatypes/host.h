@@ -15,6 +15,7 @@
 // (or the pkg-config flags) and nothing more.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <initializer_list>
 #include <memory>
@@ -77,6 +78,12 @@ public:
 
     static Array scalar(double v) { return Array(call([&] { return qxCreateDoubleScalar(v); })); }
     static Array row(std::initializer_list<double> values) { return matrix(1, values.size(), values); }
+    static Array row(const std::vector<double>& values)
+    {
+        Array out(call([&] { return qxCreateDoubleMatrix(1, values.size(), qxREAL); }));
+        std::copy(values.begin(), values.end(), qxGetPr(out.get()));
+        return out;
+    }
     // A rows x columns double array from `values` in column order.
     static Array matrix(std::size_t rows, std::size_t columns, std::initializer_list<double> values)
     {
