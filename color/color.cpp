@@ -2,12 +2,12 @@
 
 #include <boost/numeric/conversion/cast.hpp>
 
-#include <cctype>
 #include <cstdint>
 
 #include "color/messages.h"
 #include "gui_objects/geometry.h"
 #include "qx/console.h"
+#include "ut/name_match.h"
 
 namespace datatypes {
 
@@ -101,17 +101,57 @@ constexpr NamedColor builtInColors[] = {
     {"defaultaxesboxcolor", 0.2, 0.2, 0.2},
 };
 
-std::string lowered(const char* text)
+using Lowered = ColorNameTable::LoweredText;
+
+Lowered lowered(const char* text) { return {text ? text : "", ut::lowerCaseTable()}; }
+
+// How a name stands to a lowered text in byte order: negative when it sorts
+// before it, positive after, 0 when equal; `prefix` tells whether the text
+// runs out within the name (the name begins with it).
+int order(std::string_view name, const Lowered& t, bool& prefix)
 {
-    std::string t(text ? text : "");
-    for (char& c : t)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return t;
+    for (std::size_t i = 0;; ++i) {
+        const char c = t.text[i];
+        if (c == '\0') {
+            prefix = true;
+            return i == name.size() ? 0 : 1;
+        }
+        prefix = false;
+        if (i == name.size())
+            return -1;
+        const auto a = static_cast<unsigned char>(name[i]);
+        const auto b = static_cast<unsigned char>(ut::foldByte(c, t.table));
+        if (a != b)
+            return a < b ? -1 : 1;
+    }
 }
 
-bool beginsWith(const std::string& name, const std::string& prefix) { return name.compare(0, prefix.size(), prefix) == 0; }
+bool beginsWith(std::string_view name, const Lowered& t)
+{
+    bool prefix = false;
+    order(name, t, prefix);
+    return prefix;
+}
+
+bool equals(std::string_view name, const Lowered& t)
+{
+    bool prefix = false;
+    return order(name, t, prefix) == 0;
+}
 
 } // namespace
+
+bool ColorNameTable::NameOrder::operator()(std::string_view name, const LoweredText& t) const
+{
+    bool prefix = false;
+    return order(name, t, prefix) < 0;
+}
+
+bool ColorNameTable::NameOrder::operator()(const LoweredText& t, std::string_view name) const
+{
+    bool prefix = false;
+    return order(name, t, prefix) > 0;
+}
 
 ColorNameTable& ColorNameTable::getInstance()
 {
@@ -128,7 +168,7 @@ void ColorNameTable::reset()
 
 // Names that begin with a text are contiguous in byte order, starting at the
 // first name not below the text.
-ColorNameTable::Map::const_iterator ColorNameTable::firstMatch(const std::string& text) const
+ColorNameTable::Map::const_iterator ColorNameTable::firstMatch(const LoweredText& text) const
 {
     auto it = map_.lower_bound(text);
     return it != map_.end() && beginsWith(it->first, text) ? it : map_.end();
@@ -141,7 +181,7 @@ bool ColorNameTable::isNameInTable(const char* text) const
 
 ColorNameTable::ColorValue ColorNameTable::getColorValue(const char* text) const
 {
-    std::string t = lowered(text);
+    const Lowered t = lowered(text);
     auto first = firstMatch(t);
     if (!text || first == map_.end())
         throw MissingNameException();
@@ -149,7 +189,7 @@ ColorNameTable::ColorValue ColorNameTable::getColorValue(const char* text) const
     if (second == map_.end() || !beginsWith(second->first, t))
         return first->second;
     // The first match is the smallest name beginning with t: t itself if present.
-    if (first->first == t)
+    if (equals(first->first, t))
         return first->second;
     qxPrintf(msg::AmbiguousColorNameNotice.text, text);
     throw AmbiguousNameException();

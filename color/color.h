@@ -1,8 +1,10 @@
 // Color values and the process-wide table of named colors.
 #pragma once
 
+#include <cstdint>
 #include <map>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "frame/datatype.h"
@@ -67,7 +69,20 @@ public:
         double blue = 0;
         friend bool operator==(const ColorValue&, const ColorValue&) = default;
     };
-    using Map = std::map<std::string, ColorValue>;
+    // A search text as the table sees it: each byte lower-cased as it is read,
+    // so that looking a name up builds no string.
+    struct LoweredText {
+        const char* text;
+        const std::int32_t* table; // ut::lowerCaseTable()
+    };
+    // Plain byte order of the names; a LoweredText is compared as its lower-cased bytes.
+    struct NameOrder {
+        using is_transparent = void;
+        bool operator()(std::string_view a, std::string_view b) const { return a < b; }
+        bool operator()(std::string_view name, const LoweredText& t) const;
+        bool operator()(const LoweredText& t, std::string_view name) const;
+    };
+    using Map = std::map<std::string, ColorValue, NameOrder>;
 
     static ColorValue createColorValueFromRGB(double r, double g, double b) { return {r, g, b}; }
 
@@ -93,7 +108,7 @@ public:
 private:
     ColorNameTable() { reset(); }
     // The first name (in map order) that begins with the lower-cased text, or end.
-    Map::const_iterator firstMatch(const std::string& lowered) const;
+    Map::const_iterator firstMatch(const LoweredText& text) const;
     Map map_;
 };
 

@@ -12,6 +12,7 @@
 
 #include "nyro/nyro.h"
 #include "nyro/typed_enum.h"
+#include "ut/name_match.h"
 
 namespace datatypes {
 
@@ -44,21 +45,21 @@ public:
     // else the only name beginning with it; null when there is none or several.
     virtual const char* getEnumFromPartialMatch(std::string input) const;
 
-    // isValidEnumName and getEnumValue in one pass: whether `name` selects a
-    // name, and if so its value in `value`. The converters' path.
-    bool findEnumValue(const char* name, int& value) const;
-
     // The typed enumeration of the object system behind this table.
     const nyro::TypedEnumStringType* hostEnumeration() const { return host; }
     bool ownsHostEnumeration() const { return owns; }
 
 private:
     const nyro::EnumerationType& lookups() const { return *host; }
+    // The stored name that `name` selects in any letter case, or null.
+    const char* canonicalName(const char* name) const;
 
     bool owns = false;
     nyro::TypedEnumStringType* host = nullptr;
     // Names as added (lower case), only those the enumeration did not accept yet.
     std::vector<std::string> names;
+    // The same names indexed for matching: positions in `names`.
+    ut::NameMatcher matcher;
 };
 
 class EnumStringType : public VXTypedEnumStringType {

@@ -1,13 +1,15 @@
 // Typed enumerations of the object system: a data type whose values are those
 // of a base scalar type (for example "uint32 scalar"), each value carrying a
 // name. Lookups are by exact name only; a caller that wants case folding or
-// abbreviations does its own matching before it asks.
+// abbreviations does its own matching before it asks. Names are indexed as
+// they are added, so a lookup reads a name or two, not the whole list.
 #pragma once
 
 #include <string>
 #include <vector>
 
 #include "nyro/nyro.h"
+#include "ut/name_match.h"
 
 namespace nyro {
 
@@ -93,6 +95,8 @@ private:
     std::string description_;
     bool hasDescription_;
     std::vector<Element> elements_;
+    // The element names, exactly as given: positions in elements_.
+    ut::NameMatcher index_{ut::NameMatcher::Case::Exact};
 };
 
 } // namespace nyro
