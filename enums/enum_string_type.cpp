@@ -64,14 +64,6 @@ int VXTypedEnumStringType::getEnumLength() const { return lookups().getEnumLengt
 
 const char* VXTypedEnumStringType::getEnumString(nyro::COSValue v) const { return lookups().getEnumString(v); }
 
-// The matcher folds the text's letter case as it compares, so the lower-case
-// copy the rule speaks of is never built.
-const char* VXTypedEnumStringType::canonicalName(const char* name) const
-{
-    const int i = matcher.match(name);
-    return i >= 0 ? names[static_cast<std::size_t>(i)].c_str() : nullptr;
-}
-
 int VXTypedEnumStringType::getEnumValue(const char* name) const
 {
     return lookups().getEnumValue(canonicalName(name));

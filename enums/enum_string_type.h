@@ -51,8 +51,14 @@ public:
 
 private:
     const nyro::EnumerationType& lookups() const { return *host; }
-    // The stored name that `name` selects in any letter case, or null.
-    const char* canonicalName(const char* name) const;
+    // The stored name that `name` selects in any letter case, or null. The
+    // matcher folds the text's letter case as it compares, so the lower-case
+    // copy the rule speaks of is never built.
+    const char* canonicalName(const char* name) const
+    {
+        const int i = matcher.match(name);
+        return i >= 0 ? names[static_cast<std::size_t>(i)].c_str() : nullptr;
+    }
 
     bool owns = false;
     nyro::TypedEnumStringType* host = nullptr;

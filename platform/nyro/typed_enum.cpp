@@ -45,12 +45,6 @@ void TypedEnumStringType::addElement(COSValue value, const char* name, EnumVisib
     index_.add(elements_.back().name);
 }
 
-const TypedEnumStringType::Element* TypedEnumStringType::find(const char* name) const
-{
-    const int i = index_.find(name);
-    return i >= 0 ? &elements_[static_cast<std::size_t>(i)] : nullptr;
-}
-
 int TypedEnumStringType::getEnumLength() const { return static_cast<int>(elements_.size()); }
 
 const char* TypedEnumStringType::getEnumString(COSValue v) const

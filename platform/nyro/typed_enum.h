@@ -88,7 +88,11 @@ private:
         EnumVisibility visibility;
     };
     // First element named `name` exactly, or null.
-    const Element* find(const char* name) const;
+    const Element* find(const char* name) const
+    {
+        const int i = index_.find(name);
+        return i >= 0 ? &elements_[static_cast<std::size_t>(i)] : nullptr;
+    }
 
     COSDataTypePtr base_;
     std::string name_;

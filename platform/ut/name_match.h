@@ -89,7 +89,8 @@ public:
         const std::int32_t* table = foldTable();
         const auto [lo, hi] = bucket<true>(text, 0, table);
         for (std::size_t i = lo; i < hi; ++i)
-            n += compare<true>(entries_[i], text, 0, table) == Relation::Equal;
+            n += (case_ == Case::Fold ? compare<true, true>(entries_[i], text, 0, table)
+                                      : compare<true, false>(entries_[i], text, 0, table)) == Relation::Equal;
         return n;
     }
 
@@ -122,17 +123,17 @@ private:
     }
 
     // How `text` stands to a name: equal, a beginning of it, or neither.
-    // Terminated texts run to their NUL; others have `length` bytes.
-    template <bool Terminated>
+    // Terminated texts run to their NUL; others have `length` bytes. Keys end
+    // in a NUL that no folded byte of a text equals, which ends a name.
+    template <bool Terminated, bool Fold>
     Relation compare(const Entry& e, const char* text, std::size_t length, const std::int32_t* table) const
     {
         const char* name = chars_.data() + e.offset;
-        std::size_t i = 0;
-        for (;; ++i) {
-            const bool end = Terminated ? text[i] == '\0' : i == length;
-            if (end)
+        for (std::size_t i = 0;; ++i) {
+            if (Terminated ? text[i] == '\0' : i == length)
                 return i == e.length ? Relation::Equal : Relation::Prefix;
-            if (i == e.length || key(text[i], table) != name[i])
+            const char c = Fold ? foldByte(text[i], table) : text[i];
+            if (c != name[i] || (!Terminated && i == e.length))
                 return Relation::Other;
         }
     }
@@ -140,17 +141,22 @@ private:
     template <bool Terminated>
     int search(const char* text, std::size_t length) const
     {
-        const std::int32_t* table = foldTable();
+        return case_ == Case::Fold ? search<Terminated, true>(text, length) : search<Terminated, false>(text, length);
+    }
+    template <bool Terminated, bool Fold>
+    int search(const char* text, std::size_t length) const
+    {
+        const std::int32_t* table = Fold ? lowerCaseTable() : nullptr;
         const auto [lo, hi] = bucket<Terminated>(text, length, table);
         // The names beginning with the text are adjacent in sorted order, and
         // the one equal to it (if any) comes first among them.
         for (std::size_t i = lo; i < hi; ++i) {
-            const Relation r = compare<Terminated>(entries_[i], text, length, table);
+            const Relation r = compare<Terminated, Fold>(entries_[i], text, length, table);
             if (r == Relation::Other)
                 continue;
             if (r == Relation::Equal)
                 return static_cast<int>(entries_[i].position);
-            if (i + 1 < hi && compare<Terminated>(entries_[i + 1], text, length, table) != Relation::Other)
+            if (i + 1 < hi && compare<Terminated, Fold>(entries_[i + 1], text, length, table) != Relation::Other)
                 return ambiguous;
             return static_cast<int>(entries_[i].position);
         }
@@ -160,10 +166,15 @@ private:
     template <bool Terminated>
     int exact(const char* text, std::size_t length) const
     {
-        const std::int32_t* table = foldTable();
+        return case_ == Case::Fold ? exact<Terminated, true>(text, length) : exact<Terminated, false>(text, length);
+    }
+    template <bool Terminated, bool Fold>
+    int exact(const char* text, std::size_t length) const
+    {
+        const std::int32_t* table = Fold ? lowerCaseTable() : nullptr;
         const auto [lo, hi] = bucket<Terminated>(text, length, table);
         for (std::size_t i = lo; i < hi; ++i)
-            if (compare<Terminated>(entries_[i], text, length, table) == Relation::Equal)
+            if (compare<Terminated, Fold>(entries_[i], text, length, table) == Relation::Equal)
                 return static_cast<int>(entries_[i].position);
         return none;
     }
