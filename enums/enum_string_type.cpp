@@ -58,6 +58,7 @@ void VXTypedEnumStringType::addElement(nyro::COSValue value, const char* name)
     names.push_back(std::move(lower));
     matcher.add(names.back());
     host->addElement(value, names.back().c_str());
+    hostNames.push_back(host->storedName(names.back().c_str()));
 }
 
 int VXTypedEnumStringType::getEnumLength() const { return lookups().getEnumLength(); }

@@ -51,13 +51,18 @@ public:
 
 private:
     const nyro::EnumerationType& lookups() const { return *host; }
-    // The stored name that `name` selects in any letter case, or null. The
-    // matcher folds the text's letter case as it compares, so the lower-case
-    // copy the rule speaks of is never built.
+    // The name that `name` selects in any letter case, as handed to the host
+    // enumeration, or null. The matcher folds the text's letter case as it
+    // compares, so the lower-case copy the rule speaks of is never built; the
+    // name handed on is the enumeration's own copy of the selected name (same
+    // text), which it finds by address.
     const char* canonicalName(const char* name) const
     {
         const int i = matcher.match(name);
-        return i >= 0 ? names[static_cast<std::size_t>(i)].c_str() : nullptr;
+        if (i < 0)
+            return nullptr;
+        const auto k = static_cast<std::size_t>(i);
+        return hostNames[k] ? hostNames[k] : names[k].c_str();
     }
 
     bool owns = false;
@@ -66,6 +71,8 @@ private:
     std::vector<std::string> names;
     // The same names indexed for matching: positions in `names`.
     ut::NameMatcher matcher;
+    // For each name, the host enumeration's copy of it (null: use our own).
+    std::vector<const char*> hostNames;
 };
 
 class EnumStringType : public VXTypedEnumStringType {

@@ -51,6 +51,11 @@ public:
     // A null name adds nothing.
     virtual void addElement(COSValue value, const char* name, EnumVisibility visibility = EnumVisibility::Visible);
 
+    // The enumeration's own copy of the first element name equal to `name`, or
+    // null. It stays valid as long as the enumeration, and lookups given it
+    // find their element by its address, without reading the text.
+    const char* storedName(const char* name) const { return index_.keyAt(index_.find(name)); }
+
     // ---- EnumerationType --------------------------------------------------------
     int getEnumLength() const override;
     const char* getEnumString(COSValue v) const override;
@@ -90,7 +95,9 @@ private:
     // First element named `name` exactly, or null.
     const Element* find(const char* name) const
     {
-        const int i = index_.find(name);
+        int i = index_.fromKey(name);
+        if (i == ut::NameMatcher::none)
+            i = index_.find(name);
         return i >= 0 ? &elements_[static_cast<std::size_t>(i)] : nullptr;
     }
 

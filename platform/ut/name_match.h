@@ -4,6 +4,9 @@
 // it. Built once from the names (sorted, bucketed by first byte), it answers
 // without building strings and looks at a handful of names at most.
 //
+// A caller that hands back the matcher's own copy of a name (keyAt) is
+// answered by address alone (fromKey).
+//
 // With Case::Fold, names and texts are compared after the C library's tolower
 // of each byte (current C locale); with Case::Exact, byte for byte.
 #pragma once
@@ -12,8 +15,9 @@
 #include <array>
 #include <cctype>
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <stdexcept>
-#include <string>
 #include <string_view>
 #include <vector>
 
@@ -52,15 +56,17 @@ public:
     {
         if (entries_.size() >= 0xffff)
             throw std::length_error("NameMatcher: too many names");
-        Entry e{static_cast<std::uint32_t>(chars_.size()), static_cast<std::uint32_t>(name.size()),
-                static_cast<std::uint32_t>(entries_.size())};
-        for (char c : name)
-            chars_.push_back(key(c, foldTable()));
-        chars_.push_back('\0');
+        const std::int32_t* table = foldTable();
+        auto stored = std::make_unique<char[]>(name.size() + 1);
+        for (std::size_t i = 0; i < name.size(); ++i)
+            stored[i] = key(name[i], table);
+        stored[name.size()] = '\0';
+        const Entry e{stored.get(), static_cast<std::uint32_t>(name.size()), static_cast<std::uint32_t>(keys_.size())};
+        keys_.push_back(std::move(stored));
         // Sorted by key bytes, equal keys in the order added; a prefix sorts
         // before every longer name it begins.
         auto at = std::upper_bound(entries_.begin(), entries_.end(), e,
-                                   [this](const Entry& a, const Entry& b) { return keyOf(a) < keyOf(b); });
+                                   [](const Entry& a, const Entry& b) { return keyOf(a) < keyOf(b); });
         entries_.insert(at, e);
         std::size_t i = 0;
         for (std::size_t b = 0; b < firstByte_.size(); ++b) {
@@ -68,6 +74,27 @@ public:
                 ++i;
             firstByte_[b] = static_cast<std::uint16_t>(i);
         }
+        byAddress_.clear();
+        for (const Entry& k : entries_)
+            byAddress_.push_back({k.key, find(std::string_view(keyOf(k)))});
+        std::sort(byAddress_.begin(), byAddress_.end(),
+                  [](const auto& a, const auto& b) { return std::less<const char*>()(a.first, b.first); });
+    }
+
+    // The matcher's own copy of the name at `position` (lower-cased with
+    // Case::Fold), NUL-terminated; it stays where it is as long as the matcher.
+    const char* keyAt(int position) const
+    {
+        return position >= 0 && std::size_t(position) < keys_.size() ? keys_[std::size_t(position)].get() : nullptr;
+    }
+    // When `p` is the matcher's own copy of a name (keyAt), the position of the
+    // first name equal to it, found without reading the text; none otherwise.
+    int fromKey(const char* p) const
+    {
+        const auto at = std::lower_bound(byAddress_.begin(), byAddress_.end(), p, [](const auto& a, const char* q) {
+            return std::less<const char*>()(a.first, q);
+        });
+        return at != byAddress_.end() && at->first == p ? at->second : none;
     }
 
     std::size_t size() const { return entries_.size(); }
@@ -96,15 +123,16 @@ public:
 
 private:
     struct Entry {
-        std::uint32_t offset, length, position;
+        const char* key;
+        std::uint32_t length, position;
     };
     enum class Relation { Other, Prefix, Equal };
 
-    std::string_view keyOf(const Entry& e) const { return {chars_.data() + e.offset, e.length}; }
+    static std::string_view keyOf(const Entry& e) { return {e.key, e.length}; }
     // The first key byte, 0 for the empty name (which no text's first byte selects).
     std::size_t firstByteOf(const Entry& e) const
     {
-        return e.length ? static_cast<unsigned char>(chars_[e.offset]) : 0;
+        return e.length ? static_cast<unsigned char>(e.key[0]) : 0;
     }
 
     // Read once per search (null when names are compared as they are).
@@ -128,7 +156,7 @@ private:
     template <bool Terminated, bool Fold>
     Relation compare(const Entry& e, const char* text, std::size_t length, const std::int32_t* table) const
     {
-        const char* name = chars_.data() + e.offset;
+        const char* name = e.key;
         for (std::size_t i = 0;; ++i) {
             if (Terminated ? text[i] == '\0' : i == length)
                 return i == e.length ? Relation::Equal : Relation::Prefix;
@@ -180,8 +208,9 @@ private:
     }
 
     Case case_;
-    std::vector<Entry> entries_; // sorted by key
-    std::string chars_;          // the keys, each followed by a NUL
+    std::vector<std::unique_ptr<char[]>> keys_; // by position, each ending in a NUL
+    std::vector<Entry> entries_;                // sorted by key
+    std::vector<std::pair<const char*, int>> byAddress_; // keys by address: first equal name
     // Sorted entries whose key begins with byte b: [firstByte_[b], firstByte_[b + 1]).
     std::array<std::uint16_t, 257> firstByte_{};
 };
