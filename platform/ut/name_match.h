@@ -21,6 +21,8 @@
 #include <string_view>
 #include <vector>
 
+#include <boost/container/small_vector.hpp>
+
 namespace ut {
 
 // The C library's lower-case table for the calling thread's locale (null
@@ -57,35 +59,32 @@ public:
         if (entries_.size() >= 0xffff)
             throw std::length_error("NameMatcher: too many names");
         const std::int32_t* table = foldTable();
-        auto stored = std::make_unique<char[]>(name.size() + 1);
+        char* stored = storage(name.size() + 1);
         for (std::size_t i = 0; i < name.size(); ++i)
             stored[i] = key(name[i], table);
         stored[name.size()] = '\0';
-        const Entry e{stored.get(), static_cast<std::uint32_t>(name.size()), static_cast<std::uint32_t>(keys_.size())};
-        keys_.push_back(std::move(stored));
+        const Entry e{stored, static_cast<std::uint32_t>(name.size()), static_cast<std::uint32_t>(keys_.size())};
+        // The first name equal to this one answers for its address too.
+        const int first = find(keyOf(e));
+        keys_.push_back(stored);
         // Sorted by key bytes, equal keys in the order added; a prefix sorts
         // before every longer name it begins.
         auto at = std::upper_bound(entries_.begin(), entries_.end(), e,
                                    [](const Entry& a, const Entry& b) { return keyOf(a) < keyOf(b); });
         entries_.insert(at, e);
-        std::size_t i = 0;
-        for (std::size_t b = 0; b < firstByte_.size(); ++b) {
-            while (i < entries_.size() && firstByteOf(entries_[i]) < b)
-                ++i;
-            firstByte_[b] = static_cast<std::uint16_t>(i);
-        }
-        byAddress_.clear();
-        for (const Entry& k : entries_)
-            byAddress_.push_back({k.key, find(std::string_view(keyOf(k)))});
-        std::sort(byAddress_.begin(), byAddress_.end(),
-                  [](const auto& a, const auto& b) { return std::less<const char*>()(a.first, b.first); });
+        for (std::size_t b = firstByteOf(e) + 1; b < firstByte_.size(); ++b)
+            ++firstByte_[b];
+        const std::pair<const char*, int> address{e.key, first >= 0 ? first : static_cast<int>(e.position)};
+        byAddress_.insert(std::upper_bound(byAddress_.begin(), byAddress_.end(), address,
+                                           [](const auto& a, const auto& b) { return std::less<const char*>()(a.first, b.first); }),
+                          address);
     }
 
     // The matcher's own copy of the name at `position` (lower-cased with
     // Case::Fold), NUL-terminated; it stays where it is as long as the matcher.
     const char* keyAt(int position) const
     {
-        return position >= 0 && std::size_t(position) < keys_.size() ? keys_[std::size_t(position)].get() : nullptr;
+        return position >= 0 && std::size_t(position) < keys_.size() ? keys_[std::size_t(position)] : nullptr;
     }
     // When `p` is the matcher's own copy of a name (keyAt), the position of the
     // first name equal to it, found without reading the text; none otherwise.
@@ -208,9 +207,27 @@ private:
     }
 
     Case case_;
-    std::vector<std::unique_ptr<char[]>> keys_; // by position, each ending in a NUL
-    std::vector<Entry> entries_;                // sorted by key
-    std::vector<std::pair<const char*, int>> byAddress_; // keys by address: first equal name
+    // `n` bytes that stay where they are: keys are packed into blocks that
+    // are never moved or freed before the matcher.
+    char* storage(std::size_t n)
+    {
+        if (blocks_.empty() || blockSize_ - blockUsed_ < n) {
+            blockSize_ = std::max<std::size_t>(256, n);
+            blocks_.push_back(std::make_unique<char[]>(blockSize_));
+            blockUsed_ = 0;
+        }
+        char* p = blocks_.back().get() + blockUsed_;
+        blockUsed_ += n;
+        return p;
+    }
+
+    template <class T>
+    using List = boost::container::small_vector<T, 16>;
+    std::vector<std::unique_ptr<char[]>> blocks_;
+    std::size_t blockSize_ = 0, blockUsed_ = 0;
+    List<const char*> keys_;                     // by position, each ending in a NUL
+    List<Entry> entries_;                        // sorted by key
+    List<std::pair<const char*, int>> byAddress_; // keys by address: first equal name
     // Sorted entries whose key begins with byte b: [firstByte_[b], firstByte_[b + 1]).
     std::array<std::uint16_t, 257> firstByte_{};
 };
