@@ -72,13 +72,11 @@ const Failure* firstFailure(const Form& form, const qxArray* a)
     const qxSize* dims = qxGetDimensions(a);
     if (form.rows != Any && dims[0] != form.rows)
         return &form.rowCount;
-    if (form.cols != Any) {
-        qxSize cols = 1;
-        for (qxSize k = 1; k < count; ++k)
-            cols *= dims[k];
-        if (cols != form.cols)
-            return &form.columnCount;
-    }
+    qxSize cols = 1;
+    for (qxSize k = 1; k < count; ++k)
+        cols *= dims[k];
+    if (form.cols != Any && cols != form.cols)
+        return &form.columnCount;
     if (form.dims == Dims::Three && dims[2] != 3)
         return &form.thirdDimension;
     const bool sparse = qxIsSparse(a);
@@ -89,7 +87,7 @@ const Failure* firstFailure(const Form& form, const qxArray* a)
     const qxClassID cls = vx::TL::detail::ArrayDispatcherBase::getClassID(a);
     if (!inSet(form.classes, cls))
         return &form.elementClass;
-    switch (form.elements ? form.elements(a, elementView(a, sparse), cls) : ElementFault::None) {
+    switch (form.elements ? form.elements(a, elementView(a, dims[0] * cols, sparse), cls) : ElementFault::None) {
     case ElementFault::None: return nullptr;
     case ElementFault::Range: return &form.range;
     case ElementFault::NaN: return &form.nan;
