@@ -285,12 +285,13 @@ struct StrictlyIncreasing {
             return false;
         if (n < 2)
             return true;
-        const auto badPair = [d](std::size_t i) {
-            const T a = d[i - 1], b = d[i];
-            const int outOfOrder = !(a < b), bothInfinite = int(isInf(a)) & int(isInf(b));
-            return (outOfOrder | bothInfinite) != 0;
-        };
-        return firstBlockWith<FlagOf<T>>(1, n, badPair) == n;
+        // In a run whose every pair is in order, -Inf can stand only first and
+        // +Inf only last, so two adjacent infinities can only be the first
+        // pair: the scan need only test the order.
+        const bool infinitePair = d[0] == -std::numeric_limits<T>::infinity() &&
+                                  d[1] == std::numeric_limits<T>::infinity();
+        const auto outOfOrder = [d](std::size_t i) { return !(d[i - 1] < d[i]); };
+        return !infinitePair && firstBlockWith<FlagOf<T>>(1, n, outOfOrder) == n;
     }
 };
 

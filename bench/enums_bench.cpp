@@ -65,7 +65,7 @@ BENCHMARK_CAPTURE(toArray, AutoManual_manual, "AutoManual", "manual");
 // a flat array. Read BM_EnumMatch as a multiple of BM_Floor_FlatMatch with the
 // same arguments.
 //
-//   build/bench/vx_bench --benchmark_filter='EnumMatch|Floor_FlatMatch' --benchmark_repetitions=9
+//   build/vx_bench --benchmark_filter='EnumMatch|Floor_FlatMatch' --benchmark_repetitions=9
 
 namespace {
 

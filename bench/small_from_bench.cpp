@@ -3,7 +3,7 @@
 // A small `from` cannot cost less than the allocations its value needs; read
 // each row as a multiple of BM_Floor_MallocFree.
 //
-//   build/bench/vx_bench --benchmark_filter='Floor_MallocFree|SmallFrom' --benchmark_repetitions=9
+//   build/vx_bench --benchmark_filter='Floor_MallocFree|SmallFrom' --benchmark_repetitions=9
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
