@@ -195,11 +195,14 @@ struct FaceIndex : ElementPredicate<FaceIndex> {
             // integer and back unchanged exactly when rounding it to the
             // nearest integer leaves it unchanged; adding and removing 2^52
             // rounds (for values below 2^52) and, unlike the conversion,
-            // vectorises with the base instruction set.
+            // vectorises with the base instruction set. A NaN (which the rule
+            // allows) makes every comparison false, so it passes without a
+            // test of its own.
             const double v = x;
-            const bool inRange = (v >= 1.0) & (v <= 2147483647.0);
             const double rounded = (v + 0x1p52) - 0x1p52;
-            return !(isNaN(v) | (inRange & (rounded == v)));
+            const int outside = int(v < 1.0) | int(v > 2147483647.0);
+            const int fraction = int(rounded < v) | int(rounded > v);
+            return (outside | fraction) != 0;
         } else if constexpr (std::is_signed_v<T>) {
             return x < T(1);
         } else {
