@@ -32,7 +32,8 @@ struct Scan {
 
 double increasing(qxSize k) { return double(k) - 2500.0; }
 double level(qxSize k) { return double(k % 7) / 7.0; }
-double faceIndex(qxSize k) { return double(k % 50 + 1); }
+double wholeIndex(qxSize k) { return double(k % 50 + 1); }
+double faceIndex(qxSize k) { return k % 97 == 5 ? NaN : wholeIndex(k); } // NaN is a face index too
 double finite(qxSize k) { return double(k % 13) * 1e6 - 3e6; }
 
 const Scan scans[] = {
@@ -44,7 +45,11 @@ const Scan scans[] = {
     {"NColorBelow0", datatypes::NColorPtr::isNColor, qxSINGLE_CLASS, 1666, level, -0.5, 2, "KELDAR:VX:NColorValidate"},
     {"PatchFacesFraction", datatypes::PatchFaces::isPatchFaces, qxDOUBLE_CLASS, 1666, faceIndex, 1.5, 0,
      "KELDAR:VX:PatchFacesValidate"},
-    {"PatchFacesZeroInt32", datatypes::PatchFaces::isPatchFaces, qxINT32_CLASS, 1666, faceIndex, 0, -3,
+    {"PatchFacesInf", datatypes::PatchFaces::isPatchFaces, qxDOUBLE_CLASS, 1666, faceIndex, Inf, 2,
+     "KELDAR:VX:PatchFacesValidate"},
+    {"PatchFacesAbove2To31", datatypes::PatchFaces::isPatchFaces, qxSINGLE_CLASS, 1666, faceIndex, 4294967296.0, 2,
+     "KELDAR:VX:PatchFacesValidate"},
+    {"PatchFacesZeroInt32", datatypes::PatchFaces::isPatchFaces, qxINT32_CLASS, 1666, wholeIndex, 0, -3,
      "KELDAR:VX:PatchFacesValidate"},
     // Strict forms report the check the first bad element fails, not a later one's.
     {"VertexDataNaNBeforeInf", datatypes::PrimitiveVertexData::isVertexData, qxSINGLE_CLASS, 3, finite, NaN, Inf,
