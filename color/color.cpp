@@ -105,53 +105,7 @@ using Lowered = ColorNameTable::LoweredText;
 
 Lowered lowered(const char* text) { return {text ? text : "", ut::lowerCaseTable()}; }
 
-// How a name stands to a lowered text in byte order: negative when it sorts
-// before it, positive after, 0 when equal; `prefix` tells whether the text
-// runs out within the name (the name begins with it).
-int order(std::string_view name, const Lowered& t, bool& prefix)
-{
-    for (std::size_t i = 0;; ++i) {
-        const char c = t.text[i];
-        if (c == '\0') {
-            prefix = true;
-            return i == name.size() ? 0 : 1;
-        }
-        prefix = false;
-        if (i == name.size())
-            return -1;
-        const auto a = static_cast<unsigned char>(name[i]);
-        const auto b = static_cast<unsigned char>(ut::foldByte(c, t.table));
-        if (a != b)
-            return a < b ? -1 : 1;
-    }
-}
-
-bool beginsWith(std::string_view name, const Lowered& t)
-{
-    bool prefix = false;
-    order(name, t, prefix);
-    return prefix;
-}
-
-bool equals(std::string_view name, const Lowered& t)
-{
-    bool prefix = false;
-    return order(name, t, prefix) == 0;
-}
-
 } // namespace
-
-bool ColorNameTable::NameOrder::operator()(std::string_view name, const LoweredText& t) const
-{
-    bool prefix = false;
-    return order(name, t, prefix) < 0;
-}
-
-bool ColorNameTable::NameOrder::operator()(const LoweredText& t, std::string_view name) const
-{
-    bool prefix = false;
-    return order(name, t, prefix) > 0;
-}
 
 ColorNameTable& ColorNameTable::getInstance()
 {

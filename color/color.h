@@ -10,6 +10,7 @@
 #include "frame/datatype.h"
 #include "frame/errors.h"
 #include "gui_objects/color.h"
+#include "ut/name_match.h"
 
 namespace datatypes {
 
@@ -79,8 +80,16 @@ public:
     struct NameOrder {
         using is_transparent = void;
         bool operator()(std::string_view a, std::string_view b) const { return a < b; }
-        bool operator()(std::string_view name, const LoweredText& t) const;
-        bool operator()(const LoweredText& t, std::string_view name) const;
+        bool operator()(std::string_view name, const LoweredText& t) const
+        {
+            bool prefix = false;
+            return order(name, t, prefix) < 0;
+        }
+        bool operator()(const LoweredText& t, std::string_view name) const
+        {
+            bool prefix = false;
+            return order(name, t, prefix) > 0;
+        }
     };
     using Map = std::map<std::string, ColorValue, NameOrder>;
 
@@ -107,6 +116,37 @@ public:
 
 private:
     ColorNameTable() { reset(); }
+    // How a name stands to a lowered text in byte order: negative when it
+    // sorts before it, positive after, 0 when equal; `prefix` tells whether
+    // the text runs out within the name (the name begins with it).
+    static int order(std::string_view name, const LoweredText& t, bool& prefix)
+    {
+        for (std::size_t i = 0;; ++i) {
+            const char c = t.text[i];
+            if (c == '\0') {
+                prefix = true;
+                return i == name.size() ? 0 : 1;
+            }
+            prefix = false;
+            if (i == name.size())
+                return -1;
+            const auto a = static_cast<unsigned char>(name[i]);
+            const auto b = static_cast<unsigned char>(ut::foldByte(c, t.table));
+            if (a != b)
+                return a < b ? -1 : 1;
+        }
+    }
+    static bool beginsWith(std::string_view name, const LoweredText& t)
+    {
+        bool prefix = false;
+        order(name, t, prefix);
+        return prefix;
+    }
+    static bool equals(std::string_view name, const LoweredText& t)
+    {
+        bool prefix = false;
+        return order(name, t, prefix) == 0;
+    }
     // The first name (in map order) that begins with the lower-cased text, or end.
     Map::const_iterator firstMatch(const LoweredText& text) const;
     Map map_;
