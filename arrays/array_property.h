@@ -37,7 +37,8 @@ public:
     // the forms throws InvalidArrayException and leaves nothing behind.
     explicit ArrayValue(const qxArray* a) : ArrayBase(a)
     {
-        ErrorMessage record("", "", true);
+        ErrorMessage record; // empty id and text, retry flag set
+        record.tryNextForm = true;
         if (!accepts(a, &record))
             throw InvalidArrayException(std::move(record.id), std::move(record.message));
         if constexpr (Store == Stored::AsRow) {

@@ -1,7 +1,7 @@
 // Element scans of the validator kit: an executor per rule, dispatched on the
 // array's class, whose loops the compiler vectorises. Elements are judged a
-// block at a time without branches; only a block holding a fault is walked
-// again to find the first faulty element and the check it fails.
+// block at a time without branches (rules.h); only a block holding a fault is
+// walked again to find the first faulty element and the check it fails.
 #pragma once
 
 #include <algorithm>
@@ -10,6 +10,7 @@
 #include <type_traits>
 
 #include "arrays/rules.h"
+#include "arrays/validation.h"
 #include "frame/dispatch.h"
 
 namespace datatypes {
@@ -26,28 +27,25 @@ inline qxSize storedElements(const qxArray* a)
     return jc ? std::min(jc[qxGetN(a)], qxGetNzmax(a)) : 0;
 }
 
-// Whether pred holds for an element of d[begin, end), without branches.
-template <class T, class Pred>
-inline bool anyElement(const T* d, qxSize begin, qxSize end, Pred pred)
+// What the element checks read of an array, asked of the host once; `total`
+// is its element count, known to the caller from its dimensions.
+inline ElementView elementView(const qxArray* a, qxSize total, bool sparse)
 {
-    using Flag = rule::FlagOf<T>;
-    Flag seen = 0;
-    for (qxSize i = begin; i < end; ++i)
-        seen = pred(d[i]) ? Flag(1) : seen;
-    return seen != Flag(0);
+    ElementView v{qxGetData(a), total, 0, sparse};
+    v.stored = !v.data ? 0 : sparse ? storedElements(a) : v.total;
+    return v;
 }
 
+// The check the first faulty element of d[0, n) fails, or None: blocks are
+// judged without branches, and only the first block holding a fault is
+// walked element by element.
 template <class Rule, class T>
 ElementFault firstFault(const T* d, qxSize n)
 {
-    constexpr qxSize block = 1024;
-    for (qxSize start = 0; start < n; start += block) {
-        const qxSize end = std::min(n, start + block);
-        if (anyElement(d, start, end, [](T x) { return Rule::faulty(x); }))
-            for (qxSize i = start; i < end; ++i)
-                if (const ElementFault f = Rule::fault(d[i]); f != ElementFault::None)
-                    return f;
-    }
+    const qxSize start = rule::firstBlockWith<rule::FlagOf<T>>(0, n, [d](qxSize i) { return Rule::faulty(d[i]); });
+    for (qxSize i = start, end = std::min(n, start + rule::block); i < end; ++i)
+        if (const ElementFault f = Rule::fault(d[i]); f != ElementFault::None)
+            return f;
     return ElementFault::None;
 }
 
@@ -56,21 +54,20 @@ ElementFault firstFault(const T* d, qxSize n)
 // zero standing for them; whole-array rules refuse sparse input outright.
 template <class Rule>
 struct ValidateExecutor {
+    const ElementView& view;
     ElementFault fault = ElementFault::Predicate;
 
     template <class Traits>
-    void execute(const Traits&, const qxArray* a)
+    void execute(const Traits&, const qxArray*)
     {
         using T = typename Traits::element_type;
-        const T* d = Traits::data(a);
-        const qxSize total = qxGetNumberOfElements(a);
-        const qxSize stored = storedElements(a);
+        const T* d = static_cast<const T*>(view.data);
         if constexpr (Rule::elementwise) {
-            fault = firstFault<Rule>(d, stored);
-            if (fault == ElementFault::None && stored < total)
+            fault = firstFault<Rule>(d, view.stored);
+            if (fault == ElementFault::None && view.stored < view.total)
                 fault = Rule::fault(T(0));
         } else {
-            fault = !qxIsSparse(a) && Rule::holds(d, total) ? ElementFault::None : ElementFault::Predicate;
+            fault = !view.sparse && Rule::holds(d, view.total) ? ElementFault::None : ElementFault::Predicate;
         }
     }
     void onError(qxClassID) { fault = ElementFault::Predicate; }

@@ -38,6 +38,46 @@ template <class T>
 using FlagOf =
     typename std::conditional_t<std::is_floating_point_v<T>, std::type_identity<T>, std::make_unsigned<T>>::type;
 
+// ---- scanning many elements ----------------------------------------------------------
+
+// Elements are judged in blocks, so that a scan stops soon after the first
+// bad element however long the array. A block is read as `streams` adjacent
+// runs side by side, each gathering its own flag, so that the vector units
+// never wait on a single running flag.
+inline constexpr std::size_t block = 1024;
+inline constexpr std::size_t streams = 4;
+
+// Whether bad(i) holds for some i in [begin, end), without branches per element.
+template <class Flag, class Bad>
+inline bool anyIn(std::size_t begin, std::size_t end, Bad bad)
+{
+    const std::size_t run = (end - begin) / streams;
+    const std::size_t b0 = begin, b1 = b0 + run, b2 = b1 + run, b3 = b2 + run;
+    Flag f0 = 0, f1 = 0, f2 = 0, f3 = 0;
+    for (std::size_t i = 0; i < run; ++i) {
+        f0 = bad(b0 + i) ? Flag(1) : f0;
+        f1 = bad(b1 + i) ? Flag(1) : f1;
+        f2 = bad(b2 + i) ? Flag(1) : f2;
+        f3 = bad(b3 + i) ? Flag(1) : f3;
+    }
+    for (std::size_t i = b3 + run; i < end; ++i)
+        f0 = bad(i) ? Flag(1) : f0;
+    return ((f0 != Flag(0)) | (f1 != Flag(0))) | ((f2 != Flag(0)) | (f3 != Flag(0)));
+}
+
+// The start of the first block of [begin, end) in which bad(i) holds for
+// some i; `end` when it holds for none.
+template <class Flag, class Bad>
+inline std::size_t firstBlockWith(std::size_t begin, std::size_t end, Bad bad)
+{
+    for (std::size_t start = begin; start < end; start += block) {
+        const std::size_t stop = end - start < block ? end : start + block;
+        if (anyIn<Flag>(start, stop, bad))
+            return start;
+    }
+    return end;
+}
+
 template <class T>
 inline bool isNaN(T x)
 {
@@ -155,11 +195,14 @@ struct FaceIndex : ElementPredicate<FaceIndex> {
             // integer and back unchanged exactly when rounding it to the
             // nearest integer leaves it unchanged; adding and removing 2^52
             // rounds (for values below 2^52) and, unlike the conversion,
-            // vectorises with the base instruction set.
+            // vectorises with the base instruction set. A NaN (which the rule
+            // allows) makes every comparison false, so it passes without a
+            // test of its own.
             const double v = x;
-            const bool inRange = (v >= 1.0) & (v <= 2147483647.0);
             const double rounded = (v + 0x1p52) - 0x1p52;
-            return !(isNaN(v) | (inRange & (rounded == v)));
+            const int outside = int(v < 1.0) | int(v > 2147483647.0);
+            const int fraction = int(rounded < v) | int(rounded > v);
+            return (outside | fraction) != 0;
         } else if constexpr (std::is_signed_v<T>) {
             return x < T(1);
         } else {
@@ -179,10 +222,7 @@ struct NormalizedColors {
     {
         if (n % 3 != 0 || (n && !d))
             return false;
-        T outside = 0;
-        for (std::size_t i = 0; i < n; ++i)
-            outside = ((d[i] < T(0)) | (d[i] > T(1))) ? T(1) : outside;
-        return outside == T(0);
+        return firstBlockWith<FlagOf<T>>(0, n, [d](std::size_t i) { return (d[i] < T(0)) | (d[i] > T(1)); }) == n;
     }
 };
 
@@ -246,13 +286,15 @@ struct StrictlyIncreasing {
     {
         if (!d)
             return false;
-        double bad = 0;
-        for (std::size_t i = 1; i < n; ++i) {
-            const double a = d[i - 1], b = d[i];
-            const bool outOfOrder = !(a < b);
-            bad = (outOfOrder | (isInf(a) & isInf(b))) ? 1.0 : bad;
-        }
-        return bad == 0;
+        if (n < 2)
+            return true;
+        // In a run whose every pair is in order, -Inf can stand only first and
+        // +Inf only last, so two adjacent infinities can only be the first
+        // pair: the scan need only test the order.
+        const bool infinitePair = d[0] == -std::numeric_limits<T>::infinity() &&
+                                  d[1] == std::numeric_limits<T>::infinity();
+        const auto outOfOrder = [d](std::size_t i) { return !(d[i - 1] < d[i]); };
+        return !infinitePair && firstBlockWith<FlagOf<T>>(1, n, outOfOrder) == n;
     }
 };
 

@@ -16,41 +16,41 @@ namespace datatypes {
 
 namespace {
 template <class Rule>
-VX_ELEMENT_LOOP_CLONES ElementFault dispatchScan(const qxArray* a, qxClassID cls)
+VX_ELEMENT_LOOP_CLONES ElementFault dispatchScan(const qxArray* a, const ElementView& view, qxClassID cls)
 {
-    ValidateExecutor<Rule> executor;
+    ValidateExecutor<Rule> executor{view};
     vx::TL::ArrayDispatcher<ValidateExecutor<Rule>, typename Rule::Classes>::dispatchHelper(a, cls, executor);
     return executor.fault;
 }
 } // namespace
 
 template <class Rule>
-ElementFault scan(const qxArray* a, qxClassID cls)
+ElementFault scan(const qxArray* a, const ElementView& view, qxClassID cls)
 {
-    return dispatchScan<Rule>(a, cls);
+    return dispatchScan<Rule>(a, view, cls);
 }
 
 // One instance per rule that inspects elements.
-template ElementFault scan<rule::Finite>(const qxArray*, qxClassID);
-template ElementFault scan<rule::ZeroToOne>(const qxArray*, qxClassID);
-template ElementFault scan<rule::MinusOneToOne>(const qxArray*, qxClassID);
-template ElementFault scan<rule::NonZero>(const qxArray*, qxClassID);
-template ElementFault scan<rule::UnitInterval>(const qxArray*, qxClassID);
-template ElementFault scan<rule::FiniteOrIntegral>(const qxArray*, qxClassID);
-template ElementFault scan<rule::FaceIndex>(const qxArray*, qxClassID);
-template ElementFault scan<rule::NormalizedColors>(const qxArray*, qxClassID);
-template ElementFault scan<rule::IncreasingLimits>(const qxArray*, qxClassID);
-template ElementFault scan<rule::IncreasingLimitsWithInfs>(const qxArray*, qxClassID);
-template ElementFault scan<rule::EqualOrIncreasing>(const qxArray*, qxClassID);
-template ElementFault scan<rule::StrictlyIncreasing>(const qxArray*, qxClassID);
+template ElementFault scan<rule::Finite>(const qxArray*, const ElementView&, qxClassID);
+template ElementFault scan<rule::ZeroToOne>(const qxArray*, const ElementView&, qxClassID);
+template ElementFault scan<rule::MinusOneToOne>(const qxArray*, const ElementView&, qxClassID);
+template ElementFault scan<rule::NonZero>(const qxArray*, const ElementView&, qxClassID);
+template ElementFault scan<rule::UnitInterval>(const qxArray*, const ElementView&, qxClassID);
+template ElementFault scan<rule::FiniteOrIntegral>(const qxArray*, const ElementView&, qxClassID);
+template ElementFault scan<rule::FaceIndex>(const qxArray*, const ElementView&, qxClassID);
+template ElementFault scan<rule::NormalizedColors>(const qxArray*, const ElementView&, qxClassID);
+template ElementFault scan<rule::IncreasingLimits>(const qxArray*, const ElementView&, qxClassID);
+template ElementFault scan<rule::IncreasingLimitsWithInfs>(const qxArray*, const ElementView&, qxClassID);
+template ElementFault scan<rule::EqualOrIncreasing>(const qxArray*, const ElementView&, qxClassID);
+template ElementFault scan<rule::StrictlyIncreasing>(const qxArray*, const ElementView&, qxClassID);
 
 namespace {
 
-bool hasDimensions(Dims dims, const qxArray* a)
+bool hasDimensions(Dims dims, qxSize count, const qxArray* a)
 {
     switch (dims) {
-    case Dims::Two: return qxGetNumberOfDimensions(a) == 2;
-    case Dims::Three: return qxGetNumberOfDimensions(a) == 3;
+    case Dims::Two: return count == 2;
+    case Dims::Three: return count == 3;
     case Dims::Vector: return qxIsVector(a);
     }
     return false;
@@ -62,22 +62,32 @@ bool inSet(ClassSet set, qxClassID cls) { return cls >= 0 && cls < 32 && (set & 
 
 const Failure* firstFailure(const Form& form, const qxArray* a)
 {
-    if (!a || !hasDimensions(form.dims, a))
+    if (!a)
         return &form.shape;
-    if (form.rows != Any && qxGetM(a) != form.rows)
+    // The size is read once: rows are the first dimension, columns all the
+    // others together (what qxGetN reports).
+    const qxSize count = qxGetNumberOfDimensions(a);
+    if (!hasDimensions(form.dims, count, a))
+        return &form.shape;
+    const qxSize* dims = qxGetDimensions(a);
+    if (form.rows != Any && dims[0] != form.rows)
         return &form.rowCount;
-    if (form.cols != Any && qxGetN(a) != form.cols)
+    qxSize cols = 1;
+    for (qxSize k = 1; k < count; ++k)
+        cols *= dims[k];
+    if (form.cols != Any && cols != form.cols)
         return &form.columnCount;
-    if (form.dims == Dims::Three && qxGetDimensions(a)[2] != 3)
+    if (form.dims == Dims::Three && dims[2] != 3)
         return &form.thirdDimension;
-    if (form.sparseCheck && qxIsSparse(a))
+    const bool sparse = qxIsSparse(a);
+    if (form.sparseCheck && sparse)
         return &form.sparse;
     if (form.complexCheck && qxIsComplex(a) && qxGetImagData(a))
         return &form.complex;
     const qxClassID cls = vx::TL::detail::ArrayDispatcherBase::getClassID(a);
     if (!inSet(form.classes, cls))
         return &form.elementClass;
-    switch (form.elements ? form.elements(a, cls) : ElementFault::None) {
+    switch (form.elements ? form.elements(a, elementView(a, dims[0] * cols, sparse), cls) : ElementFault::None) {
     case ElementFault::None: return nullptr;
     case ElementFault::Range: return &form.range;
     case ElementFault::NaN: return &form.nan;

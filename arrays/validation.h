@@ -54,10 +54,19 @@ inline constexpr ClassSet NumericAndLogical = Numeric | bit(qxLOGICAL_CLASS);
 inline constexpr ClassSet Image = Floating | Uint8 | bit(qxUINT16_CLASS) | bit(qxLOGICAL_CLASS);
 } // namespace classes
 
+// What the element checks read of an array: its data, its element count, how
+// many elements it stores (a sparse array's non-zeros), and whether it is sparse.
+struct ElementView {
+    const void* data;
+    qxSize total;
+    qxSize stored;
+    bool sparse;
+};
+
 // Runs a rule over the elements of an array whose class the form accepted.
-using ElementScan = ElementFault (*)(const qxArray*, qxClassID);
+using ElementScan = ElementFault (*)(const qxArray*, const ElementView&, qxClassID);
 template <class Rule>
-ElementFault scan(const qxArray* a, qxClassID cls); // arrays/validation.cpp
+ElementFault scan(const qxArray* a, const ElementView& view, qxClassID cls); // arrays/validation.cpp
 
 template <class Rule>
 constexpr ElementScan scanOf()

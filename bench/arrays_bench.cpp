@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "arrays/array_types.h"
+#include "styles/tick.h"
 #include "support/host_fixture.h"
 
 namespace {
@@ -126,6 +127,52 @@ void BM_ValidateNormalizedColorMap(benchmark::State& state)
     setElementCounters(state, rows * 3, sizeof(double));
 }
 BENCHMARK(BM_ValidateNormalizedColorMap)->Arg(10'000'000)->Unit(benchmark::kMillisecond);
+
+// Whole-array rules: tick positions must be strictly increasing, normalized
+// colors NaN or within [0, 1]. Read the full scans as multiples of
+// BM_PlainRead; a refusal at the second element must cost next to nothing
+// (well under 1% of the full scan), however long the array.
+double tickPosition(qxSize k) { return double(k); }
+double refusedAtSecond(qxSize k) { return k == 1 ? -1.0 : colorLevel(k); }
+double tickRefusedAtSecond(qxSize k) { return k == 1 ? -1.0 : double(k); }
+
+void scanWith(benchmark::State& state, bool expected, bool (*validator)(const qxArray*, datatypes::ErrorMessage*),
+              qxSize rows, qxSize cols, double (*f)(qxSize))
+{
+    vxtest::initializeHost();
+    QxArrayPtr a = filledDoubles(rows, cols, f);
+    for (auto _ : state) {
+        bool ok = validator(a.get(), nullptr);
+        if (ok != expected)
+            state.SkipWithError("unexpected verdict");
+        benchmark::DoNotOptimize(ok);
+    }
+    setElementCounters(state, rows * cols, sizeof(double));
+}
+
+void BM_ValidateTick(benchmark::State& state)
+{
+    scanWith(state, true, datatypes::Tick::isHorizontalVector, 1, qxSize(state.range(0)), tickPosition);
+}
+BENCHMARK(BM_ValidateTick)->Arg(10'000'000)->Unit(benchmark::kMillisecond);
+
+void BM_RefuseTickAtSecond(benchmark::State& state)
+{
+    scanWith(state, false, datatypes::Tick::isHorizontalVector, 1, qxSize(state.range(0)), tickRefusedAtSecond);
+}
+BENCHMARK(BM_RefuseTickAtSecond)->Arg(10'000'000)->Unit(benchmark::kMicrosecond);
+
+void BM_ValidateNColor(benchmark::State& state)
+{
+    scanWith(state, true, datatypes::NColorPtr::isNColor, qxSize(state.range(0)) / 3, 3, colorLevel);
+}
+BENCHMARK(BM_ValidateNColor)->Arg(10'000'000)->Unit(benchmark::kMillisecond);
+
+void BM_RefuseNColorAtSecond(benchmark::State& state)
+{
+    scanWith(state, false, datatypes::NColorPtr::isNColor, qxSize(state.range(0)) / 3, 3, refusedAtSecond);
+}
+BENCHMARK(BM_RefuseNColorAtSecond)->Arg(10'000'000)->Unit(benchmark::kMicrosecond);
 
 // Whole conversion of a large table (storage plus scan).
 void BM_ConvertColorMap(benchmark::State& state)

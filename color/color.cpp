@@ -2,12 +2,12 @@
 
 #include <boost/numeric/conversion/cast.hpp>
 
-#include <cctype>
 #include <cstdint>
 
 #include "color/messages.h"
 #include "gui_objects/geometry.h"
 #include "qx/console.h"
+#include "ut/name_match.h"
 
 namespace datatypes {
 
@@ -101,15 +101,9 @@ constexpr NamedColor builtInColors[] = {
     {"defaultaxesboxcolor", 0.2, 0.2, 0.2},
 };
 
-std::string lowered(const char* text)
-{
-    std::string t(text ? text : "");
-    for (char& c : t)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return t;
-}
+using Lowered = ColorNameTable::LoweredText;
 
-bool beginsWith(const std::string& name, const std::string& prefix) { return name.compare(0, prefix.size(), prefix) == 0; }
+Lowered lowered(const char* text) { return {text ? text : "", ut::lowerCaseTable()}; }
 
 } // namespace
 
@@ -128,7 +122,7 @@ void ColorNameTable::reset()
 
 // Names that begin with a text are contiguous in byte order, starting at the
 // first name not below the text.
-ColorNameTable::Map::const_iterator ColorNameTable::firstMatch(const std::string& text) const
+ColorNameTable::Map::const_iterator ColorNameTable::firstMatch(const LoweredText& text) const
 {
     auto it = map_.lower_bound(text);
     return it != map_.end() && beginsWith(it->first, text) ? it : map_.end();
@@ -141,7 +135,7 @@ bool ColorNameTable::isNameInTable(const char* text) const
 
 ColorNameTable::ColorValue ColorNameTable::getColorValue(const char* text) const
 {
-    std::string t = lowered(text);
+    const Lowered t = lowered(text);
     auto first = firstMatch(t);
     if (!text || first == map_.end())
         throw MissingNameException();
@@ -149,7 +143,7 @@ ColorNameTable::ColorValue ColorNameTable::getColorValue(const char* text) const
     if (second == map_.end() || !beginsWith(second->first, t))
         return first->second;
     // The first match is the smallest name beginning with t: t itself if present.
-    if (first->first == t)
+    if (equals(first->first, t))
         return first->second;
     qxPrintf(msg::AmbiguousColorNameNotice.text, text);
     throw AmbiguousNameException();

@@ -1,13 +1,16 @@
 // Color values and the process-wide table of named colors.
 #pragma once
 
+#include <cstdint>
 #include <map>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "frame/datatype.h"
 #include "frame/errors.h"
 #include "gui_objects/color.h"
+#include "ut/name_match.h"
 
 namespace datatypes {
 
@@ -67,7 +70,28 @@ public:
         double blue = 0;
         friend bool operator==(const ColorValue&, const ColorValue&) = default;
     };
-    using Map = std::map<std::string, ColorValue>;
+    // A search text as the table sees it: each byte lower-cased as it is read,
+    // so that looking a name up builds no string.
+    struct LoweredText {
+        const char* text;
+        const std::int32_t* table; // ut::lowerCaseTable()
+    };
+    // Plain byte order of the names; a LoweredText is compared as its lower-cased bytes.
+    struct NameOrder {
+        using is_transparent = void;
+        bool operator()(std::string_view a, std::string_view b) const { return a < b; }
+        bool operator()(std::string_view name, const LoweredText& t) const
+        {
+            bool prefix = false;
+            return order(name, t, prefix) < 0;
+        }
+        bool operator()(const LoweredText& t, std::string_view name) const
+        {
+            bool prefix = false;
+            return order(name, t, prefix) > 0;
+        }
+    };
+    using Map = std::map<std::string, ColorValue, NameOrder>;
 
     static ColorValue createColorValueFromRGB(double r, double g, double b) { return {r, g, b}; }
 
@@ -92,8 +116,39 @@ public:
 
 private:
     ColorNameTable() { reset(); }
+    // How a name stands to a lowered text in byte order: negative when it
+    // sorts before it, positive after, 0 when equal; `prefix` tells whether
+    // the text runs out within the name (the name begins with it).
+    static int order(std::string_view name, const LoweredText& t, bool& prefix)
+    {
+        for (std::size_t i = 0;; ++i) {
+            const char c = t.text[i];
+            if (c == '\0') {
+                prefix = true;
+                return i == name.size() ? 0 : 1;
+            }
+            prefix = false;
+            if (i == name.size())
+                return -1;
+            const auto a = static_cast<unsigned char>(name[i]);
+            const auto b = static_cast<unsigned char>(ut::foldByte(c, t.table));
+            if (a != b)
+                return a < b ? -1 : 1;
+        }
+    }
+    static bool beginsWith(std::string_view name, const LoweredText& t)
+    {
+        bool prefix = false;
+        order(name, t, prefix);
+        return prefix;
+    }
+    static bool equals(std::string_view name, const LoweredText& t)
+    {
+        bool prefix = false;
+        return order(name, t, prefix) == 0;
+    }
     // The first name (in map order) that begins with the lower-cased text, or end.
-    Map::const_iterator firstMatch(const std::string& lowered) const;
+    Map::const_iterator firstMatch(const LoweredText& text) const;
     Map map_;
 };
 

@@ -18,12 +18,15 @@ template <class V>
 V styledColorFromText(const char* text, const Message& ambiguous)
 {
     V value;
-    int n = 0;
-    if (V::StyleTable::getInstance()->findEnumValue(text, n) && n != V::colorStyle) {
-        if (ColorNameTable::getInstance().isNameInTable(text))
-            raise(ambiguous);
-        value.setStyle(static_cast<typename V::StyleValue>(n));
-        return value;
+    const auto& styles = *V::StyleTable::getInstance();
+    if (styles.isValidEnumName(text)) {
+        const int n = styles.getEnumValue(text);
+        if (n != V::colorStyle) {
+            if (ColorNameTable::getInstance().isNameInTable(text))
+                raise(ambiguous);
+            value.setStyle(static_cast<typename V::StyleValue>(n));
+            return value;
+        }
     }
     value.setColorFromString(text);
     return value;
@@ -161,8 +164,9 @@ MeshColor MeshColorDataType::fromNumbers(const qxArray* array)
 
 MeshAlpha MeshAlphaDataType::fromText(const char* text)
 {
-    int n = 0;
-    if (MeshAlphaStyle::getInstance()->findEnumValue(text, n)) {
+    const MeshAlphaStyle& styles = *MeshAlphaStyle::getInstance();
+    if (styles.isValidEnumName(text)) {
+        const int n = styles.getEnumValue(text);
         if (n == MeshAlphaStyle::kAlpha)
             raise(msg::ExpectedNumeric1);
         return MeshAlpha(static_cast<MeshAlphaStyle::value>(n), 1.0);

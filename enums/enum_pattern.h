@@ -105,12 +105,11 @@ public:
     COSValue from(COSValue s) const override
     {
         const char* text = textOf(s);
-        int n = 0;
-        if (!type_->findEnumValue(text, n)) {
+        if (!type_->isValidEnumName(text)) {
             raise(msg::BadEnumName, text ? text : "", DT::typeName);
             return {};
         }
-        return type_->makeValue(n);
+        return type_->makeValue(type_->getEnumValue(text));
     }
     // The null value gives the null text.
     COSValue to(COSValue v) const override

@@ -25,19 +25,6 @@ std::string normalizeCase(const char* text)
     return lower;
 }
 
-// Whether `entry` begins with `input` (the first place `input` occurs in
-// `entry` is its start). Names differ mostly in their first byte, so a plain
-// loop that stops there beats a call to memcmp.
-bool findMatch(const std::string& input, const std::string& entry)
-{
-    if (input.size() > entry.size())
-        return false;
-    for (std::size_t i = 0; i < input.size(); ++i)
-        if (input[i] != entry[i])
-            return false;
-    return true;
-}
-
 } // namespace
 
 VXTypedEnumStringType::VXTypedEnumStringType(const char* name)
@@ -69,7 +56,9 @@ void VXTypedEnumStringType::addElement(nyro::COSValue value, const char* name)
     if (lookups().isValidEnumName(lower.c_str()))
         return;
     names.push_back(std::move(lower));
+    matcher.add(names.back());
     host->addElement(value, names.back().c_str());
+    hostNames.push_back(host->storedName(names.back().c_str()));
 }
 
 int VXTypedEnumStringType::getEnumLength() const { return lookups().getEnumLength(); }
@@ -78,28 +67,13 @@ const char* VXTypedEnumStringType::getEnumString(nyro::COSValue v) const { retur
 
 int VXTypedEnumStringType::getEnumValue(const char* name) const
 {
-    if (!name)
-        return lookups().getEnumValue(nullptr);
-    return lookups().getEnumValue(getEnumFromPartialMatch(normalizeCase(name)));
+    return lookups().getEnumValue(canonicalName(name));
 }
 
 bool VXTypedEnumStringType::isValidEnumName(const char* name) const
 {
-    if (!name)
-        return false;
     // A failed match hands the enumeration a null name, which it never accepts.
-    return lookups().isValidEnumName(getEnumFromPartialMatch(normalizeCase(name)));
-}
-
-bool VXTypedEnumStringType::findEnumValue(const char* name, int& value) const
-{
-    if (!name)
-        return false;
-    const char* canonical = getEnumFromPartialMatch(normalizeCase(name));
-    if (!lookups().isValidEnumName(canonical))
-        return false;
-    value = lookups().getEnumValue(canonical);
-    return true;
+    return name && lookups().isValidEnumName(canonicalName(name));
 }
 
 bool VXTypedEnumStringType::isEnumNameAmbiguous(const char* name) const
@@ -121,21 +95,11 @@ bool VXTypedEnumStringType::isPossibleValuesFinite() const
 
 const char* VXTypedEnumStringType::getEnumFromPartialMatch(std::string input) const
 {
-    // One pass: an exact name wins wherever it stands, even when it also begins
-    // other names ("major" and "majorandminor"); otherwise the one name that
-    // begins with the input, and none when two or more do.
-    const std::string* first = nullptr;
-    bool several = false;
-    for (const std::string& entry : names) {
-        if (!findMatch(input, entry))
-            continue;
-        if (entry.size() == input.size())
-            return entry.c_str();
-        several = several || first;
-        if (!first)
-            first = &entry;
-    }
-    return first && !several ? first->c_str() : nullptr;
+    // An exact name wins wherever it stands, even when it also begins other
+    // names ("major" and "majorandminor"); otherwise the one name that begins
+    // with the input, and none when two or more do.
+    const int i = matcher.match(std::string_view(input));
+    return i >= 0 ? names[static_cast<std::size_t>(i)].c_str() : nullptr;
 }
 
 EnumStringType::~EnumStringType() = default;

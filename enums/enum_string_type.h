@@ -13,6 +13,7 @@
 #include "frame/export.h"
 #include "nyro/nyro.h"
 #include "nyro/typed_enum.h"
+#include "ut/name_match.h"
 
 namespace datatypes {
 
@@ -45,21 +46,34 @@ public:
     // else the only name beginning with it; null when there is none or several.
     virtual const char* getEnumFromPartialMatch(std::string input) const;
 
-    // isValidEnumName and getEnumValue in one pass: whether `name` selects a
-    // name, and if so its value in `value`. The converters' path.
-    bool findEnumValue(const char* name, int& value) const;
-
     // The typed enumeration of the object system behind this table.
     const nyro::TypedEnumStringType* hostEnumeration() const { return host; }
     bool ownsHostEnumeration() const { return owns; }
 
 private:
     const nyro::EnumerationType& lookups() const { return *host; }
+    // The name that `name` selects in any letter case, as handed to the host
+    // enumeration, or null. The matcher folds the text's letter case as it
+    // compares, so the lower-case copy the rule speaks of is never built; the
+    // name handed on is the enumeration's own copy of the selected name (same
+    // text), which it finds by address.
+    const char* canonicalName(const char* name) const
+    {
+        const int i = matcher.match(name);
+        if (i < 0)
+            return nullptr;
+        const auto k = static_cast<std::size_t>(i);
+        return hostNames[k] ? hostNames[k] : names[k].c_str();
+    }
 
     bool owns = false;
     nyro::TypedEnumStringType* host = nullptr;
     // Names as added (lower case), only those the enumeration did not accept yet.
     std::vector<std::string> names;
+    // The same names indexed for matching: positions in `names`.
+    ut::NameMatcher matcher;
+    // For each name, the host enumeration's copy of it (null: use our own).
+    std::vector<const char*> hostNames;
 };
 
 class EnumStringType : public VXTypedEnumStringType {

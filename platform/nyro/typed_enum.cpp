@@ -1,6 +1,5 @@
 #include "nyro/typed_enum.h"
 
-#include <cstring>
 #include <utility>
 
 namespace nyro {
@@ -8,11 +7,6 @@ namespace nyro {
 EnumerationType::~EnumerationType() = default;
 
 namespace {
-
-bool sameName(const std::string& stored, const char* name, std::size_t n)
-{
-    return stored.size() == n && std::memcmp(stored.data(), name, n) == 0;
-}
 
 // The element values of an enumeration, in order; holds its own copy so that it
 // stays valid whatever happens to the enumeration afterwards.
@@ -48,17 +42,7 @@ void TypedEnumStringType::addElement(COSValue value, const char* name, EnumVisib
     if (!name)
         return;
     elements_.push_back(Element{name, value, visibility});
-}
-
-const TypedEnumStringType::Element* TypedEnumStringType::find(const char* name) const
-{
-    if (!name)
-        return nullptr;
-    const std::size_t n = std::strlen(name);
-    for (const Element& e : elements_)
-        if (sameName(e.name, name, n))
-            return &e;
-    return nullptr;
+    index_.add(elements_.back().name);
 }
 
 int TypedEnumStringType::getEnumLength() const { return static_cast<int>(elements_.size()); }
@@ -81,13 +65,7 @@ bool TypedEnumStringType::isValidEnumName(const char* name) const { return find(
 
 bool TypedEnumStringType::isEnumNameAmbiguous(const char* name) const
 {
-    if (!name)
-        return false;
-    const std::size_t n = std::strlen(name);
-    int count = 0;
-    for (const Element& e : elements_)
-        count += sameName(e.name, name, n);
-    return count > 1;
+    return index_.count(name) > 1;
 }
 
 EnumVisibility TypedEnumStringType::getEnumVisibility(const char* name) const

@@ -1,13 +1,15 @@
 // Typed enumerations of the object system: a data type whose values are those
 // of a base scalar type (for example "uint32 scalar"), each value carrying a
 // name. Lookups are by exact name only; a caller that wants case folding or
-// abbreviations does its own matching before it asks.
+// abbreviations does its own matching before it asks. Names are indexed as
+// they are added, so a lookup reads a name or two, not the whole list.
 #pragma once
 
 #include <string>
 #include <vector>
 
 #include "nyro/nyro.h"
+#include "ut/name_match.h"
 
 namespace nyro {
 
@@ -49,6 +51,11 @@ public:
     // A null name adds nothing.
     virtual void addElement(COSValue value, const char* name, EnumVisibility visibility = EnumVisibility::Visible);
 
+    // The enumeration's own copy of the first element name equal to `name`, or
+    // null. It stays valid as long as the enumeration, and lookups given it
+    // find their element by its address, without reading the text.
+    const char* storedName(const char* name) const { return index_.keyAt(index_.find(name)); }
+
     // ---- EnumerationType --------------------------------------------------------
     int getEnumLength() const override;
     const char* getEnumString(COSValue v) const override;
@@ -86,13 +93,21 @@ private:
         EnumVisibility visibility;
     };
     // First element named `name` exactly, or null.
-    const Element* find(const char* name) const;
+    const Element* find(const char* name) const
+    {
+        int i = index_.fromKey(name);
+        if (i == ut::NameMatcher::none)
+            i = index_.find(name);
+        return i >= 0 ? &elements_[static_cast<std::size_t>(i)] : nullptr;
+    }
 
     COSDataTypePtr base_;
     std::string name_;
     std::string description_;
     bool hasDescription_;
     std::vector<Element> elements_;
+    // The element names, exactly as given: positions in elements_.
+    ut::NameMatcher index_{ut::NameMatcher::Case::Exact};
 };
 
 } // namespace nyro

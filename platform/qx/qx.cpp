@@ -73,13 +73,15 @@ qxSize product(const qxSize* dims, qxSize n)
     return p;
 }
 
+struct TemporaryList;
+
 } // namespace
 
 struct qxArray {
-    // Temporaries of the current host call are kept on one list (see qxSetArrayScope).
+    // Temporaries of the current host call are kept on a list (see qxSetArrayScope).
     qxArray* prevTemp = nullptr;
     qxArray* nextTemp = nullptr;
-    bool onTempList = false;
+    TemporaryList* tempList = nullptr; // the list the array is on, if any
     qxClassID cls = qxDOUBLE_CLASS;
     bool complex = false;
     bool sparse = false;
@@ -116,36 +118,91 @@ struct qxArray {
 };
 
 namespace {
+
+// The temporaries are kept on one list per thread that makes arrays, each with
+// a lock of its own: making an array and setting its scope take only the lock
+// of the making thread's list, which no other thread holds unless it reclaims
+// or counts, so the common path never waits and shares no cache line with
+// other threads. Reclaiming and counting walk every list.
 struct TemporaryList {
-    std::mutex lock;
+    std::atomic<bool> busy{false};
+    std::atomic<bool> owned{true}; // a running thread makes its arrays here
     qxArray* head = nullptr;
     qxSize count = 0;
+    TemporaryList* nextList = nullptr; // set before the list is published, then fixed
+
+    void lock() noexcept
+    {
+        while (busy.exchange(true, std::memory_order_acquire))
+            while (busy.load(std::memory_order_relaxed)) {
+            }
+    }
+    void unlock() noexcept { busy.store(false, std::memory_order_release); }
 };
+
+// Every list ever made, newest first. Lists are never freed: arrays made by a
+// thread that has ended stay on its list until destroyed or reclaimed, and the
+// list goes to the next thread that needs one.
+std::atomic<TemporaryList*> allLists{nullptr};
+
+TemporaryList* takeList()
+{
+    for (TemporaryList* l = allLists.load(std::memory_order_acquire); l; l = l->nextList) {
+        bool free = false;
+        if (l->owned.compare_exchange_strong(free, true, std::memory_order_acq_rel))
+            return l;
+    }
+    auto* l = new TemporaryList;
+    l->nextList = allLists.load(std::memory_order_relaxed);
+    while (!allLists.compare_exchange_weak(l->nextList, l, std::memory_order_release, std::memory_order_relaxed)) {
+    }
+    return l;
+}
+
+// The calling thread's list; a plain pointer, so that reaching it is one load.
+__attribute__((tls_model("initial-exec"))) thread_local TemporaryList* threadList = nullptr;
+
+// Gives the thread's list back when the thread ends.
+struct ListReturn {
+    ~ListReturn()
+    {
+        if (threadList)
+            threadList->owned.store(false, std::memory_order_release);
+        threadList = nullptr;
+    }
+};
+
 TemporaryList& temporaries()
 {
-    static auto* list = new TemporaryList;
-    return *list;
+    if (!threadList) [[unlikely]] {
+        static thread_local ListReturn giveBack;
+        (void)giveBack;
+        threadList = takeList();
+    }
+    return *threadList;
 }
+
 } // namespace
 
 qxArray::qxArray()
 {
-    auto& t = temporaries();
-    std::lock_guard<std::mutex> g(t.lock);
+    TemporaryList& t = temporaries();
+    t.lock();
     nextTemp = t.head;
     if (t.head)
         t.head->prevTemp = this;
     t.head = this;
-    onTempList = true;
+    tempList = &t;
     ++t.count;
+    t.unlock();
 }
 
 void qxArray::unlinkTemporary(qxArray* a)
 {
-    if (!a || !a->onTempList)
+    if (!a || !a->tempList)
         return;
-    auto& t = temporaries();
-    std::lock_guard<std::mutex> g(t.lock);
+    TemporaryList& t = *a->tempList;
+    t.lock();
     if (a->prevTemp)
         a->prevTemp->nextTemp = a->nextTemp;
     else
@@ -153,8 +210,9 @@ void qxArray::unlinkTemporary(qxArray* a)
     if (a->nextTemp)
         a->nextTemp->prevTemp = a->prevTemp;
     a->prevTemp = a->nextTemp = nullptr;
-    a->onTempList = false;
+    a->tempList = nullptr;
     --t.count;
+    t.unlock();
 }
 
 namespace {
@@ -516,25 +574,28 @@ void qxSetArrayScope(qxArray* a, int scope)
 qxSize qxReclaimTemporaries()
 {
     qxSize n = 0;
-    for (;;) {
-        qxArray* victim;
-        {
-            auto& t = temporaries();
-            std::lock_guard<std::mutex> g(t.lock);
-            victim = t.head;
+    for (TemporaryList* t = allLists.load(std::memory_order_acquire); t; t = t->nextList)
+        for (;;) {
+            t->lock();
+            qxArray* victim = t->head;
+            t->unlock();
+            if (!victim)
+                break;
+            delete victim; // takes itself off the list
+            ++n;
         }
-        if (!victim)
-            return n;
-        delete victim;
-        ++n;
-    }
+    return n;
 }
 
 qxSize qxCountTemporaries()
 {
-    auto& t = temporaries();
-    std::lock_guard<std::mutex> g(t.lock);
-    return t.count;
+    qxSize n = 0;
+    for (TemporaryList* t = allLists.load(std::memory_order_acquire); t; t = t->nextList) {
+        t->lock();
+        n += t->count;
+        t->unlock();
+    }
+    return n;
 }
 int qxGetArrayScope(const qxArray* a) { return a ? a->scope : 0; }
 
