@@ -95,11 +95,24 @@ json::Value encodeArray(const qxArray* a)
     if (cls == qxCHAR_CLASS) {
         out.set("data", charRows(a));
     } else if (hasElements(cls)) {
-        gui_objects::QxArrayPtr full;
         if (qxIsSparse(a)) {
+            // Only the stored elements, with their rows and columns (from 1).
             out.set("sparse", json::Value::boolean(true));
-            full.reset(qxMustBeFull(a));
-            a = full.get();
+            json::Value rows = json::Value::list(), columns = json::Value::list();
+            const qxSize* ir = qxGetIr(a);
+            const qxSize* jc = qxGetJc(a);
+            qxSize stored = qxGetN(a) ? jc[qxGetN(a)] : 0;
+            for (qxSize j = 0; j < qxGetN(a); ++j)
+                for (qxSize k = jc[j]; k < jc[j + 1]; ++k) {
+                    rows.push(json::Value::unsignedInteger(ir[k] + 1));
+                    columns.push(json::Value::unsignedInteger(j + 1));
+                }
+            out.set("rows", std::move(rows)).set("columns", std::move(columns));
+            out.set("data", elements(cls, qxGetData(a), stored));
+            if (qxIsComplex(a))
+                out.set("imag", elements(cls, qxGetImagData(a), stored));
+            out.markHostArray();
+            return out;
         }
         out.set("data", elements(cls, qxGetData(a), n));
         if (qxIsComplex(a))

@@ -87,3 +87,21 @@ std::uint16_t* utf8_to_utf16(const char* utf8, std::size_t length, std::size_t* 
         *units = k;
     return out;
 }
+
+std::size_t utf8_valid_prefix(const char* utf8, std::size_t length)
+{
+    const auto* p = reinterpret_cast<const unsigned char*>(utf8);
+    std::size_t i = 0;
+    while (i < length) {
+        if (p[i] < 0x80) {
+            ++i;
+            continue;
+        }
+        unsigned cp = 0;
+        unsigned len = decodeOne(p + i, length - i, cp);
+        if (len == 0)
+            return i;
+        i += len;
+    }
+    return length;
+}

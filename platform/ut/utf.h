@@ -18,3 +18,10 @@ inline constexpr std::size_t UT_WHOLE_STRING = static_cast<std::size_t>(-1);
 // surrogate (as written for an unpaired one) gives that surrogate unit.
 // Returns null when the heap has no storage. Free the buffer with utFree.
 std::uint16_t* utf8_to_utf16(const char* utf8, std::size_t length = UT_WHOLE_STRING, std::size_t* units = nullptr);
+
+// Where `length` bytes of text stop being UTF-8: the offset of the first byte
+// that does not begin a well-formed sequence (stray continuation byte,
+// truncated or overlong sequence, value above U+10FFFF), or `length` when all
+// of it is well formed. Encoded surrogates (the form an unpaired UTF-16
+// surrogate is written in) count as well formed, as utf8_to_utf16 reads them.
+std::size_t utf8_valid_prefix(const char* utf8, std::size_t length);
