@@ -51,7 +51,7 @@ Completion complete(Session& session, std::string_view line, std::size_t point)
     std::vector<std::string> names;
     bool caseless = false;
     static const std::regex dotted(R"(([A-Za-z]\w*)\.$)");
-    static const std::regex quoted(R"((?:set|get)\(\s*([A-Za-z]\w*)\s*,(?:[^']*'[^']*'[^,']*,)*\s*'$)");
+    static const std::regex quoted(R"((?:set|get)\(\s*([A-Za-z]\w*)\s*,(?:\s*(?:'[^']*'|[^,']*)\s*,)*\s*'$)");
     if (std::regex_search(head, m, dotted) ||
         (std::regex_search(head, m, quoted) && !std::regex_search(head, std::regex(R"(get\(\s*\w+\s*,.*,\s*'$)")))) {
         names = propertiesOf(session, m[1].str());

@@ -38,7 +38,7 @@ struct number : seq<mantissa, opt<exponent>, not_at<ident_char>> {};
 struct string_close : one<'\''> {};
 struct string_lit : seq<one<'\''>, star<sor<string<'\'', '\''>, not_one<'\'', '\n'>>>, must<string_close>> {};
 struct double_quoted : one<'"'> {};
-struct double_quote_error : seq<at<one<'"'>>, must<double_quoted>> {};
+struct double_quote_error : seq<at<one<'"'>>, raise<double_quoted>> {};
 
 struct expr;
 struct statement_body;
