@@ -183,8 +183,13 @@ qxArray* sessionEnded(void* context, int, const qxArray* const*)
 QxArrayPtr Workspace::makeHandle(std::string_view name)
 {
     const Command* row = command(name);
-    if (!row)
-        fail(msg::UndefinedName, std::string(name).c_str());
+    if (!row) {
+        std::vector<std::string> names;
+        for (const Command& k : commands_)
+            names.emplace_back(k.name);
+        std::string written(name);
+        fail(msg::UndefinedName, written.c_str(), closest(written, names).c_str());
+    }
     auto c = std::make_unique<Closure>();
     c->ws = this;
     c->name = std::string(name);

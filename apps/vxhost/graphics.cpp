@@ -247,9 +247,18 @@ Graphics::Graphics(const Library& library, bool warn, const LiteralReader& read)
         std::fprintf(stderr, "vxhost: warning: %zu properties left out, their types are not registered: %s\n",
                      left.size(), list.c_str());
     }
-    root_ = COSInterface::create(classNamed(kRootClass)->cls);
+    // The root holds handle 0 for the whole process (the handle conversion
+    // gives it once): a later session takes the same root, with no current figure.
+    static COSInterfacePtr processRoot;
+    if (!processRoot) {
+        processRoot = COSInterface::create(classNamed(kRootClass)->cls);
+        handleOf(processRoot.get());
+    } else if (COSPropInfo* p = own(processRoot.get(), "CurrentFigure")) {
+        QxArrayPtr none(qxCreateDoubleMatrix(0, 0, qxREAL));
+        set(processRoot.get(), p, none.get());
+    }
+    root_ = processRoot;
     objects_.push_back(root_);
-    handleOf(root_.get());
 }
 
 Graphics::~Graphics()
@@ -259,6 +268,8 @@ Graphics::~Graphics()
             l->setEnabled(false);
     // Children first, so that no deletion reaches an object already gone.
     for (auto it = objects_.rbegin(); it != objects_.rend(); ++it) {
+        if (*it == root_)
+            continue; // the root stays for the next session
         double h = handleOf(it->get());
         try {
             (*it)->deleteObject();

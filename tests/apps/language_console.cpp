@@ -190,6 +190,16 @@ TEST_F(InProcess, EveryRowIsDocumentedOnce)
     }
 }
 
+TEST(Sessions, OneAfterAnother)
+{
+    vxhost::Library library = vxhost::Library::load();
+    for (int i = 0; i < 2; ++i) {
+        vxhost::Session s(library, true);
+        auto r = s.run("ax = axes;", false);
+        ASSERT_TRUE(r && r->front().ok) << r->front().message;
+    }
+}
+
 // Ctrl-C at the prompt drops the line being typed; the session and its variables stay.
 TEST(Prompt, CtrlCCancelsTheLineAndKeepsTheSession)
 {
