@@ -108,11 +108,17 @@ public:
     {
         if (!text.empty() && text.back() == '\r')
             text.pop_back();
-        pending_ += pending_.empty() ? text : "\n" + text;
-        std::optional<std::vector<Outcome>> outcomes = session_.run(pending_, !last);
+        if (pending_.empty()) {
+            pending_ = std::move(text);
+        } else {
+            pending_ += '\n';
+            pending_ += text;
+        }
+        // Echoed inputs are kept for the echo; others are moved into the parse.
+        std::string input = echo_ && !json_ ? pending_ : std::string();
+        std::optional<std::vector<Outcome>> outcomes = session_.run(std::move(pending_), !last, &pending_);
         if (!outcomes)
             return true;
-        std::string input = std::move(pending_);
         pending_.clear();
         std::string out;
         if (outcomes->empty()) { // blank lines and comments
@@ -150,7 +156,7 @@ public:
     {
         std::string text;
         while (std::getline(in, text))
-            if (!line(text))
+            if (!line(std::move(text)))
                 return;
         finish();
     }

@@ -92,13 +92,16 @@ Outcome Session::statement(const syntax::Program& program, const syntax::Node& s
     return outcome;
 }
 
-std::optional<std::vector<Outcome>> Session::run(const std::string& input, bool more)
+std::optional<std::vector<Outcome>> Session::run(std::string input, bool more, std::string* open)
 {
     std::vector<Outcome> out;
-    syntax::ParseResult parsed = syntax::parse(input);
+    syntax::ParseResult parsed = syntax::parse(std::move(input));
     if (!parsed.ok()) {
-        if (more && parsed.error.incomplete)
+        if (more && parsed.error.incomplete) {
+            if (open)
+                *open = std::move(parsed.source);
             return std::nullopt;
+        }
         Outcome o;
         o.ok = false;
         try {

@@ -44,9 +44,11 @@ public:
 
     // Runs an input of one or more lines. With `more` (further lines may
     // follow) an input that ends inside a bracket or after '...' gives no
-    // answers (nullopt): the caller appends the next line and tries again.
-    // A syntax error answers once; the first statement that fails ends the input.
-    std::optional<std::vector<Outcome>> run(const std::string& input, bool more);
+    // answers (nullopt) and is handed back in `*open`: the caller appends the
+    // next line and tries again. The input is moved, not copied: a large
+    // literal is held once. A syntax error answers once; the first statement
+    // that fails ends the input.
+    std::optional<std::vector<Outcome>> run(std::string input, bool more, std::string* open = nullptr);
 
     bool quit() const { return workspace_->quit; }
     Workspace& workspace() { return *workspace_; }

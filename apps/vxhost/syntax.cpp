@@ -33,7 +33,8 @@ struct identifier : seq<ranges<'a', 'z', 'A', 'Z'>, star<ident_char>> {};
 struct digits : plus<digit> {};
 struct mantissa : sor<seq<digits, opt<one<'.'>, not_at<one<'.'>>, star<digit>>>, seq<one<'.'>, digits>> {};
 struct exponent : seq<one<'e', 'E'>, opt<one<'+', '-'>>, digits> {};
-struct number : seq<mantissa, opt<exponent>, not_at<ident_char>> {};
+struct number_text : seq<mantissa, opt<exponent>, not_at<ident_char>> {};
+struct number : number_text {};
 
 struct string_close : one<'\''> {};
 struct string_lit : seq<one<'\''>, star<sor<string<'\'', '\''>, not_one<'\'', '\n'>>>, must<string_close>> {};
@@ -60,7 +61,8 @@ struct postfix_op : sor<call_args, brace_args, field, transpose> {};
 
 // Matrices: elements separated by blanks or commas, rows by ';' or new lines.
 struct element_sep : sor<seq<sp, one<','>, sp>, plus<blank>> {};
-struct signed_number : seq<opt<one<'+', '-'>>, number, not_at<one<'(', '{', '\'', '.'>>, not_at<sp, one<':'>>> {};
+// Numbers of a run make no nodes: the run is read straight into its array.
+struct signed_number : seq<opt<one<'+', '-'>>, number_text, not_at<one<'(', '{', '\'', '.'>>, not_at<sp, one<':'>>> {};
 struct number_run : seq<signed_number, star<element_sep, signed_number>> {};
 struct matrix_element : sor<number_run, expr> {};
 struct cell_element : seq<expr> {};
@@ -333,8 +335,10 @@ template <class Grammar>
 ParseResult run(std::string source)
 {
     ParseResult result;
-    if (!checkBytes(source, result.error))
+    if (!checkBytes(source, result.error)) {
+        result.source = std::move(source);
         return result;
+    }
     auto program = std::make_unique<Program>();
     program->source = std::move(source);
     Builder b;
@@ -357,6 +361,7 @@ ParseResult run(std::string source)
         result.error.incomplete = marked || openAtEnd(program->source);
         result.error.byte = byte;
         result.error.message = message + " at column " + std::to_string(columnOf(program->source, byte));
+        result.source = std::move(program->source);
         return result;
     }
     program->statements = std::move(b.stack.front()->children);

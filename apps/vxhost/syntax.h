@@ -80,6 +80,7 @@ inline constexpr int kMaxDepth = 64;
 struct ParseResult {
     std::unique_ptr<Program> program;
     SyntaxError error;
+    std::string source; // the input, handed back when it was refused
     bool ok() const { return program != nullptr; }
 };
 ParseResult parse(std::string source);
