@@ -987,7 +987,6 @@ Value runSize(Evaluator&, Arguments& args)
     return arrayValue(std::move(out));
 }
 
-constexpr const char* kTakesSizes = "sizes and an optional class name";
 
 // The rows written by hand; the graphics classes follow, one row each, from
 // the class catalog.

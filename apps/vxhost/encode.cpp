@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "arrays.h"
+#include "ut/utf.h"
 
 namespace vxhost {
 
@@ -53,32 +54,7 @@ json::Value fieldsOf(const qxArray* a, qxSize index)
 
 } // namespace
 
-std::string utf8Of(const qxChar* units, qxSize n)
-{
-    std::string out;
-    out.reserve(n);
-    for (qxSize i = 0; i < n; ++i) {
-        std::uint32_t cp = units[i];
-        if (cp >= 0xd800 && cp < 0xdc00 && i + 1 < n && units[i + 1] >= 0xdc00 && units[i + 1] < 0xe000)
-            cp = 0x10000 + ((cp - 0xd800) << 10) + (units[++i] - 0xdc00);
-        if (cp < 0x80) {
-            out += static_cast<char>(cp);
-        } else if (cp < 0x800) {
-            out += static_cast<char>(0xc0 | (cp >> 6));
-            out += static_cast<char>(0x80 | (cp & 0x3f));
-        } else if (cp < 0x10000) {
-            out += static_cast<char>(0xe0 | (cp >> 12));
-            out += static_cast<char>(0x80 | ((cp >> 6) & 0x3f));
-            out += static_cast<char>(0x80 | (cp & 0x3f));
-        } else {
-            out += static_cast<char>(0xf0 | (cp >> 18));
-            out += static_cast<char>(0x80 | ((cp >> 12) & 0x3f));
-            out += static_cast<char>(0x80 | ((cp >> 6) & 0x3f));
-            out += static_cast<char>(0x80 | (cp & 0x3f));
-        }
-    }
-    return out;
-}
+std::string utf8Of(const qxChar* units, qxSize n) { return utf16_to_utf8(units, n); }
 
 json::Value encodeArray(const qxArray* a)
 {
