@@ -83,7 +83,7 @@ INSTANTIATE_TEST_SUITE_P(
                       ShowCase{"['ab';'cd']", "char 2x2 ['ab'; 'cd']"},
                       ShowCase{"complex([1 2],[0 -3])", "complex double 1x2 [1+0i 2-3i]"},
                       ShowCase{"sparse([1 0; 0 2])", "sparse double 2x2\n    (1,1) 1\n    (2,2) 2"},
-                      ShowCase{"sparse(1,1e8)", "sparse double 1x100000000"},
+                      ShowCase{"sparse(1e8,1)", "sparse double 100000000x1"},
                       ShowCase{"cat(3,[1 2],[3 4])", "double 1x2x2 [1 2 3 4]"},
                       ShowCase{"{1, 'a'; [], {2}}", "cell 2x2 {double 1x1 1, char 1x1 'a'; double 0x0 [], cell 1x1 {double 1x1 2}}"},
                       ShowCase{"struct('a',1,'b','x')", "struct 1x1 {a: double 1x1 1, b: char 1x1 'x'}"},

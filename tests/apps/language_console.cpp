@@ -105,7 +105,7 @@ INSTANTIATE_TEST_SUITE_P(
                   {R"j({"ok":true,"name":"l"})j",
                    R"j({"ok":false,"id":"KELDAR:datatypes:RGBAColor:ParseError","message":"Specified string is an invalid color value. <a href=\"keldar:helpview([docroot,'/techdoc/ref/colorspec.html'])\">Please click for more information on specifying color.</a>","set":["LineWidth"]})j",
                    R"j({"ok":true,"value":{"class":"double","size":[1,1],"data":[7]},"text":"7"})j"}},
-        InputCase{"SparseStoredElementsOnly", "s = sparse(1, 1e8); s2 = sparse([0 3; 0 0]);\nnumel(s)\ns2\n",
+        InputCase{"SparseStoredElementsOnly", "s = sparse(1e8, 1); s2 = sparse([0 3; 0 0]);\nnumel(s)\ns2\n",
                   {R"j({"ok":true,"name":"s"})j", R"j({"ok":true,"name":"s2"})j", OK_VALUE(N1("1e+08")),
                    OK_VALUE(R"j({"class":"double","size":[2,2],"sparse":true,"rows":[1],"columns":[2],"data":[3]})j")}},
         InputCase{"TextConversionFailureNamesTheProperty", "l = line; l.XData = cell(3, 0);\nget(l, 'XData')\nl.XData = [1 2];\nl.XData\n",

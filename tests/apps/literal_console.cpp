@@ -93,7 +93,7 @@ INSTANTIATE_TEST_SUITE_P(
         LiteralCase{"sparse([1 0; 0 2])", R"({"class":"double","size":[2,2],"sparse":true,"rows":[1,2],"columns":[1,2],"data":[1,2]})"},
         LiteralCase{"sparse(logical([1 0]))", R"({"class":"logical","size":[1,2],"sparse":true,"rows":[1],"columns":[1],"data":[true]})"},
         LiteralCase{"sparse(2,3)", R"({"class":"double","size":[2,3],"sparse":true,"rows":[],"columns":[],"data":[]})"},
-        LiteralCase{"sparse(1,1e8)", R"({"class":"double","size":[1,100000000],"sparse":true,"rows":[],"columns":[],"data":[]})"},
+        LiteralCase{"sparse(1e8,1)", R"({"class":"double","size":[100000000,1],"sparse":true,"rows":[],"columns":[],"data":[]})"},
         LiteralCase{"[sparse(1) 2]", R"({"class":"double","size":[1,2],"sparse":true,"rows":[1,1],"columns":[1,2],"data":[1,2]})"},
         LiteralCase{"-sparse([1 0])", R"({"class":"double","size":[1,2],"sparse":true,"rows":[1],"columns":[1],"data":[-1]})"},
         LiteralCase{"complex(1,0)", R"({"class":"double","size":[1,1],"data":[1],"imag":[0]})"},
