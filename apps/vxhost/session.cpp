@@ -113,10 +113,25 @@ std::optional<std::vector<Outcome>> Session::run(std::string input, bool more, s
         out.push_back(std::move(o));
         return out;
     }
-    for (const auto& s : parsed.program->statements) {
-        out.push_back(statement(*parsed.program, *s));
+    const auto& statements = parsed.program->statements;
+    std::size_t k = 0;
+    for (; k < statements.size(); ++k) {
+        out.push_back(statement(*parsed.program, *statements[k]));
         if (!out.back().ok || quit())
             break;
+    }
+    // What follows a failure on its input does not run, and says so.
+    for (++k; k < statements.size() && !quit(); ++k) {
+        Outcome o;
+        o.ok = false;
+        o.display = statements[k]->display;
+        try {
+            fail(msg::NotRun, std::string(parsed.program->text(*statements[k]->children.front())).c_str());
+        } catch (const Quillmark::System::IUserException& e) {
+            o.id = e.GetID();
+            o.message = e.GetMessageTxt();
+        }
+        out.push_back(std::move(o));
     }
     return out;
 }

@@ -46,8 +46,8 @@ public:
     // follow) an input that ends inside a bracket or after '...' gives no
     // answers (nullopt) and is handed back in `*open`: the caller appends the
     // next line and tries again. The input is moved, not copied: a large
-    // literal is held once. A syntax error answers once; the first statement
-    // that fails ends the input.
+    // literal is held once. A syntax error answers once; after a statement
+    // that fails, the ones after it do not run and answer "vxhost:NotRun".
     std::optional<std::vector<Outcome>> run(std::string input, bool more, std::string* open = nullptr);
 
     bool quit() const { return workspace_->quit; }

@@ -64,6 +64,7 @@ INSTANTIATE_TEST_SUITE_P(
         InputCase{"AFailureEndsItsLine", "a = 1; b = nothing; c = 3\nc\n",
                   {R"j({"ok":true,"name":"a"})j",
                    R"j({"ok":false,"id":"vxhost:UndefinedName","message":"Undefined variable or function 'nothing'."})j",
+                   R"j({"ok":false,"id":"vxhost:NotRun","message":"Not run, as a statement before it on its line failed: c = 3"})j",
                    R"j({"ok":false,"id":"vxhost:UnknownStatement","message":"Unknown statement 'c'. Type help for the list of statements. Did you mean a?"})j"}},
         InputCase{"Continuation", "v = [1 2 ...\n 3];\nw = [1 2\n3 4];\nz = zeros(1, ...\n2)\nsize(w)\nnumel(v)\n",
                   {R"j({"ok":true,"name":"v"})j", R"j({"ok":true,"name":"w"})j",
