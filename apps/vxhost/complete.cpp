@@ -35,6 +35,79 @@ std::vector<std::string> propertiesOf(Session& session, const std::string& varia
     return out;
 }
 
+// The object a variable holds, or null.
+nyro::COSInterfacePtr objectIn(Session& session, const std::string& variable)
+{
+    Workspace& ws = session.workspace();
+    auto it = ws.variables.find(variable);
+    if (it == ws.variables.end() || !it->second.handles || qxGetNumberOfElements(it->second.array.get()) != 1)
+        return {};
+    try {
+        return ws.graphics.objectOf(*qxGetPr(it->second.array.get()));
+    } catch (const Quillmark::System::IUserException&) {
+        return {};
+    }
+}
+
+// The names a property's type reads from text, found by asking its string
+// converter: a text it reads is completed to the name it writes back; one it
+// refuses may still begin several names, so one more character is tried
+// (a few levels deep at most).
+void probeNames(const nyro::COSDataType* type, nyro::COSTypeConversion* sc, nyro::COSNameID name,
+                const std::string& text, int depth, std::vector<std::string>& out)
+{
+    bool read = false;
+    try {
+        nyro::COSValue v = sc->from(nyro::COSValue::fromPointer(text.c_str()));
+        try {
+            nyro::COSValue written = sc->to(v);
+            if (const char* t = nyro::pointerValue<const char*>(written))
+                out.emplace_back(t);
+            nyro::COSTypeRepository::releaseReturnedText(name, written);
+        } catch (...) {
+        }
+        type->destroy(v);
+        read = true;
+    } catch (...) {
+        qxReclaimTemporaries();
+    }
+    if (read || depth == 0)
+        return;
+    static const std::string letters = "abcdefghijklmnopqrstuvwxyz";
+    for (char c : letters)
+        probeNames(type, sc, name, text + c, depth - 1, out);
+}
+
+std::vector<std::string> valuesOf(Session& session, const std::string& variable, const std::string& property,
+                                  const std::string& prefix)
+{
+    std::vector<std::string> out;
+    nyro::COSInterfacePtr obj = objectIn(session, variable);
+    if (!obj)
+        return out;
+    try {
+        nyro::COSPropInfo* p = Graphics::property(obj.get(), property);
+        const nyro::COSDataType* type = p->getDataType();
+        nyro::COSNameID name(type->getName());
+        nyro::COSTypeConversion* sc = nyro::COSTypeRepository::getConversion(nyro::COSNameID("string"), name);
+        if (sc && type->isPossibleValuesFinite()) {
+            // A type that lists its values (the on/off boolean) names them itself.
+            nyro::COSValueEnumerationPtr values = type->getPossibleValues();
+            while (values && values->hasMoreElements()) {
+                nyro::COSValue written = sc->to(values->nextElement());
+                if (const char* t = nyro::pointerValue<const char*>(written))
+                    out.emplace_back(t);
+                nyro::COSTypeRepository::releaseReturnedText(name, written);
+            }
+        } else if (sc) {
+            probeNames(type, sc, name, prefix, 3, out);
+        }
+    } catch (const Quillmark::System::IUserException&) {
+    }
+    qxReclaimTemporaries();
+    return out;
+}
+
 } // namespace
 
 Completion complete(Session& session, std::string_view line, std::size_t point)
@@ -51,8 +124,13 @@ Completion complete(Session& session, std::string_view line, std::size_t point)
     std::vector<std::string> names;
     bool caseless = false;
     static const std::regex dotted(R"(([A-Za-z]\w*)\.$)");
+    static const std::regex assigned(R"(([A-Za-z]\w*)\.([A-Za-z]\w*)\s*=\s*'$)");
+    static const std::regex setValue(R"(set\(\s*([A-Za-z]\w*)\s*,(?:\s*(?:'[^']*'|[^,']*)\s*,\s*(?:'[^']*'|[^,']*)\s*,)*\s*'([A-Za-z]\w*)'\s*,\s*'$)");
     static const std::regex quoted(R"((?:set|get)\(\s*([A-Za-z]\w*)\s*,(?:\s*(?:'[^']*'|[^,']*)\s*,)*\s*'$)");
-    if (std::regex_search(head, m, dotted) ||
+    if (std::regex_search(head, m, assigned) || std::regex_search(head, m, setValue)) {
+        names = valuesOf(session, m[1].str(), m[2].str(), prefix);
+        caseless = true;
+    } else if (std::regex_search(head, m, dotted) ||
         (std::regex_search(head, m, quoted) && !std::regex_search(head, std::regex(R"(get\(\s*\w+\s*,.*,\s*'$)")))) {
         names = propertiesOf(session, m[1].str());
         caseless = true;

@@ -1,6 +1,7 @@
 // Completion of what a user is typing at the prompt: statement and function
 // names and variables at the start of a word, property names after `h.` or
-// inside set(h, '...' and get(h, '...'.
+// inside set(h, '...' and get(h, '...', and the names a property's type reads
+// after h.Prop = '... or set(h, 'Prop', '....
 #pragma once
 
 #include <string>

@@ -168,6 +168,9 @@ TEST_F(InProcess, CompletesNamesVariablesAndProperties)
         {"ax", {"ax", "axes", "axis_count"}},
         {"x = num", {"numel"}},
         {"nothing.XL", {}},
+        {"ax.XScale = 'l", {"linear", "log"}},
+        {"set(ax, 'XScale', 'li", {"linear"}},
+        {"ax.Box = '", {"off", "on"}},
     };
     for (const CompletionCase& c : cases) {
         std::string line = c.line;
