@@ -528,3 +528,302 @@ QxArrayPtr structOf(const std::vector<std::string_view>& names, const std::vecto
 }
 
 } // namespace vxhost
+
+namespace vxhost {
+
+namespace {
+
+// The dimensions of `a` seen through `count` subscripts: the last one takes
+// the product of the dimensions from it on; missing ones are 1.
+Dims viewedDims(const qxArray* a, std::size_t count)
+{
+    Dims d = dimsOf(a);
+    if (count == 1)
+        return {qxGetNumberOfElements(a)};
+    Dims out(count, 1);
+    for (std::size_t k = 0; k < d.size(); ++k)
+        out[std::min(k, count - 1)] *= d[k];
+    return out;
+}
+
+std::vector<qxSize> positionsOf(const Subscript& s, qxSize extent)
+{
+    if (!s.all)
+        return s.at;
+    std::vector<qxSize> all(extent);
+    for (qxSize i = 0; i < extent; ++i)
+        all[i] = i;
+    return all;
+}
+
+// Calls f(source position, destination position) for every selected element.
+template <class F>
+void forEachSelected(const Dims& view, const std::vector<std::vector<qxSize>>& pos, F f)
+{
+    std::size_t count = pos.size();
+    qxSize total = 1;
+    for (const auto& p : pos)
+        total *= p.size();
+    std::vector<qxSize> k(count, 0);
+    for (qxSize dst = 0; dst < total; ++dst) {
+        qxSize src = 0, stride = 1;
+        for (std::size_t d = 0; d < count; ++d) {
+            src += pos[d][k[d]] * stride;
+            stride *= view[d];
+        }
+        f(src, dst);
+        for (std::size_t d = 0; d < count && ++k[d] == pos[d].size(); ++d)
+            k[d] = 0;
+    }
+}
+
+// An empty array of the class of `like` with the given dimensions (cells
+// hold empty arrays, structs the fields of `like`).
+QxArrayPtr blankLike(const qxArray* like, const Dims& dims)
+{
+    qxClassID cls = qxGetClassID(like);
+    if (cls == qxCELL_CLASS)
+        return emptyCellArray(dims);
+    if (cls == qxSTRUCT_CLASS) {
+        std::vector<const char*> names;
+        for (int f = 0; f < qxGetNumberOfFields(like); ++f)
+            names.push_back(qxGetFieldNameByNumber(like, f));
+        qxSize n = checkedCount(dims);
+        QxArrayPtr s(qxCreateStructMatrix(n, 1, static_cast<int>(names.size()), names.data()));
+        qxSetDimensions(s.get(), dims.data(), dims.size());
+        for (qxSize i = 0; i < n; ++i)
+            for (int f = 0; f < static_cast<int>(names.size()); ++f)
+                qxSetFieldByNumber(s.get(), i, f, qxCreateDoubleMatrix(0, 0, qxREAL));
+        return s;
+    }
+    if (!hasElements(cls))
+        fail(msg::IndexClass, qxGetClassName(like));
+    QxArrayPtr out = filledArray(dims, cls, 0);
+    if (qxIsComplex(like)) {
+        QxArrayPtr zeros = filledArray(dims, cls, 0);
+        out = complexOf(out.get(), zeros.get());
+    }
+    return out;
+}
+
+// Copies element `src` of `from` into element `dst` of `to` (same class).
+void copyElement(const qxArray* from, qxSize src, qxArray* to, qxSize dst)
+{
+    qxClassID cls = qxGetClassID(to);
+    if (cls == qxCELL_CLASS) {
+        const qxArray* c = qxGetCell(from, src);
+        qxSetCell(to, dst, c ? qxCreateSharedDataCopy(c) : qxCreateDoubleMatrix(0, 0, qxREAL));
+        return;
+    }
+    if (cls == qxSTRUCT_CLASS) {
+        for (int f = 0; f < qxGetNumberOfFields(to); ++f) {
+            int g = qxGetFieldNumber(from, qxGetFieldNameByNumber(to, f));
+            const qxArray* v = g >= 0 ? qxGetFieldByNumber(from, src, g) : nullptr;
+            qxSetFieldByNumber(to, dst, f, v ? qxCreateSharedDataCopy(v) : qxCreateDoubleMatrix(0, 0, qxREAL));
+        }
+        return;
+    }
+    qxSize es = qx::elementSize(cls);
+    std::memcpy(static_cast<char*>(qxGetData(to)) + dst * es, static_cast<const char*>(qxGetData(from)) + src * es, es);
+    if (qxIsComplex(to)) {
+        if (qxIsComplex(from))
+            std::memcpy(static_cast<char*>(qxGetImagData(to)) + dst * es,
+                        static_cast<const char*>(qxGetImagData(from)) + src * es, es);
+        else
+            std::memset(static_cast<char*>(qxGetImagData(to)) + dst * es, 0, es);
+    }
+}
+
+// The dimensions an indexed assignment needs: `view` grown to hold every position.
+Dims grownView(const Dims& view, const std::vector<Subscript>& subs)
+{
+    Dims out = view;
+    for (std::size_t d = 0; d < subs.size(); ++d)
+        if (!subs[d].all)
+            for (qxSize p : subs[d].at)
+                out[d] = std::max(out[d], p + 1);
+    return out;
+}
+
+// `a` (full) resized to `dims` seen as `count` subscripts, its elements kept in place.
+QxArrayPtr grownTo(const qxArray* a, const Dims& oldView, const Dims& newView, bool rowVector)
+{
+    Dims dims = newView;
+    if (dims.size() == 1)
+        dims = rowVector ? Dims{1, newView[0]} : Dims{newView[0], 1};
+    QxArrayPtr out = blankLike(a, dims);
+    std::vector<std::vector<qxSize>> pos;
+    for (qxSize extent : oldView) {
+        std::vector<qxSize> p(extent);
+        for (qxSize i = 0; i < extent; ++i)
+            p[i] = i;
+        pos.push_back(std::move(p));
+    }
+    // Old positions enumerate in storage order: the counter is the old index.
+    forEachSelected(newView, pos, [&](qxSize to, qxSize from) { copyElement(a, from, out.get(), to); });
+    return out;
+}
+
+// The selected positions of `view` as source positions, checked against it.
+std::vector<std::vector<qxSize>> selected(const Dims& view, const std::vector<Subscript>& subs, qxSize numel)
+{
+    std::vector<std::vector<qxSize>> pos;
+    for (std::size_t d = 0; d < subs.size(); ++d) {
+        pos.push_back(positionsOf(subs[d], view[d]));
+        for (qxSize p : pos.back())
+            if (p >= view[d]) {
+                if (subs.size() == 1)
+                    fail(msg::IndexBeyond, p + 1, numel);
+                fail(msg::IndexBeyondDim, p + 1, d + 1, view[d]);
+            }
+    }
+    return pos;
+}
+
+} // namespace
+
+qxSize endOf(const qxArray* a, std::size_t k, std::size_t count)
+{
+    return viewedDims(a, count)[k];
+}
+
+QxArrayPtr indexArray(const qxArray* a, const std::vector<Subscript>& subs)
+{
+    if (subs.empty())
+        return QxArrayPtr(qxCreateSharedDataCopy(a));
+    QxArrayPtr full = fullOf(a);
+    Dims view = viewedDims(full.get(), subs.size());
+    std::vector<std::vector<qxSize>> pos = selected(view, subs, qxGetNumberOfElements(full.get()));
+    Dims dims;
+    if (subs.size() == 1) {
+        qxSize k = pos[0].size();
+        bool row = qxGetNumberOfDimensions(full.get()) == 2 && qxGetM(full.get()) == 1;
+        bool column = qxGetNumberOfDimensions(full.get()) == 2 && qxGetN(full.get()) == 1 && !row;
+        if (subs[0].all || column || (!row && subs[0].column))
+            dims = {k, 1};
+        else
+            dims = {1, k};
+    } else {
+        for (const auto& p : pos)
+            dims.push_back(p.size());
+        while (dims.size() > 2 && dims.back() == 1)
+            dims.pop_back();
+    }
+    QxArrayPtr out = blankLike(full.get(), dims);
+    forEachSelected(view, pos, [&](qxSize src, qxSize dst) { copyElement(full.get(), src, out.get(), dst); });
+    return out;
+}
+
+namespace {
+
+// The array an assignment works on: `a` made full and grown to hold every
+// position, in the class both `a` and the value fit.
+QxArrayPtr assignmentBase(const qxArray* a, const std::vector<Subscript>& subs, const qxArray* like, Dims& view)
+{
+    QxArrayPtr base;
+    if (!a || (qxGetNumberOfElements(a) == 0 && qxGetClassID(a) != qxGetClassID(like) && qxIsDouble(a)))
+        base = blankLike(like, {0, 0});
+    else
+        base = fullOf(a);
+    if (qxIsComplex(like) && !qxIsComplex(base.get()) && hasElements(qxGetClassID(base.get()))) {
+        QxArrayPtr zeros = filledArray(dimsOf(base.get()), qxGetClassID(base.get()), 0);
+        base = complexOf(base.get(), zeros.get());
+    }
+    Dims old = viewedDims(base.get(), subs.size());
+    view = grownView(old, subs);
+    if (view != old) {
+        bool empty = qxGetNumberOfElements(base.get()) == 0;
+        bool row = qxGetNumberOfDimensions(base.get()) == 2 && qxGetM(base.get()) == 1;
+        bool column = qxGetNumberOfDimensions(base.get()) == 2 && qxGetN(base.get()) == 1 && !row;
+        if (subs.size() == 1 && !empty && !row && !column)
+            fail(msg::IndexGrow);
+        checkedCount(view);
+        base = grownTo(base.get(), old, view, !column);
+    } else {
+        base = QxArrayPtr(qxDuplicateArray(base.get()));
+    }
+    return base;
+}
+
+} // namespace
+
+QxArrayPtr assignIndexed(const qxArray* a, const std::vector<Subscript>& subs, const qxArray* value)
+{
+    QxArrayPtr fullValue = fullOf(value);
+    const qxArray* v = fullValue.get();
+    if (a && qxIsCell(a) && !qxIsCell(v))
+        fail(msg::ClassMismatch, qxGetClassName(v), "cell");
+    Dims view;
+    QxArrayPtr base = assignmentBase(a, subs, v, view);
+    QxArrayPtr converted;
+    if (qxGetClassID(v) != qxGetClassID(base.get())) {
+        converted = convertClass(v, qxGetClassID(base.get()));
+        v = converted.get();
+    }
+    std::vector<std::vector<qxSize>> pos = selected(view, subs, qxGetNumberOfElements(base.get()));
+    qxSize count = 1;
+    for (const auto& p : pos)
+        count *= p.size();
+    qxSize n = qxGetNumberOfElements(v);
+    if (n != 1 && n != count)
+        fail(msg::AssignmentCount, n, count);
+    forEachSelected(view, pos, [&](qxSize dst, qxSize k) { copyElement(v, n == 1 ? 0 : k, base.get(), dst); });
+    return base;
+}
+
+QxArrayPtr assignCell(const qxArray* c, const std::vector<Subscript>& subs, const qxArray* value)
+{
+    if (c && !qxIsCell(c) && qxGetNumberOfElements(c) != 0)
+        fail(msg::NotCell);
+    QxArrayPtr empty(qxCreateCellMatrix(0, 0));
+    Dims view;
+    QxArrayPtr base = assignmentBase(c && qxIsCell(c) ? c : nullptr, subs, empty.get(), view);
+    std::vector<std::vector<qxSize>> pos = selected(view, subs, qxGetNumberOfElements(base.get()));
+    std::size_t count = 0;
+    forEachSelected(view, pos, [&](qxSize dst, qxSize) {
+        qxSetCell(base.get(), dst, qxCreateSharedDataCopy(value));
+        ++count;
+    });
+    if (count != 1)
+        fail(msg::OneCell);
+    return base;
+}
+
+QxArrayPtr assignField(const qxArray* s, const std::string& name, const qxArray* value)
+{
+    QxArrayPtr out;
+    if (!s || (qxGetNumberOfElements(s) == 0 && qxIsDouble(s))) {
+        out.reset(qxCreateStructMatrix(1, 1, 0, nullptr));
+    } else {
+        if (!qxIsStruct(s) || qxGetNumberOfElements(s) != 1)
+            fail(msg::NotStruct, name.c_str());
+        out.reset(qxDuplicateArray(s));
+    }
+    int f = qxGetFieldNumber(out.get(), name.c_str());
+    if (f < 0) {
+        std::vector<std::string_view> names{name};
+        QxArrayPtr check = structOf(names, {value}); // the name follows the rules of field names
+        f = qxAddField(out.get(), name.c_str());
+    }
+    qxSetFieldByNumber(out.get(), 0, f, qxCreateSharedDataCopy(value));
+    return out;
+}
+
+} // namespace vxhost
+
+namespace vxhost {
+
+QxArrayPtr transposeOf(const qxArray* a)
+{
+    if (qxGetNumberOfDimensions(a) > 2)
+        fail(msg::BadArgument, "transpose", "the array has more than two dimensions");
+    QxArrayPtr full = fullOf(a);
+    qxSize m = qxGetM(full.get()), n = qxGetN(full.get());
+    QxArrayPtr out = blankLike(full.get(), {n, m});
+    for (qxSize i = 0; i < m; ++i)
+        for (qxSize j = 0; j < n; ++j)
+            copyElement(full.get(), j * m + i, out.get(), i * n + j);
+    return qxIsSparse(a) ? sparseOf(out.get()) : std::move(out);
+}
+
+} // namespace vxhost

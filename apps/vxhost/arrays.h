@@ -6,6 +6,7 @@
 #pragma once
 
 #include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -19,6 +20,9 @@ using Dims = std::vector<qxSize>;
 
 // Larger arrays are refused (vxhost:literal:TooLarge) before anything is allocated.
 inline constexpr qxSize kMaxElements = qxSize(1) << 24;
+// A sparse array stores only its non-zero elements (at most kMaxElements),
+// but keeps one column start per column: it may have this many columns.
+inline constexpr qxSize kMaxSparseColumns = qxSize(1) << 27;
 
 // The element classes (numeric, char, logical) by name: "double", "int8", ...
 std::optional<qxClassID> elementClassNamed(std::string_view name);
@@ -65,4 +69,38 @@ QxArrayPtr negate(const qxArray* a);
 // struct array of its dimensions; other values are repeated in every element.
 QxArrayPtr structOf(const std::vector<std::string_view>& names, const std::vector<const qxArray*>& values);
 
+} // namespace vxhost
+
+namespace vxhost {
+
+// One subscript of an index: every position of its dimension (':'), or the
+// listed positions (from 0). `column` records that it was written as a column,
+// which shapes what a linear index of a matrix gives.
+struct Subscript {
+    bool all = false;
+    std::vector<qxSize> at;
+    bool column = false;
+};
+
+// The elements (or cells, or struct elements) `subs` select: a(i), a(i, j, ...).
+// Positions beyond the array raise vxhost:Index.
+QxArrayPtr indexArray(const qxArray* a, const std::vector<Subscript>& subs);
+// `a` with the selected positions replaced by `value` (one element of it
+// repeated when it has one); the array grows, filled with zeros (or empty
+// cells), when a position lies beyond it. A null `a` is an empty array of the
+// value's class. The value takes the class of `a`, as the host converts it.
+QxArrayPtr assignIndexed(const qxArray* a, const std::vector<Subscript>& subs, const qxArray* value);
+// A copy of cell array `c` (null: a new one) with the cell at `subs` holding a
+// shared copy of `value`; grows like assignIndexed.
+QxArrayPtr assignCell(const qxArray* c, const std::vector<Subscript>& subs, const qxArray* value);
+// A copy of the 1x1 struct `s` (null: a new one) with field `name` set.
+QxArrayPtr assignField(const qxArray* s, const std::string& name, const qxArray* value);
+// The size a position `end` stands for: along dimension `k` of `count` subscripts.
+qxSize endOf(const qxArray* a, std::size_t k, std::size_t count);
+
+} // namespace vxhost
+
+namespace vxhost {
+// The transpose of a 2-D array (element classes, cells, structs).
+QxArrayPtr transposeOf(const qxArray* a);
 } // namespace vxhost

@@ -154,8 +154,16 @@ std::string showArray(const json::Value& a)
     const json::Value* data = a.find("data");
     const json::Value* imag = a.find("imag");
     const json::Value* fields = a.find("fields");
-    if (a.find("sparse"))
-        head = "sparse " + head;
+    if (a.find("sparse")) {
+        // One "(i,j) value" line per stored element; the zeros are not shown.
+        head = (imag ? "sparse complex " : "sparse ") + head;
+        const json::Value& rows = *a.find("rows");
+        const json::Value& columns = *a.find("columns");
+        for (std::size_t k = 0; k < data->size(); ++k)
+            head += "\n    (" + rows[k].text() + "," + columns[k].text() + ") " +
+                    (imag ? complexNumber((*data)[k], (*imag)[k]) : number((*data)[k]));
+        return head;
+    }
     if (imag)
         head = "complex " + head;
     if (cls->text() == "char") {

@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "arrays.h"
+#include "ut/utf.h"
 
 namespace vxhost {
 
@@ -53,32 +54,7 @@ json::Value fieldsOf(const qxArray* a, qxSize index)
 
 } // namespace
 
-std::string utf8Of(const qxChar* units, qxSize n)
-{
-    std::string out;
-    out.reserve(n);
-    for (qxSize i = 0; i < n; ++i) {
-        std::uint32_t cp = units[i];
-        if (cp >= 0xd800 && cp < 0xdc00 && i + 1 < n && units[i + 1] >= 0xdc00 && units[i + 1] < 0xe000)
-            cp = 0x10000 + ((cp - 0xd800) << 10) + (units[++i] - 0xdc00);
-        if (cp < 0x80) {
-            out += static_cast<char>(cp);
-        } else if (cp < 0x800) {
-            out += static_cast<char>(0xc0 | (cp >> 6));
-            out += static_cast<char>(0x80 | (cp & 0x3f));
-        } else if (cp < 0x10000) {
-            out += static_cast<char>(0xe0 | (cp >> 12));
-            out += static_cast<char>(0x80 | ((cp >> 6) & 0x3f));
-            out += static_cast<char>(0x80 | (cp & 0x3f));
-        } else {
-            out += static_cast<char>(0xf0 | (cp >> 18));
-            out += static_cast<char>(0x80 | ((cp >> 12) & 0x3f));
-            out += static_cast<char>(0x80 | ((cp >> 6) & 0x3f));
-            out += static_cast<char>(0x80 | (cp & 0x3f));
-        }
-    }
-    return out;
-}
+std::string utf8Of(const qxChar* units, qxSize n) { return utf16_to_utf8(units, n); }
 
 json::Value encodeArray(const qxArray* a)
 {
@@ -95,11 +71,24 @@ json::Value encodeArray(const qxArray* a)
     if (cls == qxCHAR_CLASS) {
         out.set("data", charRows(a));
     } else if (hasElements(cls)) {
-        gui_objects::QxArrayPtr full;
         if (qxIsSparse(a)) {
+            // Only the stored elements, with their rows and columns (from 1).
             out.set("sparse", json::Value::boolean(true));
-            full.reset(qxMustBeFull(a));
-            a = full.get();
+            json::Value rows = json::Value::list(), columns = json::Value::list();
+            const qxSize* ir = qxGetIr(a);
+            const qxSize* jc = qxGetJc(a);
+            qxSize stored = qxGetN(a) ? jc[qxGetN(a)] : 0;
+            for (qxSize j = 0; j < qxGetN(a); ++j)
+                for (qxSize k = jc[j]; k < jc[j + 1]; ++k) {
+                    rows.push(json::Value::unsignedInteger(ir[k] + 1));
+                    columns.push(json::Value::unsignedInteger(j + 1));
+                }
+            out.set("rows", std::move(rows)).set("columns", std::move(columns));
+            out.set("data", elements(cls, qxGetData(a), stored));
+            if (qxIsComplex(a))
+                out.set("imag", elements(cls, qxGetImagData(a), stored));
+            out.markHostArray();
+            return out;
         }
         out.set("data", elements(cls, qxGetData(a), n));
         if (qxIsComplex(a))

@@ -3,7 +3,8 @@
 // Data in storage (column-major) order; NaN and the infinities as the strings
 // "NaN", "Inf", "-Inf"; logical data as true/false; 64-bit integers exactly.
 // Complex arrays add "imag":[...] after "data"; sparse arrays add
-// "sparse":true after "size" and give their data in full form. Char arrays
+// "sparse":true after "size" and give only their stored elements, with the
+// row and column of each (from 1): "rows":[1,2],"columns":[1,2],"data":[5,6]. Char arrays
 // give one string per row: {"class":"char","size":[2,2],"data":["ab","cd"]}
 // (the columns of every page follow each other in a row). Cells list their
 // elements: {"class":"cell","size":[1,2],"data":[ARRAY,ARRAY]}. A 1x1 struct

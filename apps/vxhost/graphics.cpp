@@ -6,8 +6,9 @@
 #include <exception>
 #include <string>
 
-#include "helpers.h"
-#include "literal.h"
+#include "frame/handles.h"
+#include "objects/callback.h"
+#include "suggest.h"
 #include "messages.h"
 #include "nyro/nyro.h"
 #include "ut/ut.h"
@@ -42,9 +43,13 @@ constexpr const char* kRootClass = "root";
 
 // The value a literal gives through the property's type, owned by the
 // property from then on.
-COSValue catalogDefault(nyro::COSDataType* type, const char* className, const CatalogRow& row)
+COSValue catalogDefault(nyro::COSDataType* type, const char* className, const CatalogRow& row,
+                        const Graphics::LiteralReader* read)
 {
-    QxArrayPtr a = parseLiteral(row.third);
+    // The catalog is defined by the first Graphics, which brings the reader.
+    if (!read)
+        fail(msg::InternalError, "the class catalog was used before any graphics were made");
+    QxArrayPtr a = (*read)(row.third);
     try {
         return Graphics::valueFrom(type, row.name, a.get());
     } catch (const Quillmark::System::IUserException& e) {
@@ -60,9 +65,9 @@ struct Catalog {
 };
 
 // Defines the classes once per process (classes live as long as it does).
-Catalog& catalogInstance()
+Catalog& catalogInstance(const Graphics::LiteralReader* read = nullptr)
 {
-    static Catalog* made = [] {
+    static Catalog* made = [read] {
         auto* c = new Catalog;
         try {
         nyro::COSClass* cls = nullptr;
@@ -84,7 +89,7 @@ Catalog& catalogInstance()
             }
             nyro::COSDataType* type =
                 nyro::COSDataTypePtrHelper::getObject(nyro::COSTypeRepository::getType(COSNameID(row.second)));
-            COSValue v = catalogDefault(type, className.c_str(), row);
+            COSValue v = catalogDefault(type, className.c_str(), row, read);
             try {
                 cls->addProperty(row.name, row.second, v);
             } catch (...) {
@@ -231,8 +236,9 @@ std::string Graphics::classNameOf(const COSInterface* obj)
 
 // ---- objects --------------------------------------------------------------------------
 
-Graphics::Graphics(const Library& library, bool warn) : library_(library)
+Graphics::Graphics(const Library& library, bool warn, const LiteralReader& read) : library_(library)
 {
+    catalogInstance(&read);
     const std::vector<SkippedProperty>& left = skipped();
     if (warn && !left.empty()) {
         std::string list;
@@ -241,9 +247,18 @@ Graphics::Graphics(const Library& library, bool warn) : library_(library)
         std::fprintf(stderr, "vxhost: warning: %zu properties left out, their types are not registered: %s\n",
                      left.size(), list.c_str());
     }
-    root_ = COSInterface::create(classNamed(kRootClass)->cls);
+    // The root holds handle 0 for the whole process (the handle conversion
+    // gives it once): a later session takes the same root, with no current figure.
+    static COSInterfacePtr processRoot;
+    if (!processRoot) {
+        processRoot = COSInterface::create(classNamed(kRootClass)->cls);
+        handleOf(processRoot.get());
+    } else if (COSPropInfo* p = own(processRoot.get(), "CurrentFigure")) {
+        QxArrayPtr none(qxCreateDoubleMatrix(0, 0, qxREAL));
+        set(processRoot.get(), p, none.get());
+    }
+    root_ = processRoot;
     objects_.push_back(root_);
-    handleOf(root_.get());
 }
 
 Graphics::~Graphics()
@@ -251,17 +266,18 @@ Graphics::~Graphics()
     for (const nyro::COSListenerPtr& l : listeners_)
         if (l)
             l->setEnabled(false);
-    auto destroyHandle = helpers::find(library_, helpers::destroyHandle);
     // Children first, so that no deletion reaches an object already gone.
     for (auto it = objects_.rbegin(); it != objects_.rend(); ++it) {
+        if (*it == root_)
+            continue; // the root stays for the next session
         double h = handleOf(it->get());
         try {
             (*it)->deleteObject();
         } catch (...) {
             // the session is over: a listener's error has nowhere to go
         }
-        if (destroyHandle && h != -1.0)
-            destroyHandle(h);
+        if (h != -1.0)
+            datatypes::nyro_destroy_handle(h);
     }
     objects_.clear();
     root_ = COSInterfacePtr();
@@ -313,16 +329,15 @@ COSInterfacePtr Graphics::create(const GraphicsClass& cls, COSInterface* parent)
             else if (cls.name == "axes")
                 setHandle(parent, "CurrentAxes", obj.get());
         }
-        auto createListener = helpers::find(library_, helpers::createListener);
         // Each callback property runs on its event: ButtonDownFcn on
         // "ButtonDown", DeleteFcn when the object is being destroyed.
         for (COSPropInfo* p : obj->getClass()->getProperties()) {
             std::string name = p->getName();
-            if (!createListener || std::string(p->getDataType()->getName()) != "Callback" || name.size() <= 3 ||
+            if (std::string(p->getDataType()->getName()) != "Callback" || name.size() <= 3 ||
                 name.compare(name.size() - 3, 3, "Fcn") != 0)
                 continue;
             std::string event = name == "DeleteFcn" ? nyro::events::ObjectBeingDestroyed : name.substr(0, name.size() - 3);
-            nyro::COSListenerPtr listener = createListener(name.c_str());
+            nyro::COSListenerPtr listener = datatypes::createListener(name.c_str());
             keep(listener);
             obj->addListener(COSNameID(event.c_str()), listener);
         }
@@ -382,7 +397,6 @@ std::vector<double> Graphics::remove(COSInterface* obj)
         std::size_t mark;
         ~Done() { list.resize(mark); }
     } done{deleting_, mark};
-    auto destroyHandle = helpers::find(library_, helpers::destroyHandle);
     std::exception_ptr error;
     std::vector<double> handles;
     for (const COSInterfacePtr& o : doomed) {
@@ -393,8 +407,8 @@ std::vector<double> Graphics::remove(COSInterface* obj)
             if (!error)
                 error = std::current_exception();
         }
-        if (destroyHandle && h != -1.0)
-            destroyHandle(h);
+        if (h != -1.0)
+            datatypes::nyro_destroy_handle(h);
         forget(o.get());
         handles.push_back(h);
     }
@@ -417,8 +431,12 @@ COSPropInfo* Graphics::property(const COSInterface* obj, std::string_view writte
             prefixed.push_back(p);
     }
     std::string cls = classNameOf(obj), w(written);
-    if (prefixed.empty())
-        fail(msg::UnknownProperty, w.c_str(), cls.c_str());
+    if (prefixed.empty()) {
+        std::vector<std::string> names;
+        for (COSPropInfo* p : all)
+            names.emplace_back(p->getName());
+        fail(msg::UnknownProperty, w.c_str(), cls.c_str(), closest(w, names).c_str());
+    }
     if (prefixed.size() > 1) {
         std::string list;
         for (COSPropInfo* p : prefixed)

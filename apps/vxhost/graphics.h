@@ -10,6 +10,7 @@
 // in the repository: the console, being the host, converts those itself.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -36,9 +37,11 @@ struct SkippedProperty {
 
 class Graphics {
 public:
+    // What makes the arrays of the catalog's default texts ("[0 0 1]", "zeros(3, 3)").
+    using LiteralReader = std::function<QxArrayPtr(const char*)>;
     // Defines the catalog's classes (once per process) and makes the root;
     // `warn`: a line on standard error names the properties left out.
-    Graphics(const Library& library, bool warn);
+    Graphics(const Library& library, bool warn, const LiteralReader& read);
     // Deletes every object left, without running callbacks.
     ~Graphics();
     Graphics(const Graphics&) = delete;

@@ -57,8 +57,6 @@ Library Library::load()
     return library;
 }
 
-void* Library::symbol(const char* name) const { return handle_ ? dlsym(handle_, name) : nullptr; }
-
 std::vector<nyro::COSDataType*> Library::types() const
 {
     std::vector<nyro::COSDataType*> all = nyro::COSTypeRepository::globalTypes();

@@ -19,9 +19,6 @@ public:
     // host's own types, registered before it was loaded, are left out).
     std::vector<nyro::COSDataType*> types() const;
 
-    // A function the library exports, by its linker name; null when absent.
-    void* symbol(const char* name) const;
-
 private:
     std::size_t hostTypes_ = 0;
     void* handle_ = nullptr;

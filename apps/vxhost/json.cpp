@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include "ut/utf.h"
+
 namespace vxhost::json {
 
 namespace {
@@ -20,22 +22,7 @@ std::string shortest(T v)
 // the 3-byte form an unpaired UTF-16 surrogate is kept in), 0 when there is none.
 std::size_t sequenceLength(std::string_view s, std::size_t i, unsigned& codePoint)
 {
-    auto byte = [&](std::size_t k) { return static_cast<unsigned char>(s[k]); };
-    unsigned c = byte(i);
-    std::size_t len = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 0;
-    if (len == 0 || i + len > s.size())
-        return 0;
-    unsigned cp = len == 1 ? c : len == 2 ? c & 0x1f : len == 3 ? c & 0x0f : c & 0x07;
-    for (std::size_t k = 1; k < len; ++k) {
-        if ((byte(i + k) & 0xc0) != 0x80)
-            return 0;
-        cp = (cp << 6) | (byte(i + k) & 0x3f);
-    }
-    static constexpr unsigned smallest[] = {0, 0, 0x80, 0x800, 0x10000};
-    if (cp < smallest[len] || cp > 0x10ffff)
-        return 0;
-    codePoint = cp;
-    return len;
+    return utf8_decode(s.data() + i, s.size() - i, codePoint);
 }
 
 void appendEscape(std::string& out, unsigned codeUnit)

@@ -14,13 +14,11 @@
 #include <string>
 #include <vector>
 
-#ifdef VXHOST_HAVE_READLINE
-#include <readline/history.h>
-#include <readline/readline.h>
-#endif
 
 #include "host.h"
-#include "statements.h"
+#include "commands.h"
+#include "interactive.h"
+#include "session.h"
 
 namespace {
 
@@ -53,14 +51,14 @@ void printHelp()
                 "  -h, --help    show this help\n"
                 "\n"
                 "Statements:\n");
-    for (const Statement& s : statements())
+    for (const Command& s : commandTable())
         std::printf("  %-28.*s %.*s\n", static_cast<int>(s.usage.size()), s.usage.data(),
                     static_cast<int>(s.summary.size()), s.summary.data());
     std::printf("\n"
-                "Literals: 1 -2.5e3 NaN Inf [1 2; 3 4] 'text' ['ab';'cd'] true false {1, 'a'} {}\n"
-                "  double(x) single(x) int8(x) ... uint64(x) logical(x) char(x) zeros(m,n,...)\n"
-                "  ones(...) NaN(...) Inf(...) true(...) false(...) cell(...) reshape(x,m,n,...)\n"
-                "  cat(dim,a,b,...) sparse(x) sparse(m,n) complex(re,im) struct('name',value,...)\n"
+                "Values: 1 -2.5e3 NaN Inf [1 2; 3 4] 'text' ['ab';'cd'] true false {1, 'a'} {}\n"
+                "  1:3 x' x(2) x(end) c{1} s.field h.Property @name @(src, evt) STATEMENT\n"
+                "Statements are separated by , or ; (which hides the answer); a line ending\n"
+                "in ... or inside an open bracket continues on the next line.\n"
                 "\n"
                 "Exit status: 0 when every statement succeeded, 1 when any raised an error\n"
                 "(or the library could not be loaded), 2 for a usage error.\n");
@@ -104,62 +102,63 @@ class Console {
 public:
     Console(Session& session, bool json, bool echo) : session_(session), json_(json), echo_(echo) {}
 
-    // Runs one line (a statement, a comment or nothing); false once the session ends.
-    bool line(std::string text)
+    // Feeds one line; a statement left open (a bracket, '...') waits for the
+    // next. `last`: no line follows. False once the session ends.
+    bool line(std::string text, bool last = false)
     {
         if (!text.empty() && text.back() == '\r')
             text.pop_back();
-        if (!isStatement(text)) {
-            if (echo_ && !json_)
-                std::printf("%s\n", text.c_str());
-            return true;
-        }
-        Outcome outcome = execute(session_, text);
-        failed_ |= !outcome.ok;
-        std::string out;
-        if (json_) {
-            out = outcome.json().dump() + "\n";
+        if (pending_.empty()) {
+            pending_ = std::move(text);
         } else {
-            if (echo_)
-                out = kPrompt + text + "\n";
-            out += outcome.readable();
+            pending_ += '\n';
+            pending_ += text;
+        }
+        // Echoed inputs are kept for the echo; others are moved into the parse.
+        std::string input = echo_ && !json_ ? pending_ : std::string();
+        std::optional<std::vector<Outcome>> outcomes = session_.run(std::move(pending_), !last, &pending_);
+        if (!outcomes)
+            return true;
+        pending_.clear();
+        std::string out;
+        if (outcomes->empty()) { // blank lines and comments
+            if (echo_ && !json_)
+                out = input + "\n";
+        } else if (echo_ && !json_) {
+            out = kPrompt + input + "\n";
+        }
+        for (const Outcome& o : *outcomes) {
+            failed_ |= !o.ok;
+            if (json_) {
+                out += o.json().dump() + "\n";
+            } else {
+                out += o.output;
+                out += o.readable();
+            }
         }
         std::fwrite(out.data(), 1, out.size(), stdout);
         std::fflush(stdout);
-        return !session_.quit;
+        return !session_.quit();
     }
+
+    // Ends the input: a statement still open is answered with its error.
+    void finish()
+    {
+        if (!pending_.empty())
+            line("", true);
+    }
+
+    // Drops a statement left open (Ctrl-C at the prompt).
+    void cancel() { pending_.clear(); }
+    bool continuing() const { return !pending_.empty(); }
 
     void stream(std::istream& in)
     {
         std::string text;
         while (std::getline(in, text))
-            if (!line(text))
+            if (!line(std::move(text)))
                 return;
-    }
-
-    void interactive()
-    {
-#ifdef VXHOST_HAVE_READLINE
-        while (char* input = readline(kPrompt)) {
-            std::string text(input);
-            std::free(input);
-            if (isStatement(text))
-                add_history(text.c_str());
-            if (!line(text))
-                return;
-        }
-#else
-        std::string text;
-        for (;;) {
-            std::fputs(kPrompt, stdout);
-            std::fflush(stdout);
-            if (!std::getline(std::cin, text))
-                break;
-            if (!line(text))
-                return;
-        }
-#endif
-        std::fputs("\n", stdout);
+        finish();
     }
 
     int status() const { return failed_ ? kSomeFailed : kAllOk; }
@@ -169,6 +168,7 @@ private:
     bool json_;
     bool echo_;
     bool failed_ = false;
+    std::string pending_;
 };
 
 } // namespace
@@ -198,18 +198,19 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "vxhost: %s\n", e.what());
         return kSomeFailed;
     }
-    Session session{*library, false, options->json, nullptr};
+    Session session(*library, options->json);
     bool interactive = options->statements.empty() && !options->script && isatty(STDIN_FILENO);
     // Outside the prompt each statement is shown above its answer.
     Console console(session, options->json, !interactive);
     if (!options->statements.empty()) {
         for (const std::string& s : options->statements)
-            if (!console.line(s))
+            if (!console.line(s, true))
                 break;
     } else if (file.is_open()) {
         console.stream(file);
     } else if (interactive) {
-        console.interactive();
+        runInteractive(session, [&](const std::string& text) { return console.line(text); },
+                       [&] { console.cancel(); }, [&] { return console.continuing(); });
     } else {
         console.stream(std::cin);
     }

@@ -1,4 +1,5 @@
 #include "qx/qx.h"
+#include "ut/utf.h"
 
 #include <boost/container/small_vector.hpp>
 
@@ -275,66 +276,10 @@ qxArray* copyHeader(const qxArray* a)
     return c;
 }
 
-// --- UTF-8 <-> UTF-16 ---------------------------------------------------------
-std::u16string utf8ToUtf16(const char* s, qxSize n)
-{
-    std::u16string out;
-    out.reserve(n);
-    const auto* p = reinterpret_cast<const unsigned char*>(s);
-    for (qxSize i = 0; i < n;) {
-        unsigned c = p[i];
-        unsigned len = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 0;
-        bool ok = len > 0 && i + len <= n;
-        unsigned cp = len == 1 ? c : len == 2 ? c & 0x1f : len == 3 ? c & 0x0f : c & 0x07;
-        for (unsigned k = 1; ok && k < len; ++k) {
-            ok = (p[i + k] & 0xc0) == 0x80;
-            cp = (cp << 6) | (p[i + k] & 0x3f);
-        }
-        if (!ok) { // not UTF-8: take the byte as it stands
-            out.push_back(static_cast<char16_t>(c));
-            ++i;
-            continue;
-        }
-        if (cp >= 0x10000) {
-            cp -= 0x10000;
-            out.push_back(static_cast<char16_t>(0xd800 + (cp >> 10)));
-            out.push_back(static_cast<char16_t>(0xdc00 + (cp & 0x3ff)));
-        } else {
-            out.push_back(static_cast<char16_t>(cp));
-        }
-        i += len;
-    }
-    return out;
-}
+// --- UTF-8 <-> UTF-16: the utility library's codec -----------------------------
+std::u16string utf8ToUtf16(const char* s, qxSize n) { return utf8_to_u16string(s, n); }
 
-std::string utf16ToUtf8(const qxChar* s, qxSize n)
-{
-    std::string out;
-    out.reserve(n);
-    for (qxSize i = 0; i < n; ++i) {
-        unsigned cp = s[i];
-        if (cp >= 0xd800 && cp < 0xdc00 && i + 1 < n && s[i + 1] >= 0xdc00 && s[i + 1] < 0xe000) {
-            cp = 0x10000 + ((cp - 0xd800) << 10) + (s[i + 1] - 0xdc00);
-            ++i;
-        }
-        if (cp < 0x80) {
-            out.push_back(static_cast<char>(cp));
-        } else if (cp < 0x800) {
-            out.push_back(static_cast<char>(0xc0 | (cp >> 6)));
-            out.push_back(static_cast<char>(0x80 | (cp & 0x3f)));
-        } else if (cp < 0x10000) {
-            out.push_back(static_cast<char>(0xe0 | (cp >> 12)));
-            out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3f)));
-            out.push_back(static_cast<char>(0x80 | (cp & 0x3f)));
-        } else {
-            out.push_back(static_cast<char>(0xf0 | (cp >> 18)));
-            out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3f)));
-            out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3f)));
-            out.push_back(static_cast<char>(0x80 | (cp & 0x3f)));
-        }
-    }
-    return out;
-}
+std::string utf16ToUtf8(const qxChar* s, qxSize n) { return utf16_to_utf8(s, n); }
 
 template <class T>
 double elementAsDouble(const void* data, qxSize i)

@@ -87,3 +87,77 @@ std::uint16_t* utf8_to_utf16(const char* utf8, std::size_t length, std::size_t* 
         *units = k;
     return out;
 }
+
+std::size_t utf8_valid_prefix(const char* utf8, std::size_t length)
+{
+    const auto* p = reinterpret_cast<const unsigned char*>(utf8);
+    std::size_t i = 0;
+    while (i < length) {
+        if (p[i] < 0x80) {
+            ++i;
+            continue;
+        }
+        unsigned cp = 0;
+        unsigned len = decodeOne(p + i, length - i, cp);
+        if (len == 0)
+            return i;
+        i += len;
+    }
+    return length;
+}
+
+unsigned utf8_decode(const char* utf8, std::size_t n, unsigned& cp)
+{
+    return n ? decodeOne(reinterpret_cast<const unsigned char*>(utf8), n, cp) : 0;
+}
+
+std::u16string utf8_to_u16string(const char* utf8, std::size_t length)
+{
+    std::u16string out;
+    out.reserve(length);
+    const auto* p = reinterpret_cast<const unsigned char*>(utf8);
+    for (std::size_t i = 0; i < length;) {
+        unsigned cp = 0;
+        unsigned len = p[i] < 0x80 ? (cp = p[i], 1u) : decodeOne(p + i, length - i, cp);
+        if (len == 0) { // not UTF-8: the byte stands for itself
+            out.push_back(static_cast<char16_t>(p[i++]));
+            continue;
+        }
+        if (cp >= 0x10000) {
+            cp -= 0x10000;
+            out.push_back(static_cast<char16_t>(0xd800 + (cp >> 10)));
+            out.push_back(static_cast<char16_t>(0xdc00 + (cp & 0x3ff)));
+        } else {
+            out.push_back(static_cast<char16_t>(cp));
+        }
+        i += len;
+    }
+    return out;
+}
+
+std::string utf16_to_utf8(const std::uint16_t* units, std::size_t n)
+{
+    std::string out;
+    out.reserve(n);
+    for (std::size_t i = 0; i < n; ++i) {
+        unsigned cp = units[i];
+        if (cp >= 0xd800 && cp < 0xdc00 && i + 1 < n && units[i + 1] >= 0xdc00 && units[i + 1] < 0xe000)
+            cp = 0x10000 + ((cp - 0xd800) << 10) + (units[++i] - 0xdc00);
+        if (cp < 0x80) {
+            out += static_cast<char>(cp);
+        } else if (cp < 0x800) {
+            out += static_cast<char>(0xc0 | (cp >> 6));
+            out += static_cast<char>(0x80 | (cp & 0x3f));
+        } else if (cp < 0x10000) {
+            out += static_cast<char>(0xe0 | (cp >> 12));
+            out += static_cast<char>(0x80 | ((cp >> 6) & 0x3f));
+            out += static_cast<char>(0x80 | (cp & 0x3f));
+        } else {
+            out += static_cast<char>(0xf0 | (cp >> 18));
+            out += static_cast<char>(0x80 | ((cp >> 12) & 0x3f));
+            out += static_cast<char>(0x80 | ((cp >> 6) & 0x3f));
+            out += static_cast<char>(0x80 | (cp & 0x3f));
+        }
+    }
+    return out;
+}

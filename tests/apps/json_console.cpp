@@ -7,8 +7,9 @@
 
 #include "display.h"
 #include "encode.h"
+#include "commands.h"
+#include "evaluator.h"
 #include "json.h"
-#include "literal.h"
 
 namespace {
 
@@ -70,7 +71,7 @@ protected:
 
 TEST_P(ShowsArray, TheWayAHostShowsIt)
 {
-    vxhost::QxArrayPtr a = vxhost::parseLiteral(GetParam().literal);
+    vxhost::QxArrayPtr a = vxhost::evaluateLiteral(GetParam().literal, vxhost::commandTable());
     EXPECT_EQ(vxhost::showArray(vxhost::encodeArray(a.get())), GetParam().shown);
 }
 
@@ -81,7 +82,8 @@ INSTANTIATE_TEST_SUITE_P(
                       ShowCase{"''", "char 0x0 ''"}, ShowCase{"'it''s'", "char 1x4 'it''s'"},
                       ShowCase{"['ab';'cd']", "char 2x2 ['ab'; 'cd']"},
                       ShowCase{"complex([1 2],[0 -3])", "complex double 1x2 [1+0i 2-3i]"},
-                      ShowCase{"sparse([1 0; 0 2])", "sparse double 2x2 [1 0; 0 2]"},
+                      ShowCase{"sparse([1 0; 0 2])", "sparse double 2x2\n    (1,1) 1\n    (2,2) 2"},
+                      ShowCase{"sparse(1e8,1)", "sparse double 100000000x1"},
                       ShowCase{"cat(3,[1 2],[3 4])", "double 1x2x2 [1 2 3 4]"},
                       ShowCase{"{1, 'a'; [], {2}}", "cell 2x2 {double 1x1 1, char 1x1 'a'; double 0x0 [], cell 1x1 {double 1x1 2}}"},
                       ShowCase{"struct('a',1,'b','x')", "struct 1x1 {a: double 1x1 1, b: char 1x1 'x'}"},

@@ -1,14 +1,17 @@
-// The console's literal reader: the arrays literals make (as JSON), the
-// literals it refuses, and where it reports the fault.
+// The console's values: the arrays literals and array functions make (as
+// JSON), the ones refused, and where a fault is reported.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
+#include "commands.h"
 #include "encode.h"
-#include "literal.h"
+#include "evaluator.h"
 
 namespace {
+
+vxhost::QxArrayPtr parseLiteral(const std::string& text) { return vxhost::evaluateLiteral(text, vxhost::commandTable()); }
 
 // Everything the reader makes is a temporary of the host call until its owner
 // destroys it: none may be left once the result is gone, nor after a failure.
@@ -28,7 +31,7 @@ class ReadsLiteral : public ReaderTest, public ::testing::WithParamInterface<Lit
 
 TEST_P(ReadsLiteral, IntoTheArrayItDescribes)
 {
-    vxhost::QxArrayPtr a = vxhost::parseLiteral(GetParam().literal);
+    vxhost::QxArrayPtr a = parseLiteral(GetParam().literal);
     EXPECT_EQ(vxhost::encodeArray(a.get()).dump(), GetParam().json);
 }
 
@@ -87,11 +90,12 @@ INSTANTIATE_TEST_SUITE_P(
         LiteralCase{"cat(2,reshape(1:4,1,2,2),reshape(5:8,1,2,2))", D("[1,4,2]", "[1,2,5,6,3,4,7,8]")},
         LiteralCase{"cat(1)", EMPTY},
         // sparse (data in full form) and complex (the imaginary part stays, even when zero)
-        LiteralCase{"sparse([1 0; 0 2])", R"({"class":"double","size":[2,2],"sparse":true,"data":[1,0,0,2]})"},
-        LiteralCase{"sparse(logical([1 0]))", R"({"class":"logical","size":[1,2],"sparse":true,"data":[true,false]})"},
-        LiteralCase{"sparse(2,3)", R"({"class":"double","size":[2,3],"sparse":true,"data":[0,0,0,0,0,0]})"},
-        LiteralCase{"[sparse(1) 2]", R"({"class":"double","size":[1,2],"sparse":true,"data":[1,2]})"},
-        LiteralCase{"-sparse([1 0])", R"({"class":"double","size":[1,2],"sparse":true,"data":[-1,0]})"},
+        LiteralCase{"sparse([1 0; 0 2])", R"({"class":"double","size":[2,2],"sparse":true,"rows":[1,2],"columns":[1,2],"data":[1,2]})"},
+        LiteralCase{"sparse(logical([1 0]))", R"({"class":"logical","size":[1,2],"sparse":true,"rows":[1],"columns":[1],"data":[true]})"},
+        LiteralCase{"sparse(2,3)", R"({"class":"double","size":[2,3],"sparse":true,"rows":[],"columns":[],"data":[]})"},
+        LiteralCase{"sparse(1e8,1)", R"({"class":"double","size":[100000000,1],"sparse":true,"rows":[],"columns":[],"data":[]})"},
+        LiteralCase{"[sparse(1) 2]", R"({"class":"double","size":[1,2],"sparse":true,"rows":[1,1],"columns":[1,2],"data":[1,2]})"},
+        LiteralCase{"-sparse([1 0])", R"({"class":"double","size":[1,2],"sparse":true,"rows":[1],"columns":[1],"data":[-1]})"},
         LiteralCase{"complex(1,0)", R"({"class":"double","size":[1,1],"data":[1],"imag":[0]})"},
         LiteralCase{"complex([1 2],5)", R"({"class":"double","size":[1,2],"data":[1,2],"imag":[5,5]})"},
         LiteralCase{"complex(int8(1),2)", R"({"class":"int8","size":[1,1],"data":[1],"imag":[2]})"},
@@ -100,7 +104,7 @@ INSTANTIATE_TEST_SUITE_P(
         LiteralCase{"[complex(1,2) 3]", R"({"class":"double","size":[1,2],"data":[1,3],"imag":[2,0]})"},
         LiteralCase{"-complex(1,2)", R"({"class":"double","size":[1,1],"data":[-1],"imag":[-2]})"},
         LiteralCase{"sparse(complex([0 1],[0 2]))",
-                    R"({"class":"double","size":[1,2],"sparse":true,"data":[0,1],"imag":[0,2]})"},
+                    R"({"class":"double","size":[1,2],"sparse":true,"rows":[1],"columns":[2],"data":[1],"imag":[2]})"},
         // cells: braces put each element in a cell; [] joins cells with cells
         LiteralCase{"{}", A("cell", "[0,0]", "[]")},
         LiteralCase{"{1, 'a'; [], {2}}",
@@ -139,7 +143,7 @@ TEST_P(RefusesLiteral, WithItsIdentifierAndNothingLeft)
 {
     for (const char* literal : GetParam().literals) {
         try {
-            vxhost::parseLiteral(literal);
+            parseLiteral(literal);
             ADD_FAILURE() << literal << " accepted";
         } catch (const qx::HostError& e) {
             EXPECT_EQ(e.identifier(), GetParam().id) << literal << ": " << e.message();
@@ -150,9 +154,10 @@ TEST_P(RefusesLiteral, WithItsIdentifierAndNothingLeft)
 INSTANTIATE_TEST_SUITE_P(
     Literals, RefusesLiteral,
     ::testing::Values(
-        RefusedCase{"vxhost:literal:Syntax", {"{1, 2", "[,1]", "\"abc\"", "[1-2]", "{1]", "zeros(1,2", "zeros(1 2)",
-                                              "(1)", "1:2:3:4", "'a':3"}},
-        RefusedCase{"vxhost:literal:ArgumentCount", {"double()", "sparse(1,2,3)"}},
+        RefusedCase{"vxhost:Syntax", {"{1, 2", "[,1]", "\"abc\"", "[1-2]", "{1]", "zeros(1,2", "zeros(1 2)",
+                                      "1:2:3:4", "'a':3", "@", "x.", "[1 2]]", "[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[["}},
+        RefusedCase{"vxhost:Usage", {"double()", "sparse(1,2,3)"}},
+        RefusedCase{"vxhost:UndefinedName", {"foo", "zeros(foo)"}},
         RefusedCase{"vxhost:literal:Dimensions", {"[[1;2] 3]", "[{1}; {2, 3}]"}},
         RefusedCase{"vxhost:literal:Fields", {"[struct('a',1) struct('b',2)]", "[struct('a',1) struct('a',2,'b',3)]"}},
         RefusedCase{"vxhost:literal:Conversion", {"[struct('a',1) 1]", "['a' true]", "double({1})",
@@ -167,10 +172,9 @@ INSTANTIATE_TEST_SUITE_P(
                      "struct('a')", "struct(1,2)", "struct('a',1,'a',2)", "struct('1a',1)",
                      "struct('a',{1,2},'b',{1,2,3})"}}));
 
-// The column in a message counts from the start of the whole text.
+// Where the fault is, in the message.
 struct ColumnCase {
     const char* text;
-    std::size_t start;
     const char* message;
 };
 
@@ -180,9 +184,8 @@ class ReportsColumn : public ReaderTest, public ::testing::WithParamInterface<Co
 
 TEST_P(ReportsColumn, OfTheFault)
 {
-    std::size_t pos = GetParam().start;
     try {
-        vxhost::parseLiteral(GetParam().text, pos);
+        parseLiteral(GetParam().text);
         ADD_FAILURE() << "accepted";
     } catch (const qx::HostError& e) {
         EXPECT_EQ(e.message(), GetParam().message);
@@ -191,27 +194,25 @@ TEST_P(ReportsColumn, OfTheFault)
 
 INSTANTIATE_TEST_SUITE_P(
     Texts, ReportsColumn,
-    ::testing::Values(ColumnCase{"[1 2", 0, "Malformed literal at column 1: a '[' is not closed."},
-                      ColumnCase{"from x [1,,2]", 7, "Malformed literal at column 11: unexpected ','."},
-                      ColumnCase{"a 'abc", 1, "Malformed literal at column 3: a text is not closed."},
-                      ColumnCase{"  foo", 0, "Unknown function or constant 'foo' at column 3."},
-                      ColumnCase{"", 0, "Malformed literal at column 1: a value is missing."},
-                      ColumnCase{"[1 - 2]", 0, "Malformed literal at column 4: a sign must be followed directly by its operand."}));
+    ::testing::Values(ColumnCase{"[1 2", "expected ']' at column 5."},
+                      ColumnCase{"[1,,2]", "expected ']' at column 4."},
+                      ColumnCase{"'abc", "a text is not closed at column 5."},
+                      ColumnCase{"  foo", "Undefined variable or function 'foo'."},
+                      ColumnCase{"", "expected a value at column 1."},
+                      ColumnCase{"[1 - 2]", "a sign must be followed directly by its operand at column 5."}));
 
-TEST_F(ReaderTest, NestsUpToItsLimit)
+TEST_F(ReaderTest, RefusesDeepNestingBeforeItExhaustsTheStack)
 {
     auto nested = [](int depth) { return std::string(depth, '[') + "1" + std::string(depth, ']'); };
-    // Each bracket is one level, the number inside one more.
-    EXPECT_NO_THROW(vxhost::parseLiteral(nested(vxhost::kMaxLiteralDepth - 1)));
-    try {
-        vxhost::parseLiteral(nested(vxhost::kMaxLiteralDepth));
-        ADD_FAILURE() << "accepted";
-    } catch (const qx::HostError& e) {
-        EXPECT_EQ(e.identifier(), "vxhost:literal:TooDeep");
-    }
-    // Far deeper input fails the same way instead of exhausting the stack.
-    EXPECT_THROW(vxhost::parseLiteral(nested(100000)), qx::HostError);
-    EXPECT_THROW(vxhost::parseLiteral(std::string(100000, '-') + "1"), qx::HostError);
+    EXPECT_NO_THROW(parseLiteral(nested(vxhost::syntax::kMaxDepth)));
+    for (const std::string& deep : {nested(vxhost::syntax::kMaxDepth + 1), nested(100000),
+                                    std::string(100000, '-') + "1", std::string(100000, '@')})
+        try {
+            parseLiteral(deep);
+            ADD_FAILURE() << "accepted";
+        } catch (const qx::HostError& e) {
+            EXPECT_EQ(e.identifier(), "vxhost:Syntax");
+        }
 }
 
 } // namespace

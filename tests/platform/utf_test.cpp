@@ -20,6 +20,13 @@ class Utf8ToUtf16Test : public ::testing::TestWithParam<UtfCase> {};
 
 TEST_P(Utf8ToUtf16Test, DecodesEveryByteSequence)
 {
+    // The string form gives the same units, and they write back to the same
+    // bytes where the bytes were UTF-8 (or encoded surrogates) to begin with.
+    const std::u16string units = utf8_to_u16string(GetParam().bytes.data(), GetParam().bytes.size());
+    EXPECT_EQ(units, GetParam().units);
+    if (utf8_valid_prefix(GetParam().bytes.data(), GetParam().bytes.size()) == GetParam().bytes.size()) {
+        EXPECT_EQ(utf16_to_utf8(reinterpret_cast<const std::uint16_t*>(units.data()), units.size()), GetParam().bytes);
+    }
     const UtfCase& c = GetParam();
     std::size_t count = 12345;
     std::uint16_t* out = utf8_to_utf16(c.bytes.data(), c.bytes.size(), &count);
@@ -57,6 +64,24 @@ TEST(Utf8ToUtf16, WholeStringStopsAtTheNulNullIsEmptyAndNoStorageGivesNull)
     ut::test::AllocationFailure fail(1);
     EXPECT_EQ(utf8_to_utf16("abc", UT_WHOLE_STRING, &count), nullptr);
     EXPECT_EQ(ut::test::liveBlocks(), before);
+}
+
+// Where text stops being UTF-8: the first byte that begins no well-formed sequence.
+TEST(Utf8ValidPrefix, EndsAtTheFirstByteThatIsNotUtf8)
+{
+    const std::pair<std::string, std::size_t> cases[] = {
+        {"", 0}, {"abc", 3}, {"\xc3\xa9\xe2\x98\xba\xf0\x9f\x98\x80", 9}, {"ab\xff", 2}, {"a\xc0\xaf", 1},
+        {"\xe2\x98", 0}, {"x\xf4\x90\x80\x80", 1}, {"\xed\xa0\xbd!", 4}, {"ok\x80", 2},
+    };
+    for (const auto& [text, valid] : cases)
+        EXPECT_EQ(utf8_valid_prefix(text.data(), text.size()), valid) << vxtest::printable(text);
+}
+
+// Unpaired surrogates are written in their own 3-byte form, pairs as one code point.
+TEST(Utf16ToUtf8, PairsJoinAndUnpairedSurrogatesStand)
+{
+    const std::uint16_t units[] = {0xd83d, 0xde00, 0xdc00, 'a', 0xd800};
+    EXPECT_EQ(utf16_to_utf8(units, 5), "\xf0\x9f\x98\x80\xed\xb0\x80" "a\xed\xa0\x80");
 }
 
 } // namespace

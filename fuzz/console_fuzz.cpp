@@ -1,0 +1,24 @@
+// Console statements, run in-process through the console's grammar and
+// evaluator: every input is one script for a fresh session. Whatever the
+// input, the console must answer (an error is an answer) without crashing,
+// leaking or running into undefined behaviour.
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "host.h"
+#include "session.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    // The library is loaded and registered once, as a host does.
+    static vxhost::Library library = vxhost::Library::load();
+    vxhost::Session session(library, /*json=*/true);
+    std::string input(reinterpret_cast<const char*>(data), size);
+    std::optional<std::vector<vxhost::Outcome>> answers = session.run(input, false);
+    for (const vxhost::Outcome& o : *answers)
+        (void)o.json().dump();
+    qxReclaimTemporaries();
+    return 0;
+}
