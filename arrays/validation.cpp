@@ -2,32 +2,82 @@
 
 #include "arrays/element_scan.h"
 
+#include <atomic>
+#if defined(__x86_64__) && defined(__GNUC__)
+#include <cpuid.h>
+#endif
+
 namespace datatypes {
 
-// The element loops are also compiled for AVX2, chosen when the library loads
-// on a processor that has it: with the base instruction set the wider checks
-// (face indices, ranges) cannot keep up with memory. Everything a scan calls is
-// inlined into it, so that each clone carries its own loops.
-#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
-#define VX_ELEMENT_LOOP_CLONES __attribute__((target_clones("avx2", "default"), flatten))
-#else
-#define VX_ELEMENT_LOOP_CLONES
+// The element loops are also compiled for AVX2: with the base instruction set
+// the wider checks (face indices, ranges) cannot keep up with memory. Everything
+// a scan calls is inlined into it, so that each variant carries its own loops.
+// The processor is asked at the first scan, not when the library loads: the
+// query traps on virtual machines and would cost every host that loads the
+// library, scanning or not.
+#if defined(__x86_64__) && defined(__GNUC__)
+#define VX_AVX2_LOOPS 1
 #endif
 
 namespace {
 template <class Rule>
-VX_ELEMENT_LOOP_CLONES ElementFault dispatchScan(const qxArray* a, const ElementView& view, qxClassID cls)
+inline ElementFault runScan(const qxArray* a, const ElementView& view, qxClassID cls)
 {
     ValidateExecutor<Rule> executor{view};
     vx::TL::ArrayDispatcher<ValidateExecutor<Rule>, typename Rule::Classes>::dispatchHelper(a, cls, executor);
     return executor.fault;
 }
+
+template <class Rule>
+__attribute__((flatten)) ElementFault baseScan(const qxArray* a, const ElementView& view, qxClassID cls)
+{
+    return runScan<Rule>(a, view, cls);
+}
+
+#ifdef VX_AVX2_LOOPS
+template <class Rule>
+__attribute__((target("avx2"), flatten)) ElementFault avx2Scan(const qxArray* a, const ElementView& view,
+                                                              qxClassID cls)
+{
+    return runScan<Rule>(a, view, cls);
+}
+
+bool processorHasAvx2()
+{
+    unsigned eax = 0, ebx = 0, ecx = 0, edx = 0;
+    if (!__get_cpuid(1, &eax, &ebx, &ecx, &edx) || !(ecx & bit_OSXSAVE) || !(ecx & bit_AVX))
+        return false;
+    // The system must save the wide registers across task switches.
+    unsigned lo = 0, hi = 0;
+    __asm__ volatile("xgetbv" : "=a"(lo), "=d"(hi) : "c"(0));
+    if ((lo & 6u) != 6u)
+        return false;
+    return __get_cpuid_count(7, 0, &eax, &ebx, &ecx, &edx) && (ebx & bit_AVX2);
+}
+
+// 0 not asked yet, 1 base, 2 AVX2; a race only asks twice.
+std::atomic<int> loopVariant{0};
+
+bool useAvx2()
+{
+    int v = loopVariant.load(std::memory_order_relaxed);
+    if (v == 0) {
+        v = processorHasAvx2() ? 2 : 1;
+        loopVariant.store(v, std::memory_order_relaxed);
+    }
+    return v == 2;
+}
+#endif
 } // namespace
 
 template <class Rule>
 ElementFault scan(const qxArray* a, const ElementView& view, qxClassID cls)
 {
-    return dispatchScan<Rule>(a, view, cls);
+#ifdef VX_AVX2_LOOPS
+    if (useAvx2())
+        return avx2Scan<Rule>(a, view, cls);
+#endif
+    return baseScan<Rule>(a, view, cls);
 }
 
 // One instance per rule that inspects elements.
