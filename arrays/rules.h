@@ -249,8 +249,8 @@ struct StrictlyIncreasing {
         double bad = 0;
         for (std::size_t i = 1; i < n; ++i) {
             const double a = d[i - 1], b = d[i];
-            const bool outOfOrder = !(a < b);
-            bad = (outOfOrder | (isInf(a) & isInf(b))) ? 1.0 : bad;
+            const bool outOfOrder = !(a < b), bothInf = isInf(a) && isInf(b);
+            bad = (outOfOrder | bothInf) ? 1.0 : bad;
         }
         return bad == 0;
     }

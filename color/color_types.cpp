@@ -76,14 +76,6 @@ struct ScalarExecutor {
 
 namespace detail {
 
-QxString charArrayText(const qxArray* array)
-{
-    QxString text(qxArrayToString(array));
-    if (!text)
-        raise(msg::OutOfMemory);
-    return text;
-}
-
 template <class V>
 std::string styledColorText(const V& v)
 {
