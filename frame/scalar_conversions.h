@@ -38,10 +38,12 @@ struct ScalarSlot {
 // value, no blanks, in range; 8-bit types read and write one character.
 template <class T>
 class StringConversion : public nyro::COSTypeConversion {
-    // No text reads as nothing. Integers wider than a character are an optional sign and decimal digits,
-    // nothing else; any other text fails before it reaches the reader, whose
-    // digit loop computes with a non-digit as if it were one (and overflows a
-    // 16-bit reader's arithmetic when one stands six or more places from the end).
+    // A null text reads as nothing. Integers wider than a character are an
+    // optional sign and decimal digits, nothing else: any other text fails
+    // before it reaches the reader, whose digit loop computes with a non-digit
+    // as if it were one (and overflows a 16-bit reader's arithmetic when one
+    // stands six or more places from the end). The outcome is the reader's own:
+    // such a text is no integer in the stream syntax.
     static bool readable(const char* text)
     {
         if (!text)

@@ -8,7 +8,8 @@ cd "$(dirname "$0")/.."
 build_dir=${1:-build}
 shift || true
 
-packages=(cmake ninja-build g++ libboost-dev libgtest-dev libgmock-dev libbenchmark-dev libreadline-dev)
+packages=(cmake ninja-build g++ libboost-dev libgtest-dev libgmock-dev libbenchmark-dev libreadline-dev
+          clang libclang-rt-14-dev)
 missing=()
 for p in "${packages[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")

@@ -31,8 +31,10 @@ struct Buffer {
 };
 
 // The host's own errors for storage it cannot provide: a size beyond what an
-// array may have, and memory running out (also when the utility heap's failure
-// hooks say so, so that tests can walk these paths).
+// array may have (4 GiB of elements, what a 32-bit address space could ever
+// hold), and memory running out (also when the utility heap's failure hooks
+// say so, so that tests can walk these paths).
+constexpr qxSize maxVariableBytes = qxSize(1) << 32;
 [[noreturn]] void tooLarge() { qxErrMsg(74); }
 [[noreturn]] void outOfMemory() { qxErrMsg(80); }
 
@@ -40,7 +42,7 @@ struct Buffer {
 qxSize bytesOf(qxSize count, qxSize size)
 {
     qxSize bytes = 0;
-    if (__builtin_mul_overflow(count, size, &bytes) || bytes > (qxSize(1) << 48))
+    if (__builtin_mul_overflow(count, size, &bytes) || bytes > maxVariableBytes)
         tooLarge();
     return bytes;
 }
@@ -49,13 +51,14 @@ Buffer* newBuffer(qxSize bytes)
 {
     if (bytes == 0)
         return nullptr;
-    if (bytes > (qxSize(1) << 48))
+    if (bytes > maxVariableBytes)
         tooLarge();
     if (ut::detail::allocationShouldFail())
         outOfMemory();
-    qxSize total = (Buffer::header + bytes + 63) / 64 * 64;
-    void* block = std::aligned_alloc(64, total);
-    if (!block)
+    // Exactly the bytes asked for, so that a read past the elements is a read
+    // past the block for the sanitizers.
+    void* block = nullptr;
+    if (posix_memalign(&block, 64, Buffer::header + bytes) != 0 || !block)
         outOfMemory();
     auto* b = ::new (block) Buffer{{1}, bytes};
     std::memset(b->data(), 0, bytes);
