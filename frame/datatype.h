@@ -20,6 +20,7 @@
 #pragma once
 
 #include <new>
+#include <stdexcept>
 #include <type_traits>
 #include <utility>
 
@@ -247,7 +248,8 @@ private:
 
 // What the repository holds for a converter C: C itself, behind the boundary
 // where storage that the C++ runtime could not provide (std::bad_alloc) becomes
-// the host's out-of-memory error, as storage the host could not provide does.
+// the host's out-of-memory error, as storage the host could not provide does,
+// and a size no container can hold (std::length_error) the host's size error.
 template <class C, class Base>
 class GuardedConversion : public Base {
 public:
@@ -259,6 +261,8 @@ public:
             return inner_.from(v);
         } catch (const std::bad_alloc&) {
             qxErrMsg(80);
+        } catch (const std::length_error&) {
+            qxErrMsg(74);
         }
     }
     COSValue to(COSValue v) const override
@@ -267,6 +271,8 @@ public:
             return inner_.to(v);
         } catch (const std::bad_alloc&) {
             qxErrMsg(80);
+        } catch (const std::length_error&) {
+            qxErrMsg(74);
         }
     }
 

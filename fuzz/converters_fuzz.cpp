@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
@@ -147,17 +148,20 @@ std::vector<qxSize> pickDims(FuzzedDataProvider& in, qxSize maxElements)
     return dims;
 }
 
-// A sparse double or logical matrix of up to 1e9 rows and 1e4 columns (its
-// column starts are real storage) with a few stored elements, its row indices
-// sorted within each column.
+// A sparse double or logical matrix with a few stored elements, its row
+// indices sorted within each column. Its full form is either small enough to
+// make and write out (at most 1e4 x 100) or, for double ones with 1e9 rows,
+// beyond what the host lets an array hold: what refuses sparse input must do so
+// without making it full.
 qxArray* makeSparse(FuzzedDataProvider& in)
 {
-    // Sizes whose full form is either small enough to make (at most 1e4 x 1e4)
-    // or beyond what the host lets an array hold (1e9 rows).
     constexpr qxSize rows[] = {0, 1, 2, 3, 4, 100, 10000, 1000000000};
-    constexpr qxSize cols[] = {0, 1, 2, 3, 4, 100, 10000};
-    const qxSize m = in.PickValueInArray(rows), n = in.ConsumeBool() ? in.PickValueInArray(cols) : 1;
+    constexpr qxSize cols[] = {0, 1, 2, 3, 4, 100};
     const bool logical = in.ConsumeBool(), complex = !logical && in.ConsumeBool();
+    qxSize m = in.PickValueInArray(rows);
+    if (logical)
+        m = std::min<qxSize>(m, 10000);
+    const qxSize n = in.ConsumeBool() ? in.PickValueInArray(cols) : 1;
     std::vector<std::pair<qxSize, qxSize>> entries; // column, row
     const int count = (m && n) ? in.ConsumeIntegralInRange<int>(0, 6) : 0;
     for (int k = 0; k < count; ++k)
@@ -304,15 +308,24 @@ void roundTrips(const TypeEntry& t, COSValue v)
     }
 }
 
+// With VX_FUZZ_TRACE set, each input says what it feeds to which type (to
+// read a finding's reproducer).
+const bool tracing = std::getenv("VX_FUZZ_TRACE") != nullptr;
+
 void fuzzType(FuzzedDataProvider& in, const TypeEntry& t)
 {
     COSValue v{};
     bool made;
     if (in.ConsumeBool()) {
         const qxArray* a = in.ConsumeProbability<float>() < 0.02f ? nullptr : makeArray(in, 0);
+        if (tracing && a)
+            std::fprintf(stderr, "%s from %s %zux%zu%s\n", t.name.c_str(), qxGetClassName(a), qxGetM(a), qxGetN(a),
+                         qxIsSparse(a) ? " sparse" : "");
         made = call([&] { v = t.array->from(COSValue::fromPointer(a)); });
     } else {
         std::string text = in.ConsumeRandomLengthString(64);
+        if (tracing)
+            std::fprintf(stderr, "%s from text '%s'\n", t.name.c_str(), text.c_str());
         made = call([&] { v = t.text->from(COSValue::fromPointer(text.c_str())); });
     }
     if (made) {
@@ -332,7 +345,7 @@ void fuzzScalar(FuzzedDataProvider& in, const std::pair<std::string, nyro::COSTy
         return;
     COSValue back{};
     if (call([&] { back = s.second->to(v); }) && !back.isNull())
-        utFree(nyro::pointerValue<char*>(back));
+        nyro::COSTypeRepository::releaseReturnedText(nyro::COSNameID(s.first.c_str()), back);
     if (s.first == "string")
         utFree(nyro::pointerValue<char*>(v));
 }

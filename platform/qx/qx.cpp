@@ -916,13 +916,13 @@ std::string qxFormatArray(const qxArray* a)
         return "@" + a->typeName;
     if (!hasElementData(a->cls) || a->dims.size() > 2)
         qxErrMsgIdAndTxt("KELDAR:qx:format:Unsupported", "No text form for a %s array.", qxGetClassName(a));
-    if (a->sparse) {
-        qxArray* full = qxMustBeFull(a);
-        std::string s = qxFormatArray(full);
-        qxDestroyArray(full);
-        return s;
-    }
     qxSize m = a->dims[0], n = a->dims[1];
+    if (m == 0 || n == 0)
+        return "[]"; // whatever its size, an empty matrix has no rows to write
+    if (a->sparse) {
+        std::unique_ptr<qxArray> full(qxMustBeFull(a));
+        return qxFormatArray(full.get());
+    }
     std::string out = "[";
     for (qxSize i = 0; i < m; ++i) {
         if (i)
