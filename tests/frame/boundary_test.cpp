@@ -5,20 +5,20 @@
 // crash, a cut text or an escaping C++ exception.
 #include <gtest/gtest.h>
 
+#include <exception>
 #include <functional>
+#include <new>
+#include <stdexcept>
 #include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "frame/datatype.h"
 #include "gui_objects/gui_objects.h"
 #include "objects/references.h"
 #include "support/host_fixture.h"
 #include "support/object_classes.h"
-
-// Storage requests the heap cannot satisfy are answered with null (so that
-// operator new throws std::bad_alloc) rather than ending the sanitized process.
-extern "C" const char* __asan_default_options() { return "allocator_may_return_null=1"; }
 
 namespace {
 
@@ -286,12 +286,34 @@ TEST(HostArrayLimits, AllocationsFailThroughTheHeapsHooks)
 }
 
 // Storage the C++ runtime cannot provide inside a converter is the host's
-// out-of-memory error too: a cell list of 2^40 entries (given its size
-// without elements) needs room for as many line styles.
-TEST_F(HostTest, RuntimeAllocationFailureIsTheHostsOutOfMemoryError)
+// out-of-memory error, a size no container can hold its size error: every
+// converter the library registers sits behind that boundary.
+struct Throwing {
+    const std::exception* what;
+    COSValue from(COSValue) const { throwIt(); }
+    COSValue to(COSValue) const { throwIt(); }
+    [[noreturn]] void throwIt() const
+    {
+        if (dynamic_cast<const std::bad_alloc*>(what))
+            throw std::bad_alloc();
+        throw std::length_error("too long");
+    }
+};
+
+TEST(ConverterBoundary, RuntimeStorageFailuresAreTheHostsErrors)
 {
-    gui_objects::QxArrayPtr cells(withoutData(qxCELL_CLASS, 1, qxSize(1) << 40));
-    EXPECT_EQ(outcomeFromArray("NLineStyles", cells.get()), "error KELDAR:nomem");
+    const std::bad_alloc noMemory;
+    const std::length_error tooLong("too long");
+    const std::pair<const std::exception*, const char*> rows[] = {{&noMemory, "KELDAR:nomem"}, {&tooLong, "KELDAR:pmaxsize"}};
+    for (const auto& row : rows) {
+        const datatypes::Guarded<Throwing> guarded(Throwing{row.first});
+        const nyro::COSTypeConversion& conversion = guarded;
+        auto from = vxtest::raisedBy([&] { conversion.from(COSValue()); });
+        auto to = vxtest::raisedBy([&] { conversion.to(COSValue()); });
+        ASSERT_TRUE(from && to) << row.second;
+        EXPECT_EQ(from->id, row.second);
+        EXPECT_EQ(to->id, row.second);
+    }
 }
 
 } // namespace
