@@ -151,6 +151,31 @@ TEST_F(HostTest, SparseRefusalDoesNotMakeTheArrayFull)
     EXPECT_TRUE(qxAreMatricesEqual(column.get(), column.get())) << "compared on the stored elements";
 }
 
+// Records and positions read a sparse array of their size as the full array it
+// stands for (its storage holds only the non-zeros, so reading it as full would
+// read past it).
+TEST_F(HostTest, SparseRecordsReadTheElementsTheyStandFor)
+{
+    struct Row {
+        const char* type;
+        qxSize n;
+    };
+    for (const Row& r : {Row{"Point2", 2}, Row{"Point2d", 2}, Row{"Point3", 3}, Row{"Inset", 4}, Row{"Position", 4}}) {
+        gui_objects::QxArrayPtr sparse(qxCreateSparse(1, r.n, 1, qxREAL)), full(qxCreateDoubleMatrix(1, r.n, qxREAL));
+        qxGetPr(sparse.get())[0] = 5; // element (1, n)
+        qxGetIr(sparse.get())[0] = 0;
+        qxGetJc(sparse.get())[r.n] = 1;
+        qxGetPr(full.get())[r.n - 1] = 5;
+        nyro::COSTypeConversion* mc = vxtest::conversion("any", r.type);
+        nyro::COSDataType* t = vxtest::type(r.type);
+        COSValue a = mc->from(COSValue::fromPointer(sparse.get())), b = mc->from(COSValue::fromPointer(full.get()));
+        EXPECT_FALSE(a.isNull()) << r.type;
+        EXPECT_TRUE(t->isEqual(a, b)) << r.type;
+        t->destroy(a);
+        t->destroy(b);
+    }
+}
+
 class SparseHandles : public vxtest::ObjectTest {};
 
 // COSInterface reads the first element of a sparse array where it is stored.
