@@ -34,13 +34,13 @@ public:
     ArrayValue& operator=(const ArrayValue&) = default;
 
     // Keeps a shared copy of `a`, then validates `a`; an array that has none of
-    // the forms throws InvalidArrayException and leaves nothing behind.
-    explicit ArrayValue(const qxArray* a) : ArrayBase(a)
+    // the forms throws InvalidArrayException and leaves nothing behind. A sparse
+    // array is validated first, on its stored elements, and made full only once
+    // accepted: the refusal is the same, without the cost of a full copy.
+    explicit ArrayValue(const qxArray* a) : ArrayBase(validatedIfSparse(a))
     {
-        ErrorMessage record; // empty id and text, retry flag set
-        record.tryNextForm = true;
-        if (!accepts(a, &record))
-            throw InvalidArrayException(std::move(record.id), std::move(record.message));
+        if (!a || !qxIsSparse(a))
+            validateOrThrow(a);
         if constexpr (Store == Stored::AsRow) {
             if (qxArray* held = getPtr()) {
                 qxSetM(held, 1);
@@ -58,6 +58,20 @@ public:
     }
     bool isValid(const qxArray* a, ErrorMessage* record) override { return accepts(a, record); }
     unsigned long getMaxNumberOfValuesToCompare() const override { return 32000; }
+
+private:
+    static void validateOrThrow(const qxArray* a)
+    {
+        ErrorMessage record("", "", true);
+        if (!accepts(a, &record))
+            throw InvalidArrayException(std::move(record.id), std::move(record.message));
+    }
+    static const qxArray* validatedIfSparse(const qxArray* a)
+    {
+        if (a && qxIsSparse(a))
+            validateOrThrow(a);
+        return a;
+    }
 };
 
 // Text to value: the bracketed numbers parsed into an array of class Cls, then

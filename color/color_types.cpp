@@ -79,14 +79,6 @@ struct ScalarExecutor {
 
 namespace detail {
 
-QxString charArrayText(const qxArray* array)
-{
-    QxString text(qxArrayToString(array));
-    if (!text)
-        raise(msg::OutOfMemory);
-    return text;
-}
-
 template <class V>
 std::string styledColorText(const V& v)
 {

@@ -206,12 +206,6 @@ public:
     }
 };
 
-namespace detail {
-// The text of a char array, owned by the caller; raises the out-of-memory
-// error when the host array library cannot make it.
-QxString charArrayText(const qxArray* array);
-} // namespace detail
-
 template <class DT>
 COSValue StyledMC<DT>::from(COSValue a) const
 {
@@ -219,7 +213,7 @@ COSValue StyledMC<DT>::from(COSValue a) const
     if (!array)
         return {};
     if (qxGetClassID(array) == qxCHAR_CLASS) {
-        QxString text = detail::charArrayText(array);
+        QxString text = charArrayText(array);
         return DT::store(DT::fromText(text.get()));
     }
     if constexpr (requires(typename DT::Value& out) { DT::fromNumbers(array, out); }) {

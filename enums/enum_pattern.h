@@ -134,11 +134,7 @@ public:
             raise(msg::BadEnumValue, "", DT::typeName);
             return {};
         }
-        QxString text(qxArrayToString(array));
-        if (!text) {
-            raise(msg::OutOfMemory);
-            return {};
-        }
+        QxString text = charArrayText(array);
         return EnumSC<DT>(*type_).from(slotOf(text.get()));
     }
     // The null value has no name to give: an error.

@@ -34,11 +34,7 @@ COSValue OnOffBooleanMC::from(COSValue a) const
         raise(msg::UnknownOnOffBooleanValue);
         return {};
     }
-    QxString text(qxArrayToString(array));
-    if (!text) {
-        raise(msg::OutOfMemory);
-        return {};
-    }
+    QxString text = charArrayText(array);
     return OnOffBooleanSC().from(slotOf(text.get()));
 }
 
@@ -59,10 +55,10 @@ void registerOnOffBoolean()
     COSNameID name(type->getName());
     try {
         nyro::COSTypeRepository::addGlobalType(type);
-        nyro::COSTypeRepository::addConversion(COSNameID("any"), name, new OnOffBooleanMC);
-        nyro::COSTypeRepository::addConversion(COSNameID("string"), name, new OnOffBooleanSC);
-        nyro::COSTypeRepository::addConversion(COSNameID("string"), COSNameID("bool"), new OnOffBooleanSC);
-        nyro::JavaTypeConversion::addConversion(name, new OnOffBooleanJC);
+        nyro::COSTypeRepository::addConversion(COSNameID("any"), name, new Guarded<OnOffBooleanMC>);
+        nyro::COSTypeRepository::addConversion(COSNameID("string"), name, new Guarded<OnOffBooleanSC>);
+        nyro::COSTypeRepository::addConversion(COSNameID("string"), COSNameID("bool"), new Guarded<OnOffBooleanSC>);
+        nyro::JavaTypeConversion::addConversion(name, new Guarded<OnOffBooleanJC>);
     } catch (const nyro::COSException&) {
         raise(msg::DuplicateOnOffBoolean);
     }

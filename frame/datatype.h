@@ -20,7 +20,9 @@
 #pragma once
 
 #include <new>
+#include <stdexcept>
 #include <type_traits>
+#include <utility>
 
 #include "frame/registry.h"
 #include "javabridge/javabridge.h"
@@ -90,6 +92,14 @@ struct QxStringDtor {
     static void destroy(char* s) { qxFree(s); }
 };
 using QxString = gui_objects::AutoPtr<char, QxStringDtor>;
+
+// The text of a host char array, for a type's text rules. A C string cannot
+// hold a NUL character, so each NUL of the array is written as the two
+// characters "\0": the rules see the whole text, and refuse it as the text it
+// is (no name, number or color holds a backslash), where a text cut at the NUL
+// could have passed for another. An array without data reads as NULs. No
+// storage for the text raises the library's out-of-memory error.
+QxString charArrayText(const qxArray* array);
 
 // ---- data types ------------------------------------------------------------------
 
@@ -234,16 +244,66 @@ private:
     MC array_;
 };
 
+// ---- the boundary the object system calls -------------------------------------------
+
+// What the repository holds for a converter C: C itself, behind the boundary
+// where storage that the C++ runtime could not provide (std::bad_alloc) becomes
+// the host's out-of-memory error, as storage the host could not provide does,
+// and a size no container can hold (std::length_error) the host's size error.
+template <class C, class Base>
+class GuardedConversion : public Base {
+public:
+    template <class... Args>
+    explicit GuardedConversion(Args&&... args) : inner_(std::forward<Args>(args)...) {}
+    COSValue from(COSValue v) const override
+    {
+        try {
+            return inner_.from(v);
+        } catch (const std::bad_alloc&) {
+            qxErrMsg(80);
+        } catch (const std::length_error&) {
+            qxErrMsg(74);
+        }
+    }
+    COSValue to(COSValue v) const override
+    {
+        try {
+            return inner_.to(v);
+        } catch (const std::bad_alloc&) {
+            qxErrMsg(80);
+        } catch (const std::length_error&) {
+            qxErrMsg(74);
+        }
+    }
+
+protected:
+    C inner_;
+};
+
+template <class C>
+class Guarded final : public GuardedConversion<C, nyro::COSTypeConversion> {
+public:
+    using GuardedConversion<C, nyro::COSTypeConversion>::GuardedConversion;
+};
+
+template <class C>
+    requires std::is_base_of_v<nyro::JavaTypeConversion, C>
+class Guarded<C> final : public GuardedConversion<C, nyro::JavaTypeConversion> {
+public:
+    using GuardedConversion<C, nyro::JavaTypeConversion>::GuardedConversion;
+    const char* getJavaDeclarationName() const override { return this->inner_.getJavaDeclarationName(); }
+};
+
 // ---- registration ----------------------------------------------------------------
 
 namespace detail {
 template <class C, class DT>
-C* makeConverter(DT* type)
+Guarded<C>* makeConverter(DT* type)
 {
     if constexpr (std::is_constructible_v<C, const DT&>)
-        return new C(*type);
+        return new Guarded<C>(*type);
     else
-        return new C();
+        return new Guarded<C>();
 }
 } // namespace detail
 

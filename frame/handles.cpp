@@ -5,6 +5,7 @@
 #include <set>
 #include <utility>
 
+#include "frame/datatype.h"
 #include "frame/errors.h"
 #include "gui_objects/handles.h"
 #include "objects/messages.h"
@@ -195,7 +196,7 @@ void initDoubleConverters()
     nyro::COSNameID foreign("double"), type("COSInterface");
     // A retried initialisation keeps what an earlier attempt installed.
     if (!nyro::COSTypeRepository::getConversion(foreign, type))
-        nyro::COSTypeRepository::addConversion(foreign, type, new DoubleNYROConversion);
+        nyro::COSTypeRepository::addConversion(foreign, type, new Guarded<DoubleNYROConversion>);
 }
 
 double assignFigureIntegerHandle(nyro::COSInterfacePtr obj, int n)

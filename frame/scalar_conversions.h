@@ -38,11 +38,34 @@ struct ScalarSlot {
 // value, no blanks, in range; 8-bit types read and write one character.
 template <class T>
 class StringConversion : public nyro::COSTypeConversion {
+    // A null text reads as nothing. Integers wider than a character are an
+    // optional sign and decimal digits, nothing else: any other text fails
+    // before it reaches the reader, whose digit loop computes with a non-digit
+    // as if it were one (and overflows a 16-bit reader's arithmetic when one
+    // stands six or more places from the end). The outcome is the reader's own:
+    // such a text is no integer in the stream syntax.
+    static bool readable(const char* text)
+    {
+        if (!text)
+            return false;
+        if constexpr (std::is_integral_v<T> && sizeof(T) > 1) {
+            if (*text == '+' || *text == '-')
+                ++text;
+            for (; *text; ++text)
+                if (*text < '0' || *text > '9')
+                    return false;
+        }
+        return true;
+    }
+
 public:
     nyro::COSValue from(nyro::COSValue s) const override
     {
+        const char* text = nyro::pointerValue<const char*>(s);
+        if (!readable(text))
+            throw gui_objects::convert_from_string_utils::ParseException();
         try {
-            return ScalarSlot<T>::store(boost::lexical_cast<T>(nyro::pointerValue<const char*>(s)));
+            return ScalarSlot<T>::store(boost::lexical_cast<T>(text));
         } catch (...) {
             throw gui_objects::convert_from_string_utils::ParseException();
         }

@@ -45,6 +45,13 @@ enum class Fault { None, Class, Shape, NullData, NegativeSize };
 template <class Executor, class List>
 Fault runChecks(const qxArray* array, Executor& executor)
 {
+    // A sparse 1x4 row is read as the four elements it stands for; any other
+    // size is refused by its shape before anything is made.
+    gui_objects::QxArrayPtr full;
+    if (qxIsSparse(array) && isRow4(array)) {
+        full.reset(qxMustBeFull(array));
+        array = full.get();
+    }
     try {
         vx::TL::ArrayDispatcher<Executor, List>::dispatch(array, executor);
     } catch (const gui_objects::InvalidArrayClassException&) {

@@ -194,6 +194,14 @@ COSValue RecordMC<Rules>::from(COSValue a) const
     const qxArray* array = arrayOf(a);
     if (!array)
         return {};
+    // A sparse array of the record's size is read as the few elements it
+    // stands for; any other size is refused by its shape before anything is made.
+    gui_objects::QxArrayPtr full;
+    if (qxIsSparse(array) && qxGetNumberOfDimensions(array) == 2 && qxGetM(array) == Rules::rows &&
+        qxGetN(array) == Rules::cols) {
+        full.reset(qxMustBeFull(array));
+        array = full.get();
+    }
     typename Rules::Record record;
     const Message* failure = nullptr;
     try {

@@ -1,5 +1,6 @@
 #include "objects/references.h"
 
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -18,13 +19,23 @@ nyro::COSTypeConversion* handleConversion()
     return nyro::COSTypeRepository::getConversion(number, object);
 }
 
-// The first element of a non-empty double array (sparse arrays read in full).
-double firstDouble(const qxArray* a)
+// The first element of a non-empty double array, or nothing when the array has
+// no data. A sparse array is read where it stores its first column: element
+// (1,1) is the column's first stored entry if that is in row 1, else zero; the
+// array is never made full for it.
+std::optional<double> firstDouble(const qxArray* a)
 {
+    const double* data = qxGetPr(a);
+    if (!data)
+        return std::nullopt;
     if (!qxIsSparse(a))
-        return qxGetPr(a)[0];
-    gui_objects::QxArrayPtr full(qxMustBeFull(a));
-    return qxGetPr(full.get())[0];
+        return data[0];
+    const qxSize* jc = qxGetJc(a);
+    const qxSize* ir = qxGetIr(a);
+    if (!jc || !ir || qxGetN(a) == 0)
+        return 0.0;
+    const qxSize k = jc[0];
+    return k < jc[1] && k < qxGetNzmax(a) && ir[k] == 0 ? data[k] : 0.0;
 }
 
 // The object a handle converts to, with its reference handed over (or null).
@@ -59,9 +70,10 @@ COSValue COSInterfaceMC::from(COSValue a) const
     if (!array)
         return {};
     if (qxGetClassID(array) == qxDOUBLE_CLASS) {
-        if (qxIsEmpty(array))
+        const std::optional<double> handle = qxIsEmpty(array) ? std::nullopt : firstDouble(array);
+        if (!handle)
             return {};
-        return COSValue::fromPointer(objectOfHandle(firstDouble(array)).release());
+        return COSValue::fromPointer(objectOfHandle(*handle).release());
     }
     if (omIsNYRO(array)) {
         gui_objects::QxArrayPtr internal(nyroConvertArrayToInternal(array));
@@ -131,7 +143,8 @@ void HandleOrEmpty::holdInternalFormOf(const qxArray* a)
 
 void HandleOrEmpty::saveValidNYROObjectFromDoubleNotOnArrayList(const qxArray* a)
 {
-    COSInterfacePtr obj = objectOfHandle(firstDouble(a));
+    const std::optional<double> handle = firstDouble(a);
+    COSInterfacePtr obj = handle ? objectOfHandle(*handle) : COSInterfacePtr();
     if (!obj || !obj->isValid())
         raise(msg::InvalidHandleOrEmpty);
     gui_objects::QxArrayPtr scalar(omCreateNYROScalar(obj.get()));
@@ -232,7 +245,13 @@ COSValue JavaPeerMC::to(COSValue v) const
         return slotOf(qxCreateDoubleMatrix(0, 0, qxREAL));
     // The fresh global reference serves this conversion only.
     jobject reference = kdjNewGlobalRef(peer->get_jobject(), false);
-    qxArray* array = javaConvertJavaObjectToClosestKeldarArray(reference);
+    qxArray* array = nullptr;
+    try {
+        array = javaConvertJavaObjectToClosestKeldarArray(reference);
+    } catch (...) {
+        kdjDeleteGlobalRef(reference); // also when the host could not make the array
+        throw;
+    }
     kdjDeleteGlobalRef(reference);
     return slotOf(array ? array : qxCreateDoubleMatrix(0, 0, qxREAL));
 }

@@ -9,7 +9,8 @@ build_dir=${1:-build}
 shift || true
 
 packages=(cmake ninja-build g++ libboost-dev libgtest-dev libgmock-dev libbenchmark-dev libreadline-dev
-          pkg-config dpkg-dev binutils tao-pegtl-dev nlohmann-json3-dev)
+          pkg-config dpkg-dev binutils tao-pegtl-dev nlohmann-json3-dev
+          clang libclang-rt-14-dev)
 missing=()
 for p in "${packages[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")

@@ -39,6 +39,11 @@ std::vector<UTF16String> createUTF16StringsFromArray(const qxArray* a)
             break;
         qxSize m = qxGetM(a), n = qxGetN(a);
         const qxChar* chars = qxGetChars(a);
+        std::vector<qxChar> nuls; // an array without data reads as NUL characters
+        if (!chars) {
+            nuls.assign(m * n, 0);
+            chars = nuls.data();
+        }
         if (m == 1) {
             strings.emplace_back(chars, n); // a row is contiguous
             break;
@@ -55,7 +60,11 @@ std::vector<UTF16String> createUTF16StringsFromArray(const qxArray* a)
             const qxArray* cell = qxGetCell(a, i);
             if (!isCharRow(cell))
                 throw InvalidArrayDataException();
-            strings.emplace_back(qxGetChars(cell), qxGetNumberOfElements(cell));
+            if (const qxChar* chars = qxGetChars(cell))
+                strings.emplace_back(chars, qxGetNumberOfElements(cell));
+            else // a cell without data reads as NUL characters
+                strings.emplace_back(std::vector<qxChar>(qxGetNumberOfElements(cell), 0).data(),
+                                     qxGetNumberOfElements(cell));
         }
         break;
     }

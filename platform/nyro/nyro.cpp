@@ -266,6 +266,9 @@ public:
     COSValue from(COSValue v) const override
     {
         std::string text = qxFormatArray(pointerValue<const qxArray*>(v));
+        // A C string ends at its first NUL: a text holding one has no C string form.
+        if (text.find('\0') != std::string::npos)
+            qxErrMsgIdAndTxt("KELDAR:nyro:string:NulInText", "A text holding a NUL character has no C string form.");
         char* s = utStrdup(text.c_str());
         if (!s)
             throw COSOutOfMemoryException();

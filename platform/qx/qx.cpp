@@ -3,6 +3,7 @@
 
 #include <boost/container/small_vector.hpp>
 
+#include <algorithm>
 #include <atomic>
 #include <charconv>
 #include <cmath>
@@ -12,6 +13,7 @@
 #include <cstring>
 #include <limits>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <new>
 #include <string>
@@ -29,14 +31,36 @@ struct Buffer {
     void* data() { return reinterpret_cast<unsigned char*>(this) + header; }
 };
 
+// The host's own errors for storage it cannot provide: a size beyond what an
+// array may have (4 GiB of elements, what a 32-bit address space could ever
+// hold), and memory running out (also when the utility heap's failure hooks
+// say so, so that tests can walk these paths).
+constexpr qxSize maxVariableBytes = qxSize(1) << 32;
+[[noreturn]] void tooLarge() { qxErrMsg(74); }
+[[noreturn]] void outOfMemory() { qxErrMsg(80); }
+
+// Bytes of `count` elements of `size` bytes, or the host's size error.
+qxSize bytesOf(qxSize count, qxSize size)
+{
+    qxSize bytes = 0;
+    if (__builtin_mul_overflow(count, size, &bytes) || bytes > maxVariableBytes)
+        tooLarge();
+    return bytes;
+}
+
 Buffer* newBuffer(qxSize bytes)
 {
     if (bytes == 0)
         return nullptr;
-    qxSize total = (Buffer::header + bytes + 63) / 64 * 64;
-    void* block = std::aligned_alloc(64, total);
-    if (!block)
-        throw std::bad_alloc();
+    if (bytes > maxVariableBytes)
+        tooLarge();
+    if (ut::detail::allocationShouldFail())
+        outOfMemory();
+    // Exactly the bytes asked for, so that a read past the elements is a read
+    // past the block for the sanitizers.
+    void* block = nullptr;
+    if (posix_memalign(&block, 64, Buffer::header + bytes) != 0 || !block)
+        outOfMemory();
     auto* b = ::new (block) Buffer{{1}, bytes};
     std::memset(b->data(), 0, bytes);
     return b;
@@ -75,6 +99,17 @@ qxSize product(const qxSize* dims, qxSize n)
 }
 
 struct TemporaryList;
+
+// The number of elements of `dims`, or the host's size error when it does not
+// fit a size.
+qxSize checkedProduct(const qxSize* dims, qxSize n)
+{
+    qxSize p = 1;
+    for (qxSize i = 0; i < n; ++i)
+        if (__builtin_mul_overflow(p, dims[i], &p))
+            tooLarge();
+    return p;
+}
 
 } // namespace
 
@@ -227,6 +262,34 @@ qxArray* adopt(qxArray* element)
 
 namespace {
 
+// A new array header, owned by the caller until it is handed out; allocation
+// consults the utility heap's failure hooks like every host allocation.
+using Header = std::unique_ptr<qxArray>;
+Header newHeader()
+{
+    if (ut::detail::allocationShouldFail())
+        outOfMemory();
+    try {
+        return Header(new qxArray);
+    } catch (const std::bad_alloc&) {
+        outOfMemory();
+    }
+}
+
+// Room for `n` elements in `v`, or the host's out-of-memory
+// error when the heap has none.
+template <class T>
+void reserveFor(std::vector<T>& v, qxSize n)
+{
+    try {
+        v.reserve(n);
+    } catch (const std::bad_alloc&) {
+        outOfMemory();
+    } catch (const std::length_error&) {
+        tooLarge();
+    }
+}
+
 bool isNumericClass(qxClassID c) { return c >= qxDOUBLE_CLASS && c <= qxUINT64_CLASS; }
 bool hasElementData(qxClassID c) { return isNumericClass(c) || c == qxCHAR_CLASS || c == qxLOGICAL_CLASS; }
 
@@ -241,27 +304,34 @@ void setDims(qxArray* a, qxSize ndim, const qxSize* dims)
         a->dims.pop_back();
 }
 
-qxArray* makeArray(qxSize ndim, const qxSize* dims, qxClassID cls, qxComplexity c)
+Header makeHeader(qxSize ndim, const qxSize* dims, qxClassID cls, qxComplexity c)
 {
-    auto* a = new qxArray;
+    const qxSize count = checkedProduct(dims, ndim);
+    Header a = newHeader();
     a->cls = cls;
-    setDims(a, ndim, dims);
+    setDims(a.get(), ndim, dims);
     qxSize es = qx::elementSize(cls);
     if (hasElementData(cls)) {
-        a->re = newBuffer(a->numel() * es);
+        a->re = newBuffer(bytesOf(count, es));
         if (c == qxCOMPLEX && isNumericClass(cls)) {
             a->complex = true;
-            a->im = newBuffer(a->numel() * es);
+            a->im = newBuffer(bytesOf(count, es));
         }
     } else if (cls == qxCELL_CLASS) {
-        a->elems.assign(a->numel(), nullptr);
+        reserveFor(a->elems, count);
+        a->elems.assign(count, nullptr);
     }
     return a;
 }
 
-qxArray* copyHeader(const qxArray* a)
+qxArray* makeArray(qxSize ndim, const qxSize* dims, qxClassID cls, qxComplexity c)
 {
-    auto* c = new qxArray;
+    return makeHeader(ndim, dims, cls, c).release();
+}
+
+Header copyHeader(const qxArray* a)
+{
+    Header c = newHeader();
     c->cls = a->cls;
     c->complex = a->complex;
     c->sparse = a->sparse;
@@ -279,7 +349,12 @@ qxArray* copyHeader(const qxArray* a)
 // --- UTF-8 <-> UTF-16: the utility library's codec -----------------------------
 std::u16string utf8ToUtf16(const char* s, qxSize n) { return utf8_to_u16string(s, n); }
 
-std::string utf16ToUtf8(const qxChar* s, qxSize n) { return utf16_to_utf8(s, n); }
+std::string utf16ToUtf8(const qxChar* s, qxSize n)
+{
+    if (!s) // an array without data reads as NUL characters
+        return std::string(n, '\0');
+    return utf16_to_utf8(s, n);
+}
 
 template <class T>
 double elementAsDouble(const void* data, qxSize i)
@@ -308,6 +383,10 @@ double readAsDouble(qxClassID cls, const void* data, qxSize i)
 
 void appendNumber(std::string& out, qxClassID cls, const void* data, qxSize i)
 {
+    if (!data) { // an array without data reads as zeros
+        out += '0';
+        return;
+    }
     char buf[64];
     std::to_chars_result r{};
     switch (cls) {
@@ -417,37 +496,44 @@ qxArray* qxCreateCellArray(qxSize ndim, const qxSize* dims) { return makeArray(n
 qxArray* qxCreateStructMatrix(qxSize m, qxSize n, int nfields, const char** names)
 {
     qxSize dims[2] = {m, n};
-    qxArray* a = makeArray(2, dims, qxSTRUCT_CLASS, qxREAL);
+    Header a = makeHeader(2, dims, qxSTRUCT_CLASS, qxREAL);
+    reserveFor(a->fields, nfields > 0 ? nfields : 0);
     for (int f = 0; f < nfields; ++f)
         a->fields.emplace_back(names[f]);
+    reserveFor(a->elems, bytesOf(a->numel(), a->fields.size()));
     a->elems.assign(a->numel() * a->fields.size(), nullptr);
-    return a;
+    return a.release();
 }
 
-qxArray* qxCreateSparse(qxSize m, qxSize n, qxSize nzmax, qxComplexity c)
+namespace {
+Header makeSparse(qxSize m, qxSize n, qxSize nzmax, qxClassID cls, qxComplexity c)
 {
-    auto* a = new qxArray;
-    a->cls = qxDOUBLE_CLASS;
+    if (n == std::numeric_limits<qxSize>::max())
+        tooLarge();
+    Header a = newHeader();
+    a->cls = cls;
     a->sparse = true;
     a->dims = {m, n};
     a->nzmax = nzmax ? nzmax : 1;
-    a->re = newBuffer(a->nzmax * sizeof(double));
+    a->re = newBuffer(bytesOf(a->nzmax, qx::elementSize(cls)));
     if (c == qxCOMPLEX) {
         a->complex = true;
-        a->im = newBuffer(a->nzmax * sizeof(double));
+        a->im = newBuffer(bytesOf(a->nzmax, qx::elementSize(cls)));
     }
-    a->ir = newBuffer(a->nzmax * sizeof(qxSize));
-    a->jc = newBuffer((n + 1) * sizeof(qxSize));
+    a->ir = newBuffer(bytesOf(a->nzmax, sizeof(qxSize)));
+    a->jc = newBuffer(bytesOf(n + 1, sizeof(qxSize)));
     return a;
+}
+} // namespace
+
+qxArray* qxCreateSparse(qxSize m, qxSize n, qxSize nzmax, qxComplexity c)
+{
+    return makeSparse(m, n, nzmax, qxDOUBLE_CLASS, c).release();
 }
 
 qxArray* qxCreateSparseLogicalMatrix(qxSize m, qxSize n, qxSize nzmax)
 {
-    qxArray* a = qxCreateSparse(m, n, nzmax, qxREAL);
-    release(a->re);
-    a->cls = qxLOGICAL_CLASS;
-    a->re = newBuffer(a->nzmax);
-    return a;
+    return makeSparse(m, n, nzmax, qxLOGICAL_CLASS, qxREAL).release();
 }
 
 // ---- copies and destruction -----------------------------------------------------
@@ -456,30 +542,34 @@ qxArray* qxCreateSharedDataCopy(const qxArray* a)
 {
     if (!a)
         return nullptr;
-    qxArray* c = copyHeader(a);
+    Header c = copyHeader(a);
     c->re = retain(a->re);
     c->im = retain(a->im);
     c->ir = retain(a->ir);
     c->jc = retain(a->jc);
-    c->elems.reserve(a->elems.size());
+    reserveFor(c->elems, a->elems.size());
     for (const qxArray* e : a->elems)
         c->elems.push_back(adopt(qxCreateSharedDataCopy(e)));
-    return c;
+    return c.release();
 }
 
 qxArray* qxDuplicateArray(const qxArray* a)
 {
     if (!a)
         return nullptr;
-    qxArray* c = copyHeader(a);
+    Header c = copyHeader(a);
     c->re = cloneBuffer(a->re);
     c->im = cloneBuffer(a->im);
     c->ir = cloneBuffer(a->ir);
     c->jc = cloneBuffer(a->jc);
-    c->elems.reserve(a->elems.size());
+    reserveFor(c->elems, a->elems.size());
     for (const qxArray* e : a->elems)
         c->elems.push_back(adopt(qxDuplicateArray(e)));
-    return c;
+    return c.release();
+}
+
+namespace {
+qxSize sparseColumns(const qxArray* a);
 }
 
 qxArray* qxMustBeFull(const qxArray* a)
@@ -488,17 +578,24 @@ qxArray* qxMustBeFull(const qxArray* a)
         return nullptr;
     if (!a->sparse)
         return qxCreateSharedDataCopy(a);
-    qxSize m = a->dims[0], n = a->dims[1];
+    qxSize m = a->dims[0], n = qxGetN(a);
     qxArray* f = qxCreateNumericMatrix(m, n, a->cls, a->complex ? qxCOMPLEX : qxREAL);
     qxSize es = qx::elementSize(a->cls);
+    if (!a->jc || !a->ir || !a->re)
+        return f;
     const auto* jc = static_cast<const qxSize*>(a->jc->data());
     const auto* ir = static_cast<const qxSize*>(a->ir->data());
     auto* src = static_cast<const unsigned char*>(a->re->data());
     auto* dst = static_cast<unsigned char*>(qxGetData(f));
-    for (qxSize j = 0; j < n; ++j)
-        for (qxSize k = jc[j]; k < jc[j + 1]; ++k) {
+    // Only what the array really stores is copied: entries within its capacity
+    // whose row is inside the matrix.
+    const qxSize columns = sparseColumns(a);
+    for (qxSize j = 0; j < columns; ++j)
+        for (qxSize k = jc[j]; k < std::min(jc[j + 1], a->nzmax); ++k) {
+            if (ir[k] >= m)
+                continue;
             std::memcpy(dst + (j * m + ir[k]) * es, src + k * es, es);
-            if (a->complex)
+            if (a->complex && a->im)
                 std::memcpy(static_cast<unsigned char*>(qxGetImagData(f)) + (j * m + ir[k]) * es,
                             static_cast<const unsigned char*>(a->im->data()) + k * es, es);
         }
@@ -588,6 +685,110 @@ bool qxIsStruct(const qxArray* a) { return a->cls == qxSTRUCT_CLASS; }
 bool qxIsDouble(const qxArray* a) { return a->cls == qxDOUBLE_CLASS; }
 bool qxIsSingle(const qxArray* a) { return a->cls == qxSINGLE_CLASS; }
 
+namespace {
+
+// Columns of a sparse array that its column starts describe (never more than
+// they have room for, whatever its dimensions say).
+qxSize sparseColumns(const qxArray* a)
+{
+    const qxSize n = product(a->dims.data() + 1, a->dims.size() - 1);
+    const qxSize starts = a->jc ? a->jc->bytes / sizeof(qxSize) : 0;
+    return starts ? std::min(n, starts - 1) : 0;
+}
+
+// One element of a numeric, char or logical array: real and imaginary parts.
+// An array without data reads as zeros, like the fresh array of its size that
+// stands for it.
+struct Element {
+    double re = 0, im = 0;
+    bool operator==(const Element&) const = default;
+};
+
+Element fullElement(const qxArray* a, qxSize i)
+{
+    return {a->re ? readAsDouble(a->cls, a->re->data(), i) : 0.0,
+            a->im ? readAsDouble(a->cls, a->im->data(), i) : 0.0};
+}
+
+// Walks the stored elements of a sparse array in column-major order, skipping
+// stored zeros, without making it full: O(columns + stored elements).
+class SparseCursor {
+public:
+    explicit SparseCursor(const qxArray* a)
+        : a_(a), m_(a->dims[0]), n_(sparseColumns(a)),
+          jc_(a->jc ? static_cast<const qxSize*>(a->jc->data()) : nullptr),
+          ir_(a->ir ? static_cast<const qxSize*>(a->ir->data()) : nullptr)
+    {
+        if (jc_ && ir_ && a->re)
+            advance();
+        else
+            done_ = true;
+    }
+    bool done() const { return done_; }
+    qxSize index() const { return index_; }
+    const Element& value() const { return value_; }
+    void next()
+    {
+        ++k_;
+        advance();
+    }
+
+private:
+    void advance()
+    {
+        for (; j_ < n_; ++j_) {
+            if (k_ < jc_[j_])
+                k_ = jc_[j_];
+            const qxSize end = std::min(jc_[j_ + 1], a_->nzmax);
+            for (; k_ < end; ++k_) {
+                Element e{readAsDouble(a_->cls, a_->re->data(), k_),
+                          a_->im ? readAsDouble(a_->cls, a_->im->data(), k_) : 0.0};
+                if (ir_[k_] < m_ && !(e == Element{})) {
+                    index_ = j_ * m_ + ir_[k_];
+                    value_ = e;
+                    return;
+                }
+            }
+        }
+        done_ = true;
+    }
+
+    const qxArray* a_;
+    qxSize m_, n_;
+    const qxSize* jc_;
+    const qxSize* ir_;
+    qxSize j_ = 0, k_ = 0, index_ = 0;
+    Element value_;
+    bool done_ = false;
+};
+
+// A sparse array against a full or sparse one of the same class and size: the
+// stored non-zeros of each in turn, every other element zero.
+bool sparseEqual(const qxArray* a, const qxArray* b)
+{
+    if (!a->sparse)
+        std::swap(a, b);
+    SparseCursor ca(a);
+    if (b->sparse) {
+        SparseCursor cb(b);
+        for (; !ca.done() && !cb.done(); ca.next(), cb.next())
+            if (ca.index() != cb.index() || !(ca.value() == cb.value()))
+                return false;
+        return ca.done() && cb.done();
+    }
+    const qxSize n = b->numel();
+    for (qxSize i = 0; i < n; ++i) {
+        const bool stored = !ca.done() && ca.index() == i;
+        if (!(fullElement(b, i) == (stored ? ca.value() : Element{})))
+            return false;
+        if (stored)
+            ca.next();
+    }
+    return true;
+}
+
+} // namespace
+
 bool qxAreMatricesEqual(const qxArray* a, const qxArray* b)
 {
     if (!a || !b)
@@ -595,32 +796,27 @@ bool qxAreMatricesEqual(const qxArray* a, const qxArray* b)
     if (a->cls != b->cls || a->dims != b->dims || a->fields != b->fields || a->typeName != b->typeName ||
         a->objects != b->objects)
         return false;
-    if (a->sparse || b->sparse) {
-        qxArray* fa = qxMustBeFull(a);
-        qxArray* fb = qxMustBeFull(b);
-        bool eq = qxAreMatricesEqual(fa, fb);
-        qxDestroyArray(fa);
-        qxDestroyArray(fb);
-        return eq;
-    }
+    if (a->sparse || b->sparse)
+        return sparseEqual(a, b);
     if (hasElementData(a->cls)) {
         qxSize n = a->numel();
-        for (qxSize i = 0; i < n; ++i) {
-            if (readAsDouble(a->cls, qxGetData(a), i) != readAsDouble(b->cls, qxGetData(b), i))
+        for (qxSize i = 0; i < n; ++i)
+            if (!(fullElement(a, i) == fullElement(b, i)))
                 return false;
-            double ai = a->im ? readAsDouble(a->cls, a->im->data(), i) : 0.0;
-            double bi = b->im ? readAsDouble(b->cls, b->im->data(), i) : 0.0;
-            if (ai != bi)
-                return false;
-        }
         // 64-bit integers beyond 2^53 are not told apart by doubles.
-        if (a->cls == qxINT64_CLASS || a->cls == qxUINT64_CLASS)
-            return n == 0 || std::memcmp(qxGetData(a), qxGetData(b), n * 8) == 0;
+        if ((a->cls == qxINT64_CLASS || a->cls == qxUINT64_CLASS) && a->re && b->re)
+            return n == 0 || std::memcmp(a->re->data(), b->re->data(), n * 8) == 0;
         return true;
     }
-    for (qxSize i = 0; i < a->elems.size(); ++i)
-        if (!qxAreMatricesEqual(a->elems[i], b->elems[i]))
+    // Cells and structs: element by element; an element missing on either side
+    // (an array given dimensions but no elements) compares as a null element.
+    const qxSize count = std::max(a->elems.size(), b->elems.size());
+    for (qxSize i = 0; i < count; ++i) {
+        const qxArray* ea = i < a->elems.size() ? a->elems[i] : nullptr;
+        const qxArray* eb = i < b->elems.size() ? b->elems[i] : nullptr;
+        if (!qxAreMatricesEqual(ea, eb))
             return false;
+    }
     return true;
 }
 
@@ -728,13 +924,13 @@ std::string qxFormatArray(const qxArray* a)
         return "@" + a->typeName;
     if (!hasElementData(a->cls) || a->dims.size() > 2)
         qxErrMsgIdAndTxt("KELDAR:qx:format:Unsupported", "No text form for a %s array.", qxGetClassName(a));
-    if (a->sparse) {
-        qxArray* full = qxMustBeFull(a);
-        std::string s = qxFormatArray(full);
-        qxDestroyArray(full);
-        return s;
-    }
     qxSize m = a->dims[0], n = a->dims[1];
+    if (m == 0 || n == 0)
+        return "[]"; // whatever its size, an empty matrix has no rows to write
+    if (a->sparse) {
+        std::unique_ptr<qxArray> full(qxMustBeFull(a));
+        return qxFormatArray(full.get());
+    }
     std::string out = "[";
     for (qxSize i = 0; i < m; ++i) {
         if (i)
@@ -743,7 +939,7 @@ std::string qxFormatArray(const qxArray* a)
             if (j)
                 out += ' ';
             appendNumber(out, a->cls, qxGetData(a), j * m + i);
-            if (a->complex) {
+            if (a->complex && a->im) {
                 double im = readAsDouble(a->cls, a->im->data(), j * m + i);
                 if (!(im < 0))
                     out += '+';
@@ -768,10 +964,11 @@ qx::SharedElement::~SharedElement() = default;
 qxArray* qxCreateObjectMatrix(qxSize m, qxSize n, const char* className)
 {
     qxSize dims[2] = {m, n};
-    qxArray* a = makeArray(2, dims, qxOBJECT_CLASS, qxREAL);
+    Header a = makeHeader(2, dims, qxOBJECT_CLASS, qxREAL);
     a->typeName = className ? className : "";
+    reserveFor(a->objects, a->numel());
     a->objects.assign(a->numel(), nullptr);
-    return a;
+    return a.release();
 }
 
 bool qxIsObject(const qxArray* a) { return a && a->cls == qxOBJECT_CLASS; }
@@ -841,9 +1038,9 @@ qxArray* qxCreateFunctionHandle(const char* name)
     if (!findFunction(name, nullptr))
         qxErrMsgIdAndTxt("KELDAR:qx:UndefinedFunction", "Undefined function '%s'.", name ? name : "");
     qxSize dims[2] = {1, 1};
-    qxArray* a = makeArray(2, dims, qxFUNCTION_CLASS, qxREAL);
+    Header a = makeHeader(2, dims, qxFUNCTION_CLASS, qxREAL);
     a->typeName = name;
-    return a;
+    return a.release();
 }
 
 bool qxIsFunctionHandle(const qxArray* a) { return a && a->cls == qxFUNCTION_CLASS; }

@@ -31,6 +31,7 @@ void failAllocations(unsigned count, unsigned skip)
     failSkip = skip;
     failCount = count;
 }
+unsigned pendingFailures() { return failCount.load(); }
 long liveBlocks() { return live.load(); }
 } // namespace ut::test
 

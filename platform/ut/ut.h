@@ -22,9 +22,13 @@ bool utInstanceOf(int type, int number);
 
 namespace ut::test {
 // The next `count` allocations of the utility heap (and of everything that
-// allocates through it) fail, after `skip` successful ones. Lets tests walk the
+// allocates through it or consults its hooks, as host arrays do) fail, after
+// `skip` successful ones. Lets tests walk the
 // out-of-memory paths for real.
 void failAllocations(unsigned count, unsigned skip = 0);
+// Failures set by failAllocations that no allocation has consumed yet: a
+// path that leaves one pending never reached the allocation meant to fail.
+unsigned pendingFailures();
 // Blocks handed out by utMalloc/utCalloc/utStrdup and not yet freed.
 long liveBlocks();
 // RAII form: failures are cleared when the guard leaves scope.

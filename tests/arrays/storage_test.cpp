@@ -71,7 +71,8 @@ TEST_F(Storage, AssignmentReplacesSelfAssignmentKeepsSwapExchanges)
     QxArrayPtr a(row({0, 1}).make()), b(row({2, 3}).make());
     datatypes::Limits x(a.get()), y(b.get()), none;
     x = y;
-    x = x;
+    const datatypes::Limits& self = x; // assigning a value to itself, through another name
+    x = self;
     ASSERT_NE(x.getPtr(), nullptr);
     EXPECT_EQ(qxGetData(x.getPtr()), qxGetData(b.get()));
     const qxArray* held = y.getPtr();

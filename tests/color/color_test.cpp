@@ -443,7 +443,9 @@ TEST_F(HostTest, RuleNamesBeginningAColorNameAreAmbiguous)
     auto& table = datatypes::ColorNameTable::getInstance();
     table.addNamedColor("nonesuch", 0.1, 0.1, 0.1, false);
     table.addNamedColor("flatgray", 0.4, 0.4, 0.4, false);
-    for (auto [type, text] : {std::pair{"RGBAColor", "n"}, std::pair{"MeshColor", "flat"}}) {
+    for (const auto& row : {std::pair{"RGBAColor", "n"}, std::pair{"MeshColor", "flat"}}) {
+        const char* type = row.first;
+        const char* text = row.second;
         std::string message;
         EXPECT_EQ(outcomeOf(type, [&] { return vxtest::fromText(type, text); }, &message),
                   std::string("KELDAR:datatypes:") + type + ":AmbiguousName");

@@ -151,7 +151,8 @@ TEST_F(StringTypeTest, CopiesAndAssignmentsShareTheAttachmentAndTheLastOneReleas
     {
         datatypes::AutoManual assigned;
         assigned = *value;
-        assigned = assigned;
+        const datatypes::AutoManual& self = assigned; // assigning a value to itself, through another name
+        assigned = self;
         EXPECT_TRUE(assigned.isManual());
         EXPECT_EQ(assigned.attached(), value->attached());
     }

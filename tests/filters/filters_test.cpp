@@ -73,8 +73,11 @@ std::vector<std::string> state(const COSInterface* obj)
             }
             COSValue text = vxtest::conversion("string", type)->to(v);
             out.push_back(std::string(name) + "=" + (text.isNull() ? "null" : nyro::pointerValue<const char*>(text)));
-            if (std::string(type) == "PrimitiveColorData")
-                out.back() += " " + std::string(qxGetClassName(gui_objects::QxArrayPtr(info->getAsArray(obj)).get()));
+            if (std::string(type) == "PrimitiveColorData") {
+                // Appended piece by piece: GCC 12 warns (-Wrestrict) about a string prepended to.
+                out.back() += ' ';
+                out.back() += qxGetClassName(gui_objects::QxArrayPtr(info->getAsArray(obj)).get());
+            }
             nyro::COSTypeRepository::releaseReturnedText(nyro::COSNameID(type), text);
         }
     }

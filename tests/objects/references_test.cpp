@@ -166,7 +166,8 @@ TEST_F(References, HandleOrEmptyEqualityAndTextForms)
     EXPECT_FALSE(x == z || x == empty);
     EXPECT_TRUE(empty == empty2);
     w = x;
-    w = w;
+    const HandleOrEmpty& self = w; // assigning a value to itself, through another name
+    w = self;
     EXPECT_TRUE(w == x);
     auto sc = vxtest::conversion("string", "HandleOrEmpty");
     auto from = vxtest::raisedBy([&] { sc->from(slot("1")); }).value_or(vxtest::Raised{});
@@ -211,8 +212,14 @@ TEST_F(References, ValueAllocationFailureThrowsAndLeavesNothingBehind)
         std::size_t references = javabridge::liveReferences();
         long blocks = ut::test::liveBlocks();
         {
+            // The first allocation may be the value's or a host array's: either
+            // way the out-of-memory error, the object system's or the host's.
             ut::test::AllocationFailure fail(1);
-            EXPECT_THROW(vxtest::conversion(foreign, type)->from(input), nyro::COSOutOfMemoryException) << type;
+            nyro::COSTypeConversion* conversion = vxtest::conversion(foreign, type);
+            const COSValue in = input;
+            auto raised = vxtest::raisedBy([&] { conversion->from(in); });
+            ASSERT_TRUE(raised) << type;
+            EXPECT_EQ(raised->message, "Out of memory. Type HELP MEMORY for your options.") << type;
         }
         EXPECT_EQ(ut::test::liveBlocks(), blocks) << type;
         EXPECT_EQ(javabridge::liveReferences(), references) << type;
