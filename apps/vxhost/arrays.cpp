@@ -749,6 +749,8 @@ QxArrayPtr assignmentBase(const qxArray* a, const std::vector<Subscript>& subs, 
 
 QxArrayPtr assignIndexed(const qxArray* a, const std::vector<Subscript>& subs, const qxArray* value)
 {
+    if (subs.empty())
+        fail(msg::AssignNoIndex);
     QxArrayPtr fullValue = fullOf(value);
     const qxArray* v = fullValue.get();
     if (a && qxIsCell(a) && !qxIsCell(v))

@@ -84,6 +84,10 @@ INSTANTIATE_TEST_SUITE_P(
         InputCase{"PropertyElements", "ax = axes('XLim', [0 10]);\nax.XLim(2) = 20;\nax.XLim(end)\nax.XLim(3)\n",
                   {R"j({"ok":true,"set":["XLim"],"name":"ax"})j", R"j({"ok":true,"set":["XLim"]})j", OK_VALUE(N1("20")),
                    R"j({"ok":false,"id":"vxhost:Index","message":"Index 3 exceeds the number of array elements (2)."})j"}},
+        InputCase{"AssignmentWithoutIndex", "b = [0 2 3];\nb() = 7\nb\n",
+                  {R"j({"ok":true,"name":"b"})j",
+                   R"j({"ok":false,"id":"vxhost:Index","message":"An indexed assignment needs an index; to replace the whole value, assign to the name."})j",
+                   OK_VALUE(R"j({"class":"double","size":[1,3],"data":[0,2,3]})j")}},
         InputCase{"HandlesCaptureTheVariablesTheyName",
                   "ax = axes; lim = [1 2];\nax.ButtonDownFcn = @(src, evt) set(src, 'XLim', lim);\nlim = [5 6];\n"
                   "notify(ax, 'ButtonDown');\nax.XLim\n",
