@@ -23,7 +23,8 @@ Value number(float f);
 // text (unquoted), "true" or "false", "null".
 std::string text(const Value& v);
 
-// One line of JSON. Numbers with a fraction or an exponent are written in
+// One line of JSON, as every answer is written (Value::dump would write
+// doubles as "10.0" and refuse unpaired surrogates). Numbers with a fraction or an exponent are written in
 // their shortest round-trip form ("1e+05", "0.1", "-0"), integers exactly.
 // In strings, quotes, backslashes and controls are escaped (\n, \t and \r
 // short, the others as \u escapes, DEL included); UTF-8 passes through; an
