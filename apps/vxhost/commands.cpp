@@ -3,7 +3,9 @@
 // and completion all read this table; a new statement is a handler and a row.
 #include "commands.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <limits>
 #include <optional>
 #include <string>
@@ -41,7 +43,7 @@ constexpr Alias typeAliases[] = {
     {"OnOffBoolean", "on/off"},
 };
 
-json::Value textOrNull(const char* s) { return s ? json::Value::string(s) : json::Value::null(); }
+json::Value textOrNull(const char* s) { return s ? json::Value(s) : json::Value(); }
 
 struct TypeRef {
     nyro::COSDataType* type;
@@ -121,14 +123,14 @@ COSValue slotOf(const std::string& s) { return COSValue::fromPointer(s.c_str());
 json::Value describeValue(const TypeRef& t, COSValue v)
 {
     if (t.type->getStorageType() == kPointerStorage && v.isNull())
-        return json::Value::null();
+        return json::Value();
     json::Value out = json::Value::object();
     json::Value array;
     if (nyro::COSTypeConversion* mc = conversionFrom("any", t)) {
         QxArrayPtr a(nyro::pointerValue<qxArray*>(mc->to(v)));
         array = encodeArray(a.get());
     }
-    out.set("array", std::move(array));
+    out["array"] = std::move(array);
     json::Value text;
     if (nyro::COSTypeConversion* sc = conversionFrom("string", t)) {
         std::string why;
@@ -147,13 +149,13 @@ json::Value describeValue(const TypeRef& t, COSValue v)
         if (!why.empty())
             fail(msg::TextConversion, (std::string("type ") + t.name.c_str()).c_str(), why.c_str());
     }
-    out.set("text", std::move(text));
+    out["text"] = std::move(text);
     return out;
 }
 
 Value none() { return {}; }
 
-void set(Evaluator& ev, std::string_view key, json::Value v) { ev.answer.set(key, std::move(v)); }
+void set(Evaluator& ev, const char* key, json::Value v) { ev.answer[key] = std::move(v); }
 
 Value arrayValue(QxArrayPtr a)
 {
@@ -174,19 +176,18 @@ Value handleValue(const std::vector<COSInterfacePtr>& objects)
 
 Value runTypes(Evaluator& ev, Arguments&)
 {
-    json::Value list = json::Value::list();
+    json::Value list = json::Value::array();
     for (nyro::COSDataType* t : ev.ws().graphics.library().types()) {
-        json::Value converters = json::Value::list();
+        json::Value converters = json::Value::array();
         for (const std::string& foreign : nyro::COSTypeRepository::conversionsOf(COSNameID(t->getName())))
-            converters.push(json::Value::string(foreign));
-        list.push(json::Value::object()
-                      .set("name", textOrNull(t->getName()))
-                      .set("declaration", textOrNull(t->getDeclarationName()))
-                      .set("category", textOrNull(t->getCategoryName()))
-                      .set("storage", json::Value::integer(t->getStorageType()))
-                      .set("bytes", json::Value::integer(t->getValueSizeInBytes(COSValue())))
-                      .set("bits", json::Value::integer(t->getSizeInBits()))
-                      .set("converters", std::move(converters)));
+            converters.push_back(json::Value(foreign));
+        list.push_back(json::Value{{"name", textOrNull(t->getName())},
+                                   {"declaration", textOrNull(t->getDeclarationName())},
+                                   {"category", textOrNull(t->getCategoryName())},
+                                   {"storage", static_cast<std::int64_t>(t->getStorageType())},
+                                   {"bytes", static_cast<std::int64_t>(t->getValueSizeInBytes(COSValue()))},
+                                   {"bits", static_cast<std::int64_t>(t->getSizeInBits())},
+                                   {"converters", std::move(converters)}});
     }
     set(ev, "types", std::move(list));
     return none();
@@ -225,8 +226,8 @@ Value runEqual(Evaluator& ev, Arguments& args)
     nyro::COSTypeConversion* mc = requiredConversion("any", t);
     MadeValue va(t, mc->from(slotOf(a.get())));
     MadeValue vb(t, mc->from(slotOf(b.get())));
-    set(ev, "equal", json::Value::boolean(t.type->isEqual(va.get(), vb.get())));
-    set(ev, "compare", json::Value::integer(t.type->compare(va.get(), vb.get())));
+    set(ev, "equal", json::Value(t.type->isEqual(va.get(), vb.get())));
+    set(ev, "compare", static_cast<std::int64_t>(t.type->compare(va.get(), vb.get())));
     return none();
 }
 
@@ -235,16 +236,16 @@ json::Value scalarValue(const nyro::HostScalarType& type, COSValue v)
 {
     using K = nyro::HostScalarType::Kind;
     switch (type.kind()) {
-    case K::Signed: return json::Value::integer(static_cast<std::int64_t>(v.bits()));
-    case K::Unsigned: return json::Value::unsignedInteger(v.bits());
+    case K::Signed: return static_cast<std::int64_t>(v.bits());
+    case K::Unsigned: return static_cast<std::uint64_t>(v.bits());
     case K::Floating:
         // Single precision values are widened into the slot; shown as the float they are.
-        return type.getValueSizeInBytes(v) == 4 ? json::Value::number(static_cast<float>(v.asDouble()))
-                                                : json::Value::number(v.asDouble());
-    case K::Logical: return json::Value::boolean(!v.isNull());
+        return type.getValueSizeInBytes(v) == 4 ? json::number(static_cast<float>(v.asDouble()))
+                                                : json::number(v.asDouble());
+    case K::Logical: return json::Value(!v.isNull());
     case K::String: return textOrNull(nyro::pointerValue<const char*>(v));
     }
-    return json::Value::null();
+    return json::Value();
 }
 
 Value runScalar(Evaluator& ev, Arguments& args)
@@ -277,9 +278,9 @@ Value runShow(Evaluator& ev, Arguments& args)
 
 json::Value numbers(std::initializer_list<double> values)
 {
-    json::Value list = json::Value::list();
+    json::Value list = json::Value::array();
     for (double v : values)
-        list.push(json::Value::number(v));
+        list.push_back(json::number(v));
     return list;
 }
 
@@ -371,7 +372,7 @@ json::Value describeProperty(const COSInterface* obj, COSPropInfo* p)
         text = Graphics::text(obj, p);
     } catch (const Quillmark::System::IUserException&) {
     }
-    if (!text.isNull())
+    if (!text.is_null())
         return text;
     QxArrayPtr a = Graphics::get(obj, p);
     return qxIsObject(a.get()) ? encodeObjects(a.get()) : encodeArray(a.get());
@@ -442,29 +443,29 @@ Value runGet(Evaluator& ev, Arguments& args)
         Value v = ev.readProperty(obj, args.text(1, "The property name"));
         if (ev.display) {
             json::Value text = textOfProperty(obj.get(), v.property);
-            ev.answer.set("value", encodeValue(v));
-            if (!text.isNull())
-                ev.answer.set("text", std::move(text));
+            ev.answer["value"] = encodeValue(v);
+            if (!text.is_null())
+                ev.answer["text"] = std::move(text);
         }
         return none();
     }
     json::Value props = json::Value::object();
     for (COSPropInfo* p : obj->getClass()->getProperties())
-        props.set(p->getName(), describeProperty(obj.get(), p));
-    set(ev, "handle", json::Value::number(Graphics::handleOf(obj.get())));
-    set(ev, "class", json::Value::string(Graphics::classNameOf(obj.get())));
+        props[p->getName()] = describeProperty(obj.get(), p);
+    set(ev, "handle", json::number(Graphics::handleOf(obj.get())));
+    set(ev, "class", json::Value(Graphics::classNameOf(obj.get())));
     set(ev, "properties", std::move(props));
     return none();
 }
 
 Value runDelete(Evaluator& ev, Arguments& args)
 {
-    json::Value deleted = json::Value::list();
+    json::Value deleted = json::Value::array();
     for (const COSInterfacePtr& obj : ev.objectsOf(args.value(0), "The argument of delete")) {
         if (!obj->isValid())
             continue; // deleted with an ancestor listed before it
         for (double h : ev.ws().graphics.remove(obj.get()))
-            deleted.push(json::Value::number(h));
+            deleted.push_back(json::number(h));
     }
     set(ev, "deleted", std::move(deleted));
     return none();
@@ -485,7 +486,7 @@ Value runIsHandle(Evaluator& ev, Arguments& args)
             valid = obj && obj->isValid();
         } else {
             try {
-                ev.ws().graphics.objectOf(static_cast<double>(readElement(qxGetClassID(a), qxGetData(a), i)));
+                ev.ws().graphics.objectOf(static_cast<double>(qx::readElement(qxGetClassID(a), qxGetData(a), i)));
                 valid = true;
             } catch (const Quillmark::System::IUserException&) {
             }
@@ -516,10 +517,10 @@ Value runIsEqual(Evaluator& ev, Arguments& args)
                              : Graphics::valueFrom(typed.property, other.array.get()),
                     !sameType);
         equal = type->isEqual(a.get(), b.get());
-        by = json::Value::string(type->getName());
+        by = json::Value(type->getName());
     } else {
         equal = qxAreMatricesEqual(x.array.get(), y.array.get());
-        by = json::Value::string("array");
+        by = json::Value("array");
     }
     set(ev, "by", std::move(by));
     return arrayValue(QxArrayPtr(qxCreateLogicalScalar(equal)));
@@ -615,7 +616,7 @@ double scalarOf(const Value& v, const char* what)
     if (!a || !(qxIsNumeric(a) || qxIsLogical(a)) || qxIsComplex(a) || qxGetNumberOfElements(a) != 1)
         fail(msg::ScalarValue, what, "a real numeric scalar");
     QxArrayPtr full(qxMustBeFull(a));
-    return static_cast<double>(readElement(qxGetClassID(a), qxGetData(full.get()), 0));
+    return static_cast<double>(qx::readElement(qxGetClassID(a), qxGetData(full.get()), 0));
 }
 
 // Snapshot of an object's properties as JSON text, to report what changed.
@@ -623,7 +624,7 @@ std::vector<std::string> snapshot(const COSInterface* obj)
 {
     std::vector<std::string> out;
     for (COSPropInfo* p : obj->getClass()->getProperties())
-        out.push_back(describeProperty(obj, p).dump());
+        out.push_back(json::dump(describeProperty(obj, p)));
     return out;
 }
 
@@ -668,10 +669,10 @@ Value runFilter(Evaluator& ev, Arguments& args)
     const std::vector<COSPropInfo*>& props = obj->getClass()->getProperties();
     for (std::size_t i = 0; i < props.size(); ++i)
         if (before[i] != after[i])
-            changed.set(props[i]->getName(), describeProperty(obj.get(), props[i]));
+            changed[props[i]->getName()] = describeProperty(obj.get(), props[i]);
     if (error)
         std::rethrow_exception(error);
-    set(ev, "filter", json::Value::string(std::string(f.name)));
+    set(ev, "filter", json::Value(std::string(f.name)));
     set(ev, "changed", std::move(changed));
     return none();
 }
@@ -681,25 +682,21 @@ Value runFilter(Evaluator& ev, Arguments& args)
 Value runClasses(Evaluator& ev, Arguments&)
 {
     ev.ws();
-    json::Value list = json::Value::list();
+    json::Value list = json::Value::array();
     for (const GraphicsClass& c : Graphics::classes()) {
         json::Value props = json::Value::object();
         for (COSPropInfo* p : c.cls->getProperties())
             if (p->getOwnerClass() == c.cls)
-                props.set(p->getName(), json::Value::string(p->getDataType()->getName()));
-        list.push(json::Value::object()
-                      .set("name", json::Value::string(c.name))
-                      .set("class", json::Value::string(c.cls->getName()))
-                      .set("parent", json::Value::string(c.cls->getParent()->getName()))
-                      .set("under", json::Value::string(c.under))
-                      .set("properties", std::move(props)));
+                props[p->getName()] = p->getDataType()->getName();
+        list.push_back(json::Value{{"name", c.name},
+                                   {"class", c.cls->getName()},
+                                   {"parent", c.cls->getParent()->getName()},
+                                   {"under", c.under},
+                                   {"properties", std::move(props)}});
     }
-    json::Value skipped = json::Value::list();
+    json::Value skipped = json::Value::array();
     for (const SkippedProperty& s : Graphics::skipped())
-        skipped.push(json::Value::object()
-                         .set("class", json::Value::string(s.className))
-                         .set("property", json::Value::string(s.property))
-                         .set("type", json::Value::string(s.type)));
+        skipped.push_back(json::Value{{"class", s.className}, {"property", s.property}, {"type", s.type}});
     set(ev, "classes", std::move(list));
     set(ev, "skipped", std::move(skipped));
     return none();
@@ -712,7 +709,7 @@ Value runWho(Evaluator& ev, Arguments&)
         Value v;
         v.array.reset(qxCreateSharedDataCopy(var.array.get()));
         v.handles = var.handles;
-        vars.set(name, encodeValue(v));
+        vars[name] = encodeValue(v);
     }
     set(ev, "variables", std::move(vars));
     return none();
@@ -720,7 +717,7 @@ Value runWho(Evaluator& ev, Arguments&)
 
 Value runClear(Evaluator& ev, Arguments& args)
 {
-    json::Value cleared = json::Value::list();
+    json::Value cleared = json::Value::array();
     std::vector<std::string> names;
     for (std::size_t i = 0; i < args.size(); ++i)
         names.push_back(args.word(i));
@@ -729,7 +726,7 @@ Value runClear(Evaluator& ev, Arguments& args)
             names.push_back(entry.first);
     for (const std::string& n : names)
         if (ev.scope.erase(n))
-            cleared.push(json::Value::string(n));
+            cleared.push_back(json::Value(n));
     set(ev, "cleared", std::move(cleared));
     return none();
 }
@@ -737,10 +734,9 @@ Value runClear(Evaluator& ev, Arguments& args)
 Value runHelp(Evaluator& ev, Arguments& args)
 {
     auto row = [](const Command& c) {
-        return json::Value::object()
-            .set("name", json::Value::string(std::string(c.name)))
-            .set("usage", json::Value::string(std::string(c.usage)))
-            .set("summary", json::Value::string(std::string(c.summary)));
+        return json::Value{{"name", std::string(c.name)},
+                           {"usage", std::string(c.usage)},
+                           {"summary", std::string(c.summary)}};
     };
     if (args.size() == 1) {
         std::string name = args.word(0);
@@ -754,9 +750,9 @@ Value runHelp(Evaluator& ev, Arguments& args)
         set(ev, "help", row(*c));
         return none();
     }
-    json::Value list = json::Value::list();
+    json::Value list = json::Value::array();
     for (const Command& c : ev.commands)
-        list.push(row(c));
+        list.push_back(row(c));
     set(ev, "statements", std::move(list));
     return none();
 }
@@ -786,10 +782,10 @@ std::vector<QxArrayPtr> allArrays(Arguments& args)
 long double scalarArgument(Arguments& args, const qxArray* a)
 {
     qxClassID cls = qxGetClassID(a);
-    if (!(isNumeric(cls) || cls == qxLOGICAL_CLASS) || qxGetNumberOfElements(a) != 1 || qxIsComplex(a))
+    if (!(qx::isNumericClass(cls) || cls == qxLOGICAL_CLASS) || qxGetNumberOfElements(a) != 1 || qxIsComplex(a))
         badArgument(args, "expected a real number");
     QxArrayPtr full(qxMustBeFull(a));
-    return readElement(cls, qxGetData(full.get()), 0);
+    return qx::readElement(cls, qxGetData(full.get()), 0);
 }
 
 qxSize sizeFrom(Arguments& args, long double v)
@@ -799,7 +795,7 @@ qxSize sizeFrom(Arguments& args, long double v)
     if (v < 0)
         return 0; // a negative size is taken as 0, as hosts do
     if (v > static_cast<long double>(std::numeric_limits<qxSize>::max() / 2))
-        fail(msg::TooLarge, kMaxElements);
+        fail(msg::TooLarge, qx::maxElements);
     return static_cast<qxSize>(v);
 }
 
@@ -816,11 +812,11 @@ Dims shapeOf(Arguments& args, const std::vector<QxArrayPtr>& a, std::size_t firs
             qxSize s = sizeFrom(args, scalarArgument(args, x));
             return {s, s};
         }
-        if (!isNumeric(qxGetClassID(x)) || !qxIsVector(x) || n < 2 || qxIsComplex(x) || qxIsSparse(x))
+        if (!qx::isNumericClass(qxGetClassID(x)) || !qxIsVector(x) || n < 2 || qxIsComplex(x) || qxIsSparse(x))
             badArgument(args, "the size must be a row of whole numbers");
         Dims dims;
         for (qxSize i = 0; i < n; ++i)
-            dims.push_back(sizeFrom(args, readElement(qxGetClassID(x), qxGetData(x), i)));
+            dims.push_back(sizeFrom(args, qx::readElement(qxGetClassID(x), qxGetData(x), i)));
         return dims;
     }
     Dims dims;
@@ -844,8 +840,8 @@ qxClassID trailingClass(Arguments& args, const std::vector<QxArrayPtr>& a, std::
     std::optional<std::string> name = textOf(a[last - 1].get());
     if (!name)
         return qxDOUBLE_CLASS;
-    std::optional<qxClassID> cls = elementClassNamed(*name);
-    bool allowed = cls && (floatingOnly ? *cls == qxDOUBLE_CLASS || *cls == qxSINGLE_CLASS : isNumeric(*cls));
+    std::optional<qxClassID> cls = qx::elementClassNamed(*name);
+    bool allowed = cls && (floatingOnly ? *cls == qxDOUBLE_CLASS || *cls == qxSINGLE_CLASS : qx::isNumericClass(*cls));
     if (!allowed)
         badArgument(args, floatingOnly ? "the class must be 'double' or 'single'" : "the class must be numeric");
     --last;
@@ -855,7 +851,7 @@ qxClassID trailingClass(Arguments& args, const std::vector<QxArrayPtr>& a, std::
 Value runConvertClass(Evaluator&, Arguments& args)
 {
     QxArrayPtr a = args.array(0);
-    return arrayValue(convertClass(a.get(), *elementClassNamed(args.command().name)));
+    return arrayValue(arrayOp(qx::convertClass, a.get(), *qx::elementClassNamed(args.command().name)));
 }
 
 // zeros, ones, NaN, Inf: a filled array of a shape.
@@ -868,20 +864,20 @@ Value runFilled(Evaluator&, Arguments& args)
     long double value = Fill == 2 ? std::numeric_limits<long double>::quiet_NaN()
                       : Fill == 3 ? std::numeric_limits<long double>::infinity()
                                   : Fill;
-    return arrayValue(filledArray(shapeOf(args, a, 0, last), cls, value));
+    return arrayValue(arrayOp(qx::filledArray, shapeOf(args, a, 0, last), cls, value));
 }
 
 template <bool V>
 Value runLogicalFilled(Evaluator&, Arguments& args)
 {
     std::vector<QxArrayPtr> a = allArrays(args);
-    return arrayValue(filledArray(shapeOf(args, a, 0, a.size()), qxLOGICAL_CLASS, V));
+    return arrayValue(arrayOp(qx::filledArray, shapeOf(args, a, 0, a.size()), qxLOGICAL_CLASS, V));
 }
 
 Value runCell(Evaluator&, Arguments& args)
 {
     std::vector<QxArrayPtr> a = allArrays(args);
-    return arrayValue(emptyCellArray(shapeOf(args, a, 0, a.size())));
+    return arrayValue(arrayOp(qx::emptyCellArray, shapeOf(args, a, 0, a.size())));
 }
 
 // reshape(x, m, n, ...) or reshape(x, [m n ...]); one size may be [] and is
@@ -890,7 +886,7 @@ Value runReshape(Evaluator&, Arguments& args)
 {
     std::vector<QxArrayPtr> a = allArrays(args);
     if (a.size() == 2)
-        return arrayValue(reshape(a[0].get(), shapeOf(args, a, 1, 2)));
+        return arrayValue(arrayOp(qx::reshape, a[0].get(), shapeOf(args, a, 1, 2)));
     Dims dims;
     std::optional<std::size_t> open;
     for (std::size_t i = 1; i < a.size(); ++i) {
@@ -905,12 +901,12 @@ Value runReshape(Evaluator&, Arguments& args)
         dims.push_back(sizeFrom(args, scalarArgument(args, x)));
     }
     if (open) {
-        qxSize known = checkedCount(dims), total = qxGetNumberOfElements(a[0].get());
+        qxSize known = arrayOp(qx::checkedCount, dims), total = qxGetNumberOfElements(a[0].get());
         if (known == 0 || total % known != 0)
             badArgument(args, "the number of elements is not divisible by the given sizes");
         dims[*open] = total / known;
     }
-    return arrayValue(reshape(a[0].get(), dims));
+    return arrayValue(arrayOp(qx::reshape, a[0].get(), dims));
 }
 
 Value runCat(Evaluator&, Arguments& args)
@@ -922,28 +918,25 @@ Value runCat(Evaluator&, Arguments& args)
     std::vector<const qxArray*> parts;
     for (std::size_t i = 1; i < a.size(); ++i)
         parts.push_back(a[i].get());
-    return arrayValue(concatenate(static_cast<qxSize>(d), parts));
+    return arrayValue(arrayOp(qx::concatenate, static_cast<qxSize>(d), parts));
 }
 
 Value runSparse(Evaluator&, Arguments& args)
 {
     std::vector<QxArrayPtr> a = allArrays(args);
     if (a.size() == 1)
-        return arrayValue(sparseOf(a[0].get()));
-    // An all-zero sparse array stores nothing, however large its size.
+        return arrayValue(arrayOp(qx::sparseOf, a[0].get()));
     qxSize m = sizeFrom(args, scalarArgument(args, a[0].get())), n = sizeFrom(args, scalarArgument(args, a[1].get()));
-    if (n >= kMaxSparseColumns)
-        fail(msg::TooLarge, kMaxSparseColumns);
-    return arrayValue(QxArrayPtr(qxCreateSparse(m, n, 0, qxREAL)));
+    return arrayValue(arrayOp(qx::sparseZeros, m, n));
 }
 
 Value runComplex(Evaluator&, Arguments& args)
 {
     std::vector<QxArrayPtr> a = allArrays(args);
     if (a.size() == 2)
-        return arrayValue(complexOf(a[0].get(), a[1].get()));
+        return arrayValue(arrayOp(qx::complexOf, a[0].get(), a[1].get()));
     QxArrayPtr zero(qxCreateDoubleScalar(0));
-    return arrayValue(complexOf(a[0].get(), zero.get()));
+    return arrayValue(arrayOp(qx::complexOf, a[0].get(), zero.get()));
 }
 
 Value runStruct(Evaluator&, Arguments& args)
@@ -960,31 +953,28 @@ Value runStruct(Evaluator&, Arguments& args)
         names.push_back(*name);
         values.push_back(a[i + 1].get());
     }
-    return arrayValue(structOf(std::vector<std::string_view>(names.begin(), names.end()), values));
+    return arrayValue(arrayOp(qx::structOf, std::vector<std::string_view>(names.begin(), names.end()), values));
 }
 
 Value runNumel(Evaluator&, Arguments& args)
 {
     QxArrayPtr a = args.array(0);
-    return arrayValue(QxArrayPtr(qxCreateDoubleScalar(static_cast<double>(qxGetNumberOfElements(a.get())))));
+    return arrayValue(qx::numelOf(a.get()));
 }
 
 Value runSize(Evaluator&, Arguments& args)
 {
     QxArrayPtr a = args.array(0);
-    Dims d = dimsOf(a.get());
     if (args.size() == 2) {
         QxArrayPtr k = args.array(1);
         long double dim = scalarArgument(args, k.get());
         if (!(dim >= 1) || dim != std::floor(dim))
             badArgument(args, "the dimension must be a positive integer");
-        auto at = static_cast<std::size_t>(dim) - 1;
-        return arrayValue(QxArrayPtr(qxCreateDoubleScalar(at < d.size() ? static_cast<double>(d[at]) : 1.0)));
+        // Beyond any array's dimensions every extent is 1.
+        dim = std::min(dim, static_cast<long double>(qx::maxElements));
+        return arrayValue(arrayOp(qx::sizeAlong, a.get(), static_cast<qxSize>(dim)));
     }
-    QxArrayPtr out(qxCreateDoubleMatrix(1, d.size(), qxREAL));
-    for (std::size_t i = 0; i < d.size(); ++i)
-        qxGetPr(out.get())[i] = static_cast<double>(d[i]);
-    return arrayValue(std::move(out));
+    return arrayValue(qx::sizeOf(a.get()));
 }
 
 

@@ -1,5 +1,7 @@
 #include "display.h"
 
+#include "encode.h"
+
 namespace vxhost {
 
 namespace {
@@ -21,7 +23,7 @@ std::string singleQuoted(const std::string& s)
 }
 
 // Numbers as written, "NaN" and "Inf" bare, logical elements as true/false.
-std::string number(const json::Value& v) { return v.text(); }
+std::string number(const json::Value& v) { return json::text(v); }
 
 std::string complexNumber(const json::Value& re, const json::Value& im)
 {
@@ -32,8 +34,11 @@ std::string complexNumber(const json::Value& re, const json::Value& im)
 std::string sizeText(const json::Value& size)
 {
     std::string out;
-    for (std::size_t k = 0; k < size.size(); ++k)
-        out += (k ? "x" : "") + size[k].text();
+    for (const json::Value& d : size) {
+        if (!out.empty())
+            out += 'x';
+        out += json::text(d);
+    }
     return out;
 }
 
@@ -46,7 +51,7 @@ std::string layout(const json::Value& size, std::size_t count, const char* open,
 {
     std::string out = open;
     if (size.size() == 2) {
-        std::size_t m = std::stoull(size[0].text()), n = m ? count / m : 0;
+        std::size_t m = size[0].get<std::size_t>(), n = m ? count / m : 0;
         for (std::size_t i = 0; i < m; ++i)
             for (std::size_t j = 0; j < n; ++j) {
                 out.append(j ? between : i ? "; " : "");
@@ -64,20 +69,18 @@ std::string layout(const json::Value& size, std::size_t count, const char* open,
 std::string showFields(const json::Value& fields)
 {
     std::string out = "{";
-    for (std::size_t f = 0; f < fields.size(); ++f)
-        out += (f ? ", " : "") + fields.keys()[f] + ": " + showArray(fields[f]);
+    for (auto it = fields.begin(); it != fields.end(); ++it)
+        out += (it != fields.begin() ? ", " : "") + it.key() + ": " + showArray(*it);
     return out + "}";
 }
 
-std::string inlineValue(const json::Value& v);
-
 bool isInline(const json::Value& v)
 {
-    if (v.isHostArray() || (v.kind() != json::Value::Kind::List && v.kind() != json::Value::Kind::Object))
+    if (isHostArray(v) || !v.is_structured())
         return true;
-    if (v.kind() == json::Value::Kind::Object)
+    if (v.is_object())
         return false;
-    for (const json::Value& item : v.items())
+    for (const json::Value& item : v)
         if (!isInline(item))
             return false;
     return true;
@@ -85,24 +88,17 @@ bool isInline(const json::Value& v)
 
 std::string inlineValue(const json::Value& v)
 {
-    switch (v.kind()) {
-    case json::Value::Kind::String: return quoted(v.text());
-    case json::Value::Kind::Null: return "null";
-    case json::Value::Kind::List: {
-        if (v.isHostArray())
-            break;
+    if (v.is_string())
+        return quoted(v.get_ref<const std::string&>());
+    if (isHostArray(v))
+        return showArray(v);
+    if (v.is_array()) {
         std::string out = "[";
-        for (std::size_t i = 0; i < v.size(); ++i)
-            out += (i ? ", " : "") + inlineValue(v[i]);
+        for (const json::Value& item : v)
+            out += (out.size() > 1 ? ", " : "") + inlineValue(item);
         return out + "]";
     }
-    case json::Value::Kind::Object:
-        if (v.isHostArray())
-            return showArray(v);
-        break;
-    default: return v.text();
-    }
-    return v.dump();
+    return json::text(v);
 }
 
 void showFieldsOf(const json::Value& object, const std::string& indent, std::string& out);
@@ -114,11 +110,11 @@ void showItem(const std::string& key, const json::Value& v, const std::string& i
         return;
     }
     out += indent + key + ":\n";
-    if (v.kind() == json::Value::Kind::Object) {
+    if (v.is_object()) {
         showFieldsOf(v, indent + "  ", out);
         return;
     }
-    for (const json::Value& item : v.items()) {
+    for (const json::Value& item : v) {
         if (isInline(item)) {
             out += indent + "  - " + inlineValue(item) + "\n";
             continue;
@@ -132,66 +128,72 @@ void showItem(const std::string& key, const json::Value& v, const std::string& i
 
 void showFieldsOf(const json::Value& object, const std::string& indent, std::string& out)
 {
-    if (object.kind() != json::Value::Kind::Object || object.size() == 0) {
+    if (!object.is_object() || object.empty()) {
         out += indent + inlineValue(object) + "\n";
         return;
     }
-    for (std::size_t i = 0; i < object.size(); ++i)
-        showItem(object.keys()[i], object[i], indent, out);
+    for (auto it = object.begin(); it != object.end(); ++it)
+        showItem(it.key(), *it, indent, out);
+}
+
+const json::Value* member(const json::Value& v, const char* key)
+{
+    auto it = v.find(key);
+    return it == v.end() ? nullptr : &*it;
 }
 
 } // namespace
 
 std::string showArray(const json::Value& a)
 {
-    if (a.isNull())
+    if (a.is_null())
         return "none";
-    const json::Value* cls = a.find("class");
-    const json::Value* size = a.find("size");
-    if (!cls || !size)
-        return a.dump();
-    std::string head = cls->text() + " " + sizeText(*size);
-    const json::Value* data = a.find("data");
-    const json::Value* imag = a.find("imag");
-    const json::Value* fields = a.find("fields");
-    if (a.find("sparse")) {
+    if (!isHostArray(a))
+        return json::dump(a);
+    const json::Value& size = a["size"];
+    std::string cls = json::text(a["class"]);
+    std::string head = cls + " " + sizeText(size);
+    const json::Value* data = member(a, "data");
+    const json::Value* imag = member(a, "imag");
+    const json::Value* fields = member(a, "fields");
+    if (member(a, "sparse")) {
         // One "(i,j) value" line per stored element; the zeros are not shown.
         head = (imag ? "sparse complex " : "sparse ") + head;
-        const json::Value& rows = *a.find("rows");
-        const json::Value& columns = *a.find("columns");
+        const json::Value& rows = a["rows"];
+        const json::Value& columns = a["columns"];
         for (std::size_t k = 0; k < data->size(); ++k)
-            head += "\n    (" + rows[k].text() + "," + columns[k].text() + ") " +
+            head += "\n    (" + json::text(rows[k]) + "," + json::text(columns[k]) + ") " +
                     (imag ? complexNumber((*data)[k], (*imag)[k]) : number((*data)[k]));
         return head;
     }
     if (imag)
         head = "complex " + head;
-    if (cls->text() == "char") {
-        if (data->size() == 0)
+    if (cls == "char") {
+        if (data->empty())
             return head + " ''";
         if (data->size() == 1)
-            return head + " " + singleQuoted((*data)[0].text());
+            return head + " " + singleQuoted(json::text((*data)[0]));
         std::string rows = "[";
         for (std::size_t i = 0; i < data->size(); ++i)
-            rows += (i ? "; " : "") + singleQuoted((*data)[i].text());
+            rows += (i ? "; " : "") + singleQuoted(json::text((*data)[i]));
         return head + " " + rows + "]";
     }
-    if (cls->text() == "struct") {
-        if (fields && fields->kind() == json::Value::Kind::Object)
+    if (cls == "struct") {
+        if (fields && fields->is_object())
             return head + " " + showFields(*fields);
-        return head + " " + layout(*size, data->size(), "[", "]", ", ", [&](std::size_t k) {
+        return head + " " + layout(size, data->size(), "[", "]", ", ", [&](std::size_t k) {
                    return showFields((*data)[k]);
                });
     }
     if (!data)
         return head;
-    if (cls->text() == "cell")
-        return head + " " + layout(*size, data->size(), "{", "}", ", ", [&](std::size_t k) {
+    if (cls == "cell")
+        return head + " " + layout(size, data->size(), "{", "}", ", ", [&](std::size_t k) {
                    return showArray((*data)[k]);
                });
     if (data->size() == 1 && !imag)
         return head + " " + number((*data)[0]);
-    return head + " " + layout(*size, data->size(), "[", "]", " ", [&](std::size_t k) {
+    return head + " " + layout(size, data->size(), "[", "]", " ", [&](std::size_t k) {
                return imag ? complexNumber((*data)[k], (*imag)[k]) : number((*data)[k]);
            });
 }
@@ -199,7 +201,7 @@ std::string showArray(const json::Value& a)
 std::string showResult(const json::Value& result)
 {
     std::string out;
-    if (result.kind() == json::Value::Kind::Object && result.size() == 0)
+    if (result.is_object() && result.empty())
         return "ok\n";
     showFieldsOf(result, "", out);
     return out;

@@ -1,8 +1,10 @@
 #include "encode.h"
 
 #include <cstdint>
+#include <iterator>
+#include <vector>
 
-#include "arrays.h"
+#include "qx/ops.h"
 #include "ut/utf.h"
 
 namespace vxhost {
@@ -12,33 +14,34 @@ namespace {
 json::Value element(qxClassID cls, const void* data, qxSize i)
 {
     switch (cls) {
-    case qxDOUBLE_CLASS: return json::Value::number(static_cast<const double*>(data)[i]);
-    case qxSINGLE_CLASS: return json::Value::number(static_cast<const float*>(data)[i]);
-    case qxLOGICAL_CLASS: return json::Value::boolean(static_cast<const qxLogical*>(data)[i] != 0);
-    case qxUINT64_CLASS: return json::Value::unsignedInteger(static_cast<const std::uint64_t*>(data)[i]);
-    case qxINT64_CLASS: return json::Value::integer(static_cast<const std::int64_t*>(data)[i]);
-    default: return json::Value::integer(static_cast<std::int64_t>(readElement(cls, data, i)));
+    case qxDOUBLE_CLASS: return json::number(static_cast<const double*>(data)[i]);
+    case qxSINGLE_CLASS: return json::number(static_cast<const float*>(data)[i]);
+    case qxLOGICAL_CLASS: return static_cast<const qxLogical*>(data)[i] != 0;
+    case qxUINT64_CLASS: return static_cast<const std::uint64_t*>(data)[i];
+    case qxINT64_CLASS: return static_cast<const std::int64_t*>(data)[i];
+    default: return static_cast<std::int64_t>(qx::readElement(cls, data, i));
     }
 }
 
 json::Value elements(qxClassID cls, const void* data, qxSize n)
 {
-    json::Value list = json::Value::list();
+    json::Value list = json::Value::array();
+    list.get_ref<json::Value::array_t&>().reserve(n);
     for (qxSize i = 0; i < n; ++i)
-        list.push(element(cls, data, i));
+        list.push_back(element(cls, data, i));
     return list;
 }
 
 json::Value charRows(const qxArray* a)
 {
-    json::Value rows = json::Value::list();
+    json::Value rows = json::Value::array();
     qxSize m = qxGetM(a), n = qxGetN(a);
     const qxChar* chars = qxGetChars(a);
+    std::vector<qxChar> units(n);
     for (qxSize i = 0; i < m; ++i) {
-        std::vector<qxChar> units(n);
         for (qxSize j = 0; j < n; ++j)
             units[j] = chars[j * m + i];
-        rows.push(json::Value::string(utf8Of(units.data(), n)));
+        rows.push_back(utf8Of(units.data(), n));
     }
     return rows;
 }
@@ -48,7 +51,7 @@ json::Value fieldsOf(const qxArray* a, qxSize index)
     json::Value fields = json::Value::object();
     int nf = qxGetNumberOfFields(a);
     for (int f = 0; f < nf; ++f)
-        fields.set(qxGetFieldNameByNumber(a, f), encodeArray(qxGetFieldByNumber(a, index, f)));
+        fields[qxGetFieldNameByNumber(a, f)] = encodeArray(qxGetFieldByNumber(a, index, f));
     return fields;
 }
 
@@ -59,61 +62,62 @@ std::string utf8Of(const qxChar* units, qxSize n) { return utf16_to_utf8(units, 
 json::Value encodeArray(const qxArray* a)
 {
     if (!a)
-        return json::Value::null();
+        return nullptr;
     json::Value out = json::Value::object();
-    out.set("class", json::Value::string(qxGetClassName(a)));
-    json::Value size = json::Value::list();
-    for (qxSize d : dimsOf(a))
-        size.push(json::Value::unsignedInteger(d));
-    out.set("size", std::move(size));
+    out["class"] = qxGetClassName(a);
+    json::Value& size = out["size"] = json::Value::array();
+    for (qxSize d : qx::dimsOf(a))
+        size.push_back(d);
     qxClassID cls = qxGetClassID(a);
     qxSize n = qxGetNumberOfElements(a);
     if (cls == qxCHAR_CLASS) {
-        out.set("data", charRows(a));
-    } else if (hasElements(cls)) {
-        if (qxIsSparse(a)) {
-            // Only the stored elements, with their rows and columns (from 1).
-            out.set("sparse", json::Value::boolean(true));
-            json::Value rows = json::Value::list(), columns = json::Value::list();
-            const qxSize* ir = qxGetIr(a);
-            const qxSize* jc = qxGetJc(a);
-            qxSize stored = qxGetN(a) ? jc[qxGetN(a)] : 0;
-            for (qxSize j = 0; j < qxGetN(a); ++j)
-                for (qxSize k = jc[j]; k < jc[j + 1]; ++k) {
-                    rows.push(json::Value::unsignedInteger(ir[k] + 1));
-                    columns.push(json::Value::unsignedInteger(j + 1));
-                }
-            out.set("rows", std::move(rows)).set("columns", std::move(columns));
-            out.set("data", elements(cls, qxGetData(a), stored));
-            if (qxIsComplex(a))
-                out.set("imag", elements(cls, qxGetImagData(a), stored));
-            out.markHostArray();
-            return out;
-        }
-        out.set("data", elements(cls, qxGetData(a), n));
+        out["data"] = charRows(a);
+    } else if (qx::hasElements(cls) && qxIsSparse(a)) {
+        // Only the stored elements, with their rows and columns (from 1).
+        out["sparse"] = true;
+        json::Value rows = json::Value::array(), columns = json::Value::array();
+        const qxSize* ir = qxGetIr(a);
+        const qxSize* jc = qxGetJc(a);
+        qxSize stored = qxGetN(a) ? jc[qxGetN(a)] : 0;
+        for (qxSize j = 0; j < qxGetN(a); ++j)
+            for (qxSize k = jc[j]; k < jc[j + 1]; ++k) {
+                rows.push_back(ir[k] + 1);
+                columns.push_back(j + 1);
+            }
+        out["rows"] = std::move(rows);
+        out["columns"] = std::move(columns);
+        out["data"] = elements(cls, qxGetData(a), stored);
         if (qxIsComplex(a))
-            out.set("imag", elements(cls, qxGetImagData(a), n));
+            out["imag"] = elements(cls, qxGetImagData(a), stored);
+    } else if (qx::hasElements(cls)) {
+        out["data"] = elements(cls, qxGetData(a), n);
+        if (qxIsComplex(a))
+            out["imag"] = elements(cls, qxGetImagData(a), n);
     } else if (cls == qxCELL_CLASS) {
-        json::Value data = json::Value::list();
+        json::Value& data = out["data"] = json::Value::array();
         for (qxSize i = 0; i < n; ++i)
-            data.push(encodeArray(qxGetCell(a, i)));
-        out.set("data", std::move(data));
+            data.push_back(encodeArray(qxGetCell(a, i)));
     } else if (cls == qxSTRUCT_CLASS) {
         if (n == 1) {
-            out.set("fields", fieldsOf(a, 0));
+            out["fields"] = fieldsOf(a, 0);
         } else {
-            json::Value names = json::Value::list();
+            json::Value& names = out["fields"] = json::Value::array();
             for (int f = 0; f < qxGetNumberOfFields(a); ++f)
-                names.push(json::Value::string(qxGetFieldNameByNumber(a, f)));
-            json::Value data = json::Value::list();
+                names.push_back(qxGetFieldNameByNumber(a, f));
+            json::Value& data = out["data"] = json::Value::array();
             for (qxSize i = 0; i < n; ++i)
-                data.push(fieldsOf(a, i));
-            out.set("fields", std::move(names));
-            out.set("data", std::move(data));
+                data.push_back(fieldsOf(a, i));
         }
     }
-    out.markHostArray();
     return out;
+}
+
+bool isHostArray(const json::Value& v)
+{
+    if (!v.is_object() || v.size() < 2)
+        return false;
+    auto first = v.begin(), second = std::next(first);
+    return first.key() == "class" && first->is_string() && second.key() == "size" && second->is_array();
 }
 
 } // namespace vxhost

@@ -22,6 +22,10 @@ namespace vxhost {
 
 json::Value encodeArray(const qxArray* a);
 
+// Whether `v` is a host array as encodeArray writes it: an object whose first
+// keys are "class" (a text) and "size" (a list), which no other answer begins with.
+bool isHostArray(const json::Value& v);
+
 // UTF-8 of 16-bit code units; an unpaired surrogate keeps its 3-byte form,
 // which the JSON writer turns into a \u escape.
 std::string utf8Of(const qxChar* units, qxSize n);

@@ -103,13 +103,10 @@ json::Value runStatements(Workspace& ws, Scope& scope, const syntax::Program& pr
     for (const auto& s : program.statements) {
         Evaluator ev(ws.commands(), &ws, scope, program);
         json::Value fields = ev.statement(*s);
-        json::Value entry = json::Value::object()
-                                .set(key, json::Value::string(key == std::string("statement")
-                                                                  ? std::string(program.text(*s->children[0]))
-                                                                  : what))
-                                .set("ok", json::Value::boolean(true));
-        for (std::size_t i = 0; i < fields.size(); ++i)
-            entry.set(fields.keys()[i], fields[i]);
+        json::Value entry = json::Value::object();
+        entry[key] = key == std::string("statement") ? std::string(program.text(*s->children[0])) : what;
+        entry["ok"] = true;
+        entry.update(fields);
         ws.callbackLog.push_back(std::move(entry));
     }
     return {};
@@ -157,9 +154,7 @@ qxArray* runClosure(void* context, int nargs, const qxArray* const* args)
         if (a.size() < c->row->minArgs || a.size() > c->row->maxArgs)
             a.usage();
         c->row->run(ev, a);
-        ws.callbackLog.push_back(json::Value::object()
-                                     .set("function", json::Value::string(c->name))
-                                     .set("ok", json::Value::boolean(true)));
+        ws.callbackLog.push_back(json::Value{{"function", c->name}, {"ok", true}});
         return nullptr;
     }
     if (static_cast<std::size_t>(nargs) > c->params.size())
@@ -283,7 +278,7 @@ std::string whyNoText(const qxArray* a, const std::exception* e)
     if (!a)
         return "its type cannot write it";
     std::string size;
-    for (qxSize d : dimsOf(a)) {
+    for (qxSize d : qx::dimsOf(a)) {
         if (!size.empty())
             size += 'x';
         size += std::to_string(d);
@@ -297,7 +292,7 @@ json::Value textOfProperty(const COSInterface* obj, COSPropInfo* p)
     try {
         return Graphics::text(obj, p);
     } catch (const Quillmark::System::IUserException&) {
-        return json::Value::null(); // the type has no text form for such values
+        return json::Value(); // the type has no text form for such values
     } catch (const std::exception& e) {
         QxArrayPtr a;
         try {
@@ -423,11 +418,11 @@ json::Value Evaluator::statement(const Node& s)
     Value v = evaluate(*body.children.front());
     json::Value out = answer;
     if (v.array && display) {
-        out.set("value", encodeValue(v));
+        out["value"] = encodeValue(v);
         if (v.property) {
             json::Value text = textOfProperty(v.object.get(), v.property);
-            if (!text.isNull())
-                out.set("text", std::move(text));
+            if (!text.is_null())
+                out["text"] = std::move(text);
         }
     }
     return out;
@@ -452,7 +447,7 @@ json::Value Evaluator::runCommand(const Node& n)
     Value v = row->run(*this, args);
     json::Value out = answer;
     if (v.array && display)
-        out.set("value", encodeValue(v));
+        out["value"] = encodeValue(v);
     return out;
 }
 
@@ -487,7 +482,7 @@ Value Evaluator::evaluate(const Node& n)
             std::strtod(p + i, &end);
             i = static_cast<std::size_t>(end - p);
         }
-        checkedCount({1, count});
+        arrayOp(qx::checkedCount, Dims{1, count});
         Value v;
         v.array.reset(qxCreateDoubleMatrix(1, count, qxREAL));
         double* x = qxGetPr(v.array.get());
@@ -517,12 +512,13 @@ Value Evaluator::evaluate(const Node& n)
             fail(msg::NoValue, "The operand of a sign");
         Value v;
         if (n.kind == Kind::Negate) {
-            v.array = negate(operand.array.get());
+            v.array = arrayOp(qx::negate, operand.array.get());
         } else {
             qxClassID cls = qxGetClassID(operand.array.get());
-            if (!hasElements(cls))
+            if (!qx::hasElements(cls))
                 fail(msg::ClassMismatch, qxGetClassName(operand.array.get()), "a number");
-            v.array = isNumeric(cls) ? std::move(operand.array) : convertClass(operand.array.get(), qxDOUBLE_CLASS);
+            v.array = qx::isNumericClass(cls) ? std::move(operand.array)
+                                              : arrayOp(qx::convertClass, operand.array.get(), qxDOUBLE_CLASS);
         }
         return v;
     }
@@ -555,7 +551,7 @@ Value Evaluator::name(const Node& n, const Node* callOp)
         const EndFrame& f = ends_.back();
         Value v;
         v.array.reset(qxCreateDoubleScalar(
-            f.array ? static_cast<double>(endOf(f.array, f.position, f.count)) : 0.0));
+            f.array ? static_cast<double>(qx::endOf(f.array, f.position, f.count)) : 0.0));
         return v;
     }
     if (const Command* row = command(text))
@@ -626,7 +622,7 @@ Value Evaluator::postfix(const Node& n)
             if (!v.array)
                 fail(msg::NoValue, "The value before '''");
             Value t;
-            t.array = transposeOf(v.array.get());
+            t.array = arrayOp(qx::transposeOf, v.array.get());
             t.handles = v.handles;
             v = std::move(t);
         } else {
@@ -669,11 +665,11 @@ std::vector<Subscript> Evaluator::subscripts(const Value& base, const Node& args
                 if (qxGetLogicals(full.get())[j])
                     s.at.push_back(j);
         } else {
-            if (!isNumeric(cls) || qxIsComplex(full.get()))
+            if (!qx::isNumericClass(cls) || qxIsComplex(full.get()))
                 fail(msg::BadIndex);
             for (qxSize j = 0; j < n; ++j) {
-                long double e = readElement(cls, qxGetData(full.get()), j);
-                if (!(e >= 1) || e != std::floor(e) || e > static_cast<long double>(kMaxElements))
+                long double e = qx::readElement(cls, qxGetData(full.get()), j);
+                if (!(e >= 1) || e != std::floor(e) || e > static_cast<long double>(qx::maxElements))
                     fail(msg::BadIndex);
                 s.at.push_back(static_cast<qxSize>(e) - 1);
             }
@@ -692,12 +688,12 @@ Value Evaluator::applyIndex(Value base, const Node& op)
     if (op.kind == Kind::Brace) {
         if (!qxIsCell(base.array.get()))
             fail(msg::NotCell);
-        QxArrayPtr picked = indexArray(base.array.get(), subs);
+        QxArrayPtr picked = arrayOp(qx::indexArray, base.array.get(), subs);
         if (qxGetNumberOfElements(picked.get()) != 1)
             fail(msg::ManyCells, qxGetNumberOfElements(picked.get()));
         return valueOfGiven(qxGetCell(picked.get(), 0));
     }
-    v.array = indexArray(base.array.get(), subs);
+    v.array = arrayOp(qx::indexArray, base.array.get(), subs);
     v.handles = base.handles;
     return v;
 }
@@ -714,7 +710,7 @@ Value Evaluator::matrix(const Node& n, bool cells)
                 fail(msg::NoValue, "An element");
             allHandles &= v.handles;
             any = true;
-            elements.push_back(cells ? cellOf(std::move(v.array)) : std::move(v.array));
+            elements.push_back(cells ? qx::cellOf(std::move(v.array)) : std::move(v.array));
         }
         if (elements.size() == 1) {
             rows.push_back(std::move(elements.front()));
@@ -723,7 +719,7 @@ Value Evaluator::matrix(const Node& n, bool cells)
         std::vector<const qxArray*> parts;
         for (const QxArrayPtr& e : elements)
             parts.push_back(e.get());
-        rows.push_back(concatenate(2, parts));
+        rows.push_back(arrayOp(qx::concatenate, 2, parts));
     }
     Value v;
     if (rows.empty()) {
@@ -737,7 +733,7 @@ Value Evaluator::matrix(const Node& n, bool cells)
         std::vector<const qxArray*> parts;
         for (const QxArrayPtr& r : rows)
             parts.push_back(r.get());
-        v.array = concatenate(1, parts);
+        v.array = arrayOp(qx::concatenate, 1, parts);
     }
     v.handles = any && allHandles && !cells;
     return v;
@@ -758,19 +754,19 @@ Value Evaluator::range(const Node& n)
         Value part = evaluate(*n.children[i]);
         const qxArray* p = part.array.get();
         qxClassID c = p ? qxGetClassID(p) : qxUNKNOWN_CLASS;
-        if (!p || !(isNumeric(c) || c == qxLOGICAL_CLASS) || qxGetNumberOfElements(p) != 1 || qxIsComplex(p))
+        if (!p || !(qx::isNumericClass(c) || c == qxLOGICAL_CLASS) || qxGetNumberOfElements(p) != 1 || qxIsComplex(p))
             fail(msg::RangePart, program_.column(n.begin));
         QxArrayPtr full(qxMustBeFull(p));
-        v[i] = readElement(c, qxGetData(full.get()), 0);
-        if (cls == qxDOUBLE_CLASS && isNumeric(c))
+        v[i] = qx::readElement(c, qxGetData(full.get()), 0);
+        if (cls == qxDOUBLE_CLASS && qx::isNumericClass(c))
             cls = c;
     }
     long double a = v[0], step = parts == 3 ? v[1] : 1, b = parts == 3 ? v[2] : v[1];
     qxSize count = 0;
     if (!std::isnan(a) && !std::isnan(step) && !std::isnan(b) && step != 0 && (step > 0 ? a <= b : a >= b)) {
         long double c = std::floor((b - a) / step + 1e-10L) + 1;
-        if (!(c <= static_cast<long double>(kMaxElements)))
-            fail(msg::TooLarge, kMaxElements);
+        if (!(c <= static_cast<long double>(qx::maxElements)))
+            fail(msg::TooLarge, qx::maxElements);
         count = static_cast<qxSize>(c);
     }
     QxArrayPtr out(qxCreateDoubleMatrix(1, count, qxREAL));
@@ -782,7 +778,7 @@ Value Evaluator::range(const Node& n)
         x[k] = static_cast<double>(2 * k <= count ? a + static_cast<long double>(k) * step
                                                   : last - static_cast<long double>(count - 1 - k) * step);
     Value r;
-    r.array = cls == qxDOUBLE_CLASS ? std::move(out) : convertClass(out.get(), cls);
+    r.array = cls == qxDOUBLE_CLASS ? std::move(out) : arrayOp(qx::convertClass, out.get(), cls);
     return r;
 }
 
@@ -806,9 +802,9 @@ json::Value Evaluator::assign(const Node& n)
     if (ops.empty()) {
         json::Value shown = display ? encodeValue(rhs) : json::Value();
         scope[var] = variableOf(std::move(rhs));
-        out.set("name", json::Value::string(var));
+        out["name"] = var;
         if (display)
-            out.set("value", std::move(shown));
+            out["value"] = std::move(shown);
         return out;
     }
     Value current;
@@ -816,24 +812,26 @@ json::Value Evaluator::assign(const Node& n)
         current = valueOf(it->second);
     else if (row)
         current = call(*row, nullptr);
-    json::Value names = json::Value::list();
+    json::Value names = json::Value::array();
     Value updated;
     try {
         updated = assignInto(std::move(current), ops, 0, rhs, names);
     } catch (...) {
         if (names.size())
-            partial = json::Value::object().set("set", std::move(names));
+            partial = json::Value{{"set", std::move(names)}};
         throw;
     }
-    if (names.size()) // properties were set: the variable holds the same handles
-        return out.set("set", std::move(names));
+    if (names.size()) { // properties were set: the variable holds the same handles
+        out["set"] = std::move(names);
+        return out;
+    }
     if (row)
         fail(msg::ReservedName, var.c_str());
     json::Value shown = display ? encodeValue(updated) : json::Value();
     scope[var] = variableOf(std::move(updated));
-    out.set("name", json::Value::string(var));
+    out["name"] = var;
     if (display)
-        out.set("value", std::move(shown));
+        out["value"] = std::move(shown);
     return out;
 }
 
@@ -860,7 +858,7 @@ Value Evaluator::assignInto(Value current, const std::vector<const Node*>& ops, 
             }
             Value inner = assignInto(std::move(sub), ops, k + 1, rhs, names);
             Value out;
-            out.array = assignField(a, field, inner.array.get());
+            out.array = arrayOp(qx::assignField, a, field, inner.array.get());
             return out;
         }
         for (const COSInterfacePtr& obj : objectsOf(current, "The left-hand side")) {
@@ -869,11 +867,11 @@ Value Evaluator::assignInto(Value current, const std::vector<const Node*>& ops, 
                 Graphics::set(obj.get(), p, rhs.array.get());
             } else {
                 Value sub = readProperty(obj, field);
-                json::Value inner = json::Value::list();
+                json::Value inner = json::Value::array();
                 Value updated = assignInto(std::move(sub), ops, k + 1, rhs, inner);
                 Graphics::set(obj.get(), p, updated.array.get());
             }
-            names.push(json::Value::string(p->getName()));
+            names.push_back(json::Value(p->getName()));
         }
         return current;
     }
@@ -885,24 +883,24 @@ Value Evaluator::assignInto(Value current, const std::vector<const Node*>& ops, 
         if (!last) {
             if (!current.array || !qxIsCell(current.array.get()))
                 fail(msg::NotCell);
-            QxArrayPtr picked = indexArray(current.array.get(), subs);
+            QxArrayPtr picked = arrayOp(qx::indexArray, current.array.get(), subs);
             if (qxGetNumberOfElements(picked.get()) != 1)
                 fail(msg::ManyCells, qxGetNumberOfElements(picked.get()));
             inner = assignInto(valueOfGiven(qxGetCell(picked.get(), 0)), ops, k + 1, rhs, names);
         }
-        out.array = assignCell(current.array.get(), subs, last ? rhs.array.get() : inner.array.get());
+        out.array = arrayOp(qx::assignCell, current.array.get(), subs, last ? rhs.array.get() : inner.array.get());
         out.handles = false;
         return out;
     }
     if (last) {
-        out.array = assignIndexed(current.array.get(), subs, rhs.array.get());
+        out.array = arrayOp(qx::assignIndexed, current.array.get(), subs, rhs.array.get());
         return out;
     }
     Value sub;
     if (current.array)
-        sub.array = indexArray(current.array.get(), subs);
+        sub.array = arrayOp(qx::indexArray, current.array.get(), subs);
     Value inner = assignInto(std::move(sub), ops, k + 1, rhs, names);
-    out.array = assignIndexed(current.array.get(), subs, inner.array.get());
+    out.array = arrayOp(qx::assignIndexed, current.array.get(), subs, inner.array.get());
     return out;
 }
 
@@ -924,7 +922,7 @@ std::vector<COSInterfacePtr> Evaluator::objectsOf(const Value& v, const char* wh
     if (!a || !(qxIsNumeric(a) || qxIsLogical(a)) || qxIsComplex(a) || qxIsSparse(a))
         fail(msg::NotHandles, what);
     for (qxSize i = 0; i < qxGetNumberOfElements(a); ++i)
-        out.push_back(ws().graphics.objectOf(static_cast<double>(readElement(qxGetClassID(a), qxGetData(a), i))));
+        out.push_back(ws().graphics.objectOf(static_cast<double>(qx::readElement(qxGetClassID(a), qxGetData(a), i))));
     return out;
 }
 
@@ -953,18 +951,18 @@ json::Value Evaluator::setPairs(const std::vector<COSInterfacePtr>& objects, Arg
 {
     if ((args.size() - first) % 2 != 0)
         fail(msg::PairsExpected);
-    json::Value names = json::Value::list();
+    json::Value names = json::Value::array();
     try {
         for (const COSInterfacePtr& obj : objects)
             for (std::size_t i = first; i < args.size(); i += 2) {
                 COSPropInfo* p = Graphics::property(obj.get(), args.text(i, "A property name"));
                 QxArrayPtr value = args.array(i + 1, "The value");
                 Graphics::set(obj.get(), p, value.get());
-                names.push(json::Value::string(p->getName()));
+                names.push_back(json::Value(p->getName()));
             }
     } catch (...) {
         if (names.size())
-            partial = json::Value::object().set("set", std::move(names));
+            partial = json::Value{{"set", std::move(names)}};
         throw;
     }
     return names;

@@ -135,7 +135,7 @@ COSValue scalarFrom(const char* property, const nyro::HostScalarType& t, const q
     }
     if (!a || !(qxIsNumeric(a) || qxIsLogical(a)) || qxIsComplex(a) || qxIsSparse(a) || qxGetNumberOfElements(a) != 1)
         fail(msg::ScalarValue, property, "a real numeric scalar");
-    long double v = readElement(qxGetClassID(a), qxGetData(a), 0);
+    long double v = qx::readElement(qxGetClassID(a), qxGetData(a), 0);
     switch (t.kind()) {
     case K::Floating:
         return COSValue::fromDouble(t.getValueSizeInBytes(COSValue()) == 4 ? static_cast<float>(v)
@@ -196,9 +196,8 @@ void checkParent(const COSInterface* obj, const qxArray* value)
 
 json::Value handleJson(double h, const COSInterface* obj)
 {
-    return json::Value::object()
-        .set("handle", json::Value::number(h))
-        .set("class", obj ? json::Value::string(Graphics::classNameOf(obj)) : json::Value::null());
+    return json::Value{{"handle", json::number(h)},
+                       {"class", obj ? json::Value(Graphics::classNameOf(obj)) : json::Value()}};
 }
 
 json::Value oneOrList(json::Value list) { return list.size() == 1 ? json::Value(list[0]) : list; }
@@ -484,10 +483,10 @@ json::Value Graphics::text(const COSInterface* obj, COSPropInfo* p)
     COSNameID type(p->getDataType()->getName());
     nyro::COSTypeConversion* c = nyro::COSTypeRepository::getConversion(COSNameID("string"), type);
     if (!c)
-        return json::Value::null();
+        return json::Value();
     COSValue t = c->to(p->getValue(obj));
     const char* s = nyro::pointerValue<const char*>(t);
-    json::Value out = s ? json::Value::string(s) : json::Value::null();
+    json::Value out = s ? json::Value(s) : json::Value();
     nyro::COSTypeRepository::releaseReturnedText(type, t);
     return out;
 }
@@ -496,27 +495,27 @@ json::Value Graphics::text(const COSInterface* obj, COSPropInfo* p)
 
 json::Value encodeHandles(const qxArray* handles)
 {
-    json::Value list = json::Value::list();
+    json::Value list = json::Value::array();
     qxSize n = handles ? qxGetNumberOfElements(handles) : 0;
     for (qxSize i = 0; i < n; ++i) {
-        double h = static_cast<double>(readElement(qxGetClassID(handles), qxGetData(handles), i));
+        double h = static_cast<double>(qx::readElement(qxGetClassID(handles), qxGetData(handles), i));
         static const COSNameID number("double"), object("COSInterface");
         nyro::COSTypeConversion* c = nyro::COSTypeRepository::getConversion(number, object);
         COSInterfacePtr obj;
         if (c)
             obj = COSInterfacePtr::adopt(nyro::pointerValue<COSInterface*>(c->from(COSValue::fromDouble(h))));
-        list.push(handleJson(h, obj && obj->isValid() ? obj.get() : nullptr));
+        list.push_back(handleJson(h, obj && obj->isValid() ? obj.get() : nullptr));
     }
     return oneOrList(std::move(list));
 }
 
 json::Value encodeObjects(const qxArray* objects)
 {
-    json::Value list = json::Value::list();
+    json::Value list = json::Value::array();
     qxSize n = objects ? qxGetNumberOfElements(objects) : 0;
     for (qxSize i = 0; i < n; ++i) {
         COSInterface* obj = omGetArrayElement(objects, i);
-        list.push(handleJson(Graphics::handleOf(obj), obj && obj->isValid() ? obj : nullptr));
+        list.push_back(handleJson(Graphics::handleOf(obj), obj && obj->isValid() ? obj : nullptr));
     }
     return oneOrList(std::move(list));
 }

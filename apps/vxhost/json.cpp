@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 
 #include "ut/utf.h"
 
@@ -10,6 +11,7 @@ namespace vxhost::json {
 
 namespace {
 
+// The shortest text that reads back as the same value.
 template <class T>
 std::string shortest(T v)
 {
@@ -18,145 +20,119 @@ std::string shortest(T v)
     return std::string(buf, r.ptr);
 }
 
-// Length of the well-formed UTF-8 sequence at s[i] (surrogates included, as
-// the 3-byte form an unpaired UTF-16 surrogate is kept in), 0 when there is none.
-std::size_t sequenceLength(std::string_view s, std::size_t i, unsigned& codePoint)
+// The parts of a string the library does not write as the console does: an
+// encoded surrogate (what an unpaired UTF-16 unit is kept as) and a byte that
+// begins no UTF-8 sequence, which it cannot write at all, and the controls it
+// writes short (\b, \f) or leaves as they are (DEL). The console writes each
+// as the \u escape of its code (a stray byte: of the byte's value).
+struct Escaped {
+    std::size_t at, length;
+    unsigned code;
+};
+
+Escaped nextEscaped(std::string_view s, std::size_t from)
 {
-    return utf8_decode(s.data() + i, s.size() - i, codePoint);
+    for (std::size_t i = from; i < s.size();) {
+        unsigned cp = 0;
+        std::size_t len = utf8_decode(s.data() + i, s.size() - i, cp);
+        if (len == 0)
+            return {i, 1, static_cast<unsigned char>(s[i])};
+        if ((cp >= 0xd800 && cp < 0xe000) || cp == '\b' || cp == '\f' || cp == 0x7f)
+            return {i, len, cp};
+        i += len;
+    }
+    return {s.size(), 0, 0};
 }
 
-void appendEscape(std::string& out, unsigned codeUnit)
+// Well-formed text between escapes, escaped by the library.
+void appendPlain(std::string& out, std::string_view run)
 {
-    char buf[8];
-    std::snprintf(buf, sizeof buf, "\\u%04x", codeUnit);
-    out += buf;
+    if (run.empty())
+        return;
+    // The run is well-formed UTF-8 without surrogates: the library writes all of it.
+    std::string quoted = Value(std::string(run)).dump(-1, ' ', false, Value::error_handler_t::replace);
+    out.append(quoted, 1, quoted.size() - 2);
 }
 
 } // namespace
 
-Value Value::boolean(bool b) { return Value(Kind::Bool, b ? "true" : "false"); }
-
-Value Value::number(double d)
+Value number(double d)
 {
     if (std::isnan(d))
-        return string("NaN");
+        return "NaN";
     if (std::isinf(d))
-        return string(d < 0 ? "-Inf" : "Inf");
-    return Value(Kind::Number, shortest(d));
+        return d < 0 ? "-Inf" : "Inf";
+    return d;
 }
 
-Value Value::number(float f)
+Value number(float f)
 {
-    if (std::isnan(f) || std::isinf(f))
+    if (!std::isfinite(f))
         return number(static_cast<double>(f));
-    return Value(Kind::Number, shortest(f));
+    return std::strtod(shortest(f).c_str(), nullptr);
 }
 
-Value Value::integer(std::int64_t i) { return Value(Kind::Number, shortest(i)); }
-Value Value::unsignedInteger(std::uint64_t u) { return Value(Kind::Number, shortest(u)); }
-Value Value::string(std::string s) { return Value(Kind::String, std::move(s)); }
-Value Value::list() { return Value(Kind::List, {}); }
-Value Value::object() { return Value(Kind::Object, {}); }
-
-Value& Value::push(Value v)
+std::string text(const Value& v)
 {
-    items_.push_back(std::move(v));
-    return *this;
-}
-
-Value& Value::set(std::string_view key, Value v)
-{
-    for (std::size_t i = 0; i < keys_.size(); ++i)
-        if (keys_[i] == key) {
-            items_[i] = std::move(v);
-            return *this;
-        }
-    keys_.emplace_back(key);
-    items_.push_back(std::move(v));
-    return *this;
-}
-
-const Value* Value::find(std::string_view key) const
-{
-    for (std::size_t i = 0; i < keys_.size(); ++i)
-        if (keys_[i] == key)
-            return &items_[i];
-    return nullptr;
+    switch (v.type()) {
+    case Value::value_t::string: return v.get_ref<const std::string&>();
+    case Value::value_t::number_float: return shortest(v.get<double>());
+    case Value::value_t::object:
+    case Value::value_t::array: return dump(v);
+    default: return v.dump(); // integers exactly, true, false, null
+    }
 }
 
 void appendQuoted(std::string& out, std::string_view s)
 {
     out += '"';
     for (std::size_t i = 0; i < s.size();) {
-        unsigned char c = static_cast<unsigned char>(s[i]);
-        unsigned cp = 0;
-        std::size_t len = sequenceLength(s, i, cp);
-        if (len == 0) { // not UTF-8: the byte's own code point
-            appendEscape(out, c);
-            ++i;
-            continue;
+        Escaped e = nextEscaped(s, i);
+        appendPlain(out, s.substr(i, e.at - i));
+        if (e.length) {
+            char buf[8];
+            std::snprintf(buf, sizeof buf, "\\u%04x", e.code);
+            out += buf;
         }
-        if (cp >= 0xd800 && cp < 0xe000)
-            appendEscape(out, cp);
-        else if (c == '"')
-            out += "\\\"";
-        else if (c == '\\')
-            out += "\\\\";
-        else if (c == '\n')
-            out += "\\n";
-        else if (c == '\t')
-            out += "\\t";
-        else if (c == '\r')
-            out += "\\r";
-        else if (cp < 0x20 || cp == 0x7f)
-            appendEscape(out, cp);
-        else
-            out.append(s.substr(i, len));
-        i += len;
+        i = e.at + e.length;
     }
     out += '"';
 }
 
-void Value::dump(std::string& out) const
+void dump(const Value& v, std::string& out)
 {
-    switch (kind_) {
-    case Kind::Null: out += "null"; break;
-    case Kind::Bool:
-    case Kind::Number: out += text_; break;
-    case Kind::String: appendQuoted(out, text_); break;
-    case Kind::List:
-        out += '[';
-        for (std::size_t i = 0; i < items_.size(); ++i) {
-            if (i)
-                out += ',';
-            items_[i].dump(out);
-        }
-        out += ']';
-        break;
-    case Kind::Object:
+    switch (v.type()) {
+    case Value::value_t::object: {
         out += '{';
-        for (std::size_t i = 0; i < items_.size(); ++i) {
-            if (i)
+        for (auto it = v.begin(); it != v.end(); ++it) {
+            if (it != v.begin())
                 out += ',';
-            appendQuoted(out, keys_[i]);
+            appendQuoted(out, it.key());
             out += ':';
-            items_[i].dump(out);
+            dump(it.value(), out);
         }
         out += '}';
         break;
     }
+    case Value::value_t::array:
+        out += '[';
+        for (auto it = v.begin(); it != v.end(); ++it) {
+            if (it != v.begin())
+                out += ',';
+            dump(*it, out);
+        }
+        out += ']';
+        break;
+    case Value::value_t::string: appendQuoted(out, v.get_ref<const std::string&>()); break;
+    default: out += text(v); break;
+    }
 }
 
-std::string Value::dump() const
+std::string dump(const Value& v)
 {
     std::string out;
-    dump(out);
+    dump(v, out);
     return out;
-}
-
-bool operator==(const Value& a, const Value& b)
-{
-    return a.kind_ == b.kind_ && a.text_ == b.text_ && a.items_ == b.items_ && a.keys_ == b.keys_;
 }
 
 } // namespace vxhost::json

@@ -130,7 +130,7 @@ public:
         for (const Outcome& o : *outcomes) {
             failed_ |= !o.ok;
             if (json_) {
-                out += o.json().dump() + "\n";
+                out += json::dump(o.json()) + "\n";
             } else {
                 out += o.output;
                 out += o.readable();

@@ -10,13 +10,14 @@ namespace vxhost {
 
 json::Value Outcome::json() const
 {
-    json::Value out = json::Value::object().set("ok", json::Value::boolean(ok));
-    if (!ok)
-        out.set("id", json::Value::string(id)).set("message", json::Value::string(message));
-    for (std::size_t i = 0; i < fields.size(); ++i)
-        out.set(fields.keys()[i], fields[i]);
+    json::Value out{{"ok", ok}};
+    if (!ok) {
+        out["id"] = id;
+        out["message"] = message;
+    }
+    out.update(fields);
     if (!output.empty())
-        out.set("output", json::Value::string(output));
+        out["output"] = output;
     return out;
 }
 
@@ -48,7 +49,7 @@ Outcome Session::statement(const syntax::Program& program, const syntax::Node& s
         outcome.ok = false;
         outcome.id = id ? id : "";
         outcome.message = message ? message : "";
-        outcome.fields = ev.partial.kind() == json::Value::Kind::Object ? ev.partial : json::Value::object();
+        outcome.fields = ev.partial.is_object() ? ev.partial : json::Value::object();
     };
     // Raises through the host's own mechanism, so that it reads like any other host error.
     auto fromMessage = [&](const Message& m, const char* detail = "") {
@@ -65,10 +66,10 @@ Outcome Session::statement(const syntax::Program& program, const syntax::Node& s
         try {
             outcome.fields = ev.statement(s);
             if (!ws.callbackLog.empty()) {
-                json::Value log = json::Value::list();
+                json::Value log = json::Value::array();
                 for (json::Value& entry : ws.callbackLog)
-                    log.push(std::move(entry));
-                outcome.fields.set("callbacks", std::move(log));
+                    log.push_back(std::move(entry));
+                outcome.fields["callbacks"] = std::move(log);
             }
         } catch (const Quillmark::System::IUserException& e) {
             failed(e.GetID(), e.GetMessageTxt());

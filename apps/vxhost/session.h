@@ -3,7 +3,7 @@
 //
 //   Session s(library, /*json=*/true);
 //   for (const Outcome& o : *s.run("a = 1; b = 2", false))
-//       puts(o.json().dump().c_str());
+//       puts(json::dump(o.json()).c_str());
 #pragma once
 
 #include <memory>

@@ -3,7 +3,9 @@
 
 #include <cmath>
 #include <cstdint>
+#include <initializer_list>
 #include <string>
+#include <utility>
 
 #include "display.h"
 #include "encode.h"
@@ -15,6 +17,15 @@ namespace {
 
 using vxhost::json::Value;
 
+// An object with keys set in this order (a key set again keeps its place).
+Value objectOf(std::initializer_list<std::pair<const char*, Value>> fields)
+{
+    Value out = Value::object();
+    for (const auto& [key, value] : fields)
+        out[key] = value;
+    return out;
+}
+
 struct DumpCase {
     const char* what;
     Value value;
@@ -25,35 +36,46 @@ void PrintTo(const DumpCase& c, std::ostream* os) { *os << c.what; }
 
 class DumpsValue : public ::testing::TestWithParam<DumpCase> {};
 
-TEST_P(DumpsValue, AsOneLineOfJson) { EXPECT_EQ(GetParam().value.dump(), GetParam().json); }
+TEST_P(DumpsValue, AsOneLineOfJson) { EXPECT_EQ(vxhost::json::dump(GetParam().value), GetParam().json); }
 
 // Texts pass as UTF-8, with escapes for what JSON requires and \u escapes for
-// bytes that are no UTF-8; floats are written as short as they read back.
+// bytes that are no UTF-8 and unpaired surrogates; numbers are written as
+// short as they read back, singles as short as the single.
 INSTANTIATE_TEST_SUITE_P(
     Values, DumpsValue,
     ::testing::Values(
-        DumpCase{"escapes", Value::string("a\"b\\c\n\t\r\x01\x1f\x7f"), R"("a\"b\\c\n\t\r\u0001\u001f\u007f")"},
-        DumpCase{"UTF-8 passes", Value::string("\xc3\xa9\xe2\x82\xac\xf0\x9f\x98\x80"), "\"\xc3\xa9\xe2\x82\xac\xf0\x9f\x98\x80\""},
-        DumpCase{"stray byte", Value::string("a\xff"), R"("a\u00ff")"},
-        DumpCase{"cut sequence", Value::string("\xe2\x82"), R"("\u00e2\u0082")"},
-        DumpCase{"overlong form", Value::string("\xc0\x80"), R"("\u00c0\u0080")"},
-        DumpCase{"negative zero", Value::number(-0.0), "-0"}, DumpCase{"float stays short", Value::number(0.1f), "0.1"},
-        DumpCase{"float NaN", Value::number(std::nanf("")), R"("NaN")"},
-        DumpCase{"keys keep their first place", Value::object().set("b", Value::integer(1)).set("a", Value::integer(2)).set("b", Value::integer(3)),
-                 R"({"b":3,"a":2})"},
-        DumpCase{"nested", Value::object().set("x", Value::list().push(Value::null()).push(Value::object())), R"({"x":[null,{}]})"},
-        DumpCase{"escaped key", Value::object().set("a\"b", Value::null()), R"({"a\"b":null})"}));
+        DumpCase{"escapes", Value("a\"b\\c\n\t\r\x01\x1f\x7f\b\f"), R"("a\"b\\c\n\t\r\u0001\u001f\u007f\u0008\u000c")"},
+        DumpCase{"NUL", Value(std::string("a\0b", 3)), R"("a\u0000b")"},
+        DumpCase{"UTF-8 passes", Value("\xc3\xa9\xe2\x82\xac\xf0\x9f\x98\x80"), "\"\xc3\xa9\xe2\x82\xac\xf0\x9f\x98\x80\""},
+        DumpCase{"unpaired surrogates", Value("\xed\xb0\x80" "a\xed\xa0\x80"), R"("\udc00a\ud800")"},
+        DumpCase{"stray byte", Value("a\xff"), R"("a\u00ff")"},
+        DumpCase{"cut sequence", Value("\xe2\x82"), R"("\u00e2\u0082")"},
+        DumpCase{"overlong form", Value("\xc0\x80"), R"("\u00c0\u0080")"},
+        DumpCase{"whole double", vxhost::json::number(10.0), "10"},
+        DumpCase{"shortest form", Value::array({vxhost::json::number(1e5), vxhost::json::number(1e-4),
+                                                vxhost::json::number(0.00012), vxhost::json::number(1e21)}),
+                 "[1e+05,1e-04,0.00012,1e+21]"},
+        DumpCase{"negative zero", vxhost::json::number(-0.0), "-0"},
+        DumpCase{"float stays short", vxhost::json::number(0.1f), "0.1"},
+        DumpCase{"float NaN", vxhost::json::number(std::nanf("")), R"("NaN")"},
+        DumpCase{"infinities", Value::array({vxhost::json::number(HUGE_VAL), vxhost::json::number(-HUGE_VALF)}),
+                 R"(["Inf","-Inf"])"},
+        DumpCase{"64-bit integers", Value::array({Value(INT64_MIN), Value(UINT64_MAX)}),
+                 "[-9223372036854775808,18446744073709551615]"},
+        DumpCase{"keys keep their first place", objectOf({{"b", 1}, {"a", 2}, {"b", 3}}), R"({"b":3,"a":2})"},
+        DumpCase{"nested", objectOf({{"x", Value::array({nullptr, Value::object(), true})}}), R"({"x":[null,{},true]})"},
+        DumpCase{"escaped key", objectOf({{"a\"b\xed\xa0\x80", nullptr}}), R"({"a\"b\ud800":null})"}));
 
 // Arrays the literal reader cannot make.
 TEST(EncodesArray, NoArrayExactInt64AndUnsetField)
 {
-    EXPECT_EQ(vxhost::encodeArray(nullptr).dump(), "null");
+    EXPECT_EQ(vxhost::json::dump(vxhost::encodeArray(nullptr)), "null");
     gui_objects::QxArrayPtr big(qxCreateNumericMatrix(1, 1, qxINT64_CLASS, qxREAL));
     *static_cast<std::int64_t*>(qxGetData(big.get())) = 9007199254740993;
-    EXPECT_EQ(vxhost::encodeArray(big.get()).dump(), R"({"class":"int64","size":[1,1],"data":[9007199254740993]})");
+    EXPECT_EQ(vxhost::json::dump(vxhost::encodeArray(big.get())), R"({"class":"int64","size":[1,1],"data":[9007199254740993]})");
     const char* names[] = {"a"};
     gui_objects::QxArrayPtr s(qxCreateStructMatrix(1, 1, 1, names));
-    EXPECT_EQ(vxhost::encodeArray(s.get()).dump(), R"({"class":"struct","size":[1,1],"fields":{"a":null}})");
+    EXPECT_EQ(vxhost::json::dump(vxhost::encodeArray(s.get())), R"({"class":"struct","size":[1,1],"fields":{"a":null}})");
 }
 
 // The readable display of arrays, from literals.
@@ -107,13 +129,17 @@ INSTANTIATE_TEST_SUITE_P(
     Results, ShowsResult,
     ::testing::Values(
         ResultCase{"nothing", Value::object(), "ok\n"},
-        ResultCase{"null value", Value::object().set("value", Value::null()), "value: null\n"},
+        ResultCase{"null value", objectOf({{"value", nullptr}}), "value: null\n"},
         ResultCase{"list of objects",
-                   Value::object().set("types", Value::list()
-                                                    .push(Value::object().set("name", Value::string("a")).set("bits", Value::integer(8)))
-                                                    .push(Value::object().set("name", Value::string("b")))),
+                   objectOf({{"types", Value::array({objectOf({{"name", "a"}, {"bits", 8}}), objectOf({{"name", "b"}})})}}),
                    "types:\n  - name: \"a\"\n    bits: 8\n  - name: \"b\"\n"},
-        ResultCase{"list of words", Value::object().set("converters", Value::list().push(Value::string("any")).push(Value::string("java"))),
-                   "converters: [\"any\", \"java\"]\n"}));
+        ResultCase{"list of words", objectOf({{"converters", Value::array({"any", "java"})}}),
+                   "converters: [\"any\", \"java\"]\n"},
+        // An object is an array only when it begins as encodeArray writes one.
+        ResultCase{"array among fields", objectOf({{"v", objectOf({{"class", "double"}, {"size", Value::array({1, 1})},
+                                                                  {"data", Value::array({vxhost::json::number(0.5)})}})}}),
+                   "v: double 1x1 0.5\n"},
+        ResultCase{"no array", objectOf({{"v", objectOf({{"class", 1}, {"size", Value::array({1, 1})}})}}),
+                   "v:\n  class: 1\n  size: [1, 1]\n"}));
 
 } // namespace

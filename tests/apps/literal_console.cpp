@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "arrays.h"
 #include "commands.h"
 #include "encode.h"
 #include "evaluator.h"
@@ -32,7 +33,7 @@ class ReadsLiteral : public ReaderTest, public ::testing::WithParamInterface<Lit
 TEST_P(ReadsLiteral, IntoTheArrayItDescribes)
 {
     vxhost::QxArrayPtr a = parseLiteral(GetParam().literal);
-    EXPECT_EQ(vxhost::encodeArray(a.get()).dump(), GetParam().json);
+    EXPECT_EQ(vxhost::json::dump(vxhost::encodeArray(a.get())), GetParam().json);
 }
 
 #define D(size, data) R"({"class":"double","size":)" size R"(,"data":)" data "}"
@@ -171,6 +172,23 @@ INSTANTIATE_TEST_SUITE_P(
                      "complex(complex(1,1),1)", "complex([1 2],[1 2 3])", "complex(int8(1),single(1))",
                      "struct('a')", "struct(1,2)", "struct('a',1,'a',2)", "struct('1a',1)",
                      "struct('a',{1,2},'b',{1,2,3})"}}));
+
+// Every refusal of the array library reads as one of the console's own errors.
+TEST_F(ReaderTest, ArrayRefusalsHaveTheConsolesWords)
+{
+    auto identifierOf = [](qx::ArrayFault fault) -> std::string {
+        try {
+            vxhost::refuse(qx::ArrayError(fault));
+        } catch (const qx::HostError& e) {
+            return e.identifier();
+        }
+        return {};
+    };
+#define VX_EXPECT_WORDED(name) \
+    EXPECT_NE(identifierOf(qx::ArrayFault::name), "vxhost:InternalError") << #name;
+    QX_ARRAY_FAULTS(VX_EXPECT_WORDED)
+#undef VX_EXPECT_WORDED
+}
 
 // Where the fault is, in the message.
 struct ColumnCase {
