@@ -9,12 +9,18 @@
 
 #include "host.h"
 #include "json.h"
+#include "qx/ops.h"
 #include "session.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    // The library is loaded and registered once, as a host does.
-    static vxhost::Library library = vxhost::Library::load();
+    // The library is loaded and registered once, as a host does. Arrays stay
+    // small: an empty cell array of the console's full size takes gigabytes
+    // under the sanitizers, which is size, not a fault.
+    static vxhost::Library library = [] {
+        qx::maxElements = qxSize(1) << 16;
+        return vxhost::Library::load();
+    }();
     vxhost::Session session(library, /*json=*/true);
     std::string input(reinterpret_cast<const char*>(data), size);
     std::optional<std::vector<vxhost::Outcome>> answers = session.run(input, false);

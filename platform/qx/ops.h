@@ -27,8 +27,10 @@ struct ArrayDeleter {
 };
 using ArrayPtr = std::unique_ptr<qxArray, ArrayDeleter>;
 
-// Larger arrays are refused (TooLarge) before anything is allocated.
-inline constexpr qxSize maxElements = qxSize(1) << 24;
+// Larger arrays are refused (TooLarge) before anything is allocated. A host
+// with less memory to give (a fuzzing run, which runs thousands of inputs a
+// second) may lower it before its first operation.
+inline qxSize maxElements = qxSize(1) << 24;
 // A sparse array stores only its non-zero elements (at most maxElements), but
 // keeps one column start per column: it may have fewer columns than this.
 inline constexpr qxSize maxSparseColumns = qxSize(1) << 27;
