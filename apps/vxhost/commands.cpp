@@ -18,6 +18,7 @@
 #include "messages.h"
 #include "nyro/nyro.h"
 #include "objects/callback.h"
+#include "store.h"
 
 namespace vxhost {
 
@@ -442,7 +443,7 @@ Value runGet(Evaluator& ev, Arguments& args)
     if (args.size() == 2) {
         Value v = ev.readProperty(obj, args.text(1, "The property name"));
         if (ev.display) {
-            json::Value text = textOfProperty(obj.get(), v.property);
+            json::Value text = v.property ? textOfProperty(obj.get(), v.property) : json::Value();
             ev.answer["value"] = encodeValue(v);
             if (!text.is_null())
                 ev.answer["text"] = std::move(text);
@@ -452,6 +453,7 @@ Value runGet(Evaluator& ev, Arguments& args)
     json::Value props = json::Value::object();
     for (COSPropInfo* p : obj->getClass()->getProperties())
         props[p->getName()] = describeProperty(obj.get(), p);
+    props["Children"] = encodeHandles(handleArray(ev.ws().graphics.userChildren(obj.get())).get());
     set(ev, "handle", json::number(Graphics::handleOf(obj.get())));
     set(ev, "class", json::Value(Graphics::classNameOf(obj.get())));
     set(ev, "properties", std::move(props));
@@ -536,11 +538,91 @@ Value runNotify(Evaluator& ev, Arguments& args)
     return none();
 }
 
+// ---- defaults, property listeners, tree access, save and load
+
+// addlistener(h, 'PROP', 'PreSet'|'PostSet', CALLBACK): a listener object
+// that runs the callback around each set of the property.
+Value runAddPropertyListener(Evaluator& ev, Arguments& args)
+{
+    COSInterfacePtr target = ev.objectOf(args.value(0), "The first argument of addlistener");
+    COSPropInfo* p = Graphics::property(target.get(), args.text(1, "The property name"));
+    std::string event = args.text(2, "The event name");
+    if (event != "PreSet" && event != "PostSet")
+        fail(msg::ListenerEvent, event.c_str());
+    QxArrayPtr callback = args.array(3, "The callback");
+    Workspace& ws = ev.ws();
+    return handleValue({ws.graphics.addPropertyListener(target.get(), p, event, callback.get(), &ws.callbackLog)});
+}
+
+Value runIsEmpty(Evaluator&, Arguments& args)
+{
+    QxArrayPtr a = args.array(0);
+    return arrayValue(QxArrayPtr(qxCreateLogicalScalar(qxGetNumberOfElements(a.get()) == 0)));
+}
+
+// findobj(h, 'PROP', v): h and what is under it (through Children) whose
+// property equals v as the property's type compares; objects without the
+// property, or whose type refuses v, do not match.
+Value runFindObj(Evaluator& ev, Arguments& args)
+{
+    std::vector<COSInterfacePtr> start = ev.objectsOf(args.value(0), "The first argument of findobj");
+    std::string name = args.text(1, "The property name");
+    QxArrayPtr wanted = args.array(2, "The value");
+    const Graphics& g = ev.ws().graphics;
+    std::vector<COSInterfacePtr> found, pending(start.rbegin(), start.rend());
+    while (!pending.empty()) {
+        COSInterfacePtr obj = std::move(pending.back());
+        pending.pop_back();
+        std::vector<COSInterfacePtr> children = g.userChildren(obj.get());
+        pending.insert(pending.end(), children.rbegin(), children.rend());
+        COSPropInfo* p = nullptr;
+        COSValue v;
+        try {
+            p = Graphics::property(obj.get(), name);
+            v = Graphics::valueFrom(p, wanted.get());
+        } catch (const Quillmark::System::IUserException&) {
+            continue;
+        }
+        MadeValue made(p->getDataType(), v, true);
+        if (p->getDataType()->isEqual(p->getValue(obj.get()), made.get()))
+            found.push_back(std::move(obj));
+    }
+    return handleValue(found);
+}
+
+Value runSave(Evaluator& ev, Arguments& args)
+{
+    COSInterfacePtr obj = ev.objectOf(args.value(0), "The first argument of save");
+    std::string file = args.text(1, "The file name");
+    json::Value skipped = saveTree(ev.ws().graphics, obj.get(), file);
+    set(ev, "saved", file);
+    set(ev, "skipped", std::move(skipped));
+    return none();
+}
+
+// load(FILE): everything is read and checked first; only then are objects
+// made, under the current figure or axes when the top one is no figure.
+Value runLoad(Evaluator& ev, Arguments& args)
+{
+    std::unique_ptr<LoadedTree> tree = readTree(args.text(0, "The file name"));
+    Workspace& ws = ev.ws();
+    const std::string& under = tree->topClass().under;
+    COSInterfacePtr parent = under == "root"     ? COSInterfacePtr(ws.graphics.root())
+                             : under == "figure" ? currentFigure(ev)
+                                                 : currentAxes(ev);
+    COSInterfacePtr top = tree->make(ws.graphics, parent.get());
+    if (!tree->skipped().empty())
+        set(ev, "skipped", tree->skipped());
+    return handleValue({top});
+}
+
 // addlistener(h, 'Event', 'CallbackProperty'): the callback held in the
 // property runs when the event fires on h. With a class name instead of h,
 // on every instance of the class.
 Value runAddListener(Evaluator& ev, Arguments& args)
 {
+    if (args.size() == 4)
+        return runAddPropertyListener(ev, args);
     Value target = args.value(0);
     std::string event = args.text(1, "The event name");
     std::string property = args.text(2, "The property name");
@@ -1007,9 +1089,17 @@ constexpr Command handWritten[] = {
     {"ishandle", "ishandle(H)", "whether each handle denotes a live object", 1, 1, runIsHandle},
     {"notify", "notify(H, 'EVENT', DATA)", "fires an event; the callback in property EVENTFcn runs on it", 2, 3,
      runNotify},
-    {"addlistener", "addlistener(H, 'EVENT', 'PROPERTY')",
-     "runs the callback held in PROPERTY when EVENT fires (a class name for H: on every instance)", 3, 3,
-     runAddListener},
+    {"addlistener", "addlistener(H, 'EVENT', 'PROPERTY')   L = addlistener(H, 'PROP', 'PreSet'|'PostSet', CALLBACK)",
+     "runs the callback held in PROPERTY when EVENT fires (a class name for H: on every instance); or CALLBACK "
+     "before or after each set of PROP, until delete(L) or delete(H)",
+     3, 4, runAddListener},
+    {"findobj", "findobj(H, 'PROP', VALUE)",
+     "H and the objects under it whose PROP equals VALUE, as the property's type compares", 3, 3, runFindObj},
+    {"save", "save(H, 'FILE')",
+     "writes the objects under H (a figure or below) to FILE as JSON; lists the properties it cannot keep", 2, 2,
+     runSave},
+    {"load", "H = load('FILE')",
+     "makes the objects a file of save holds, or nothing when any part of it is refused", 1, 1, runLoad},
     {"filter", "filter(H, 'FILTER', VALUE)",
      "runs a property filter on a child: FontLabelSize, FontTitleSize, AxisMinorBooleanToGrid, "
      "RGBAColorToTextPrimitive, RGBAColorToGeometryPrimitive",
@@ -1055,6 +1145,7 @@ constexpr Command handWritten[] = {
      runStruct},
     {"numel", "numel(X)", "the number of elements of X", 1, 1, runNumel},
     {"size", "size(X)   size(X, DIM)", "the dimensions of X", 1, 2, runSize},
+    {"isempty", "isempty(X)", "whether X has no elements", 1, 1, runIsEmpty},
 };
 
 struct ClassRow {

@@ -16,11 +16,18 @@
 #include <string>
 
 #include "json.h"
+#include "qx/ops.h"
 #include "qx/qx.h"
 
 namespace vxhost {
 
 json::Value encodeArray(const qxArray* a);
+
+// The array encodeArray wrote `v` for (class, size, data, imag, sparse rows
+// and columns, fields), back; null when `v` is no such encoding, with `why`
+// saying what is wrong. Object arrays and function handles have no encoding
+// to read back.
+qx::ArrayPtr decodeArray(const json::Value& v, std::string& why);
 
 // Whether `v` is a host array as encodeArray writes it: an object whose first
 // keys are "class" (a text) and "size" (a list), which no other answer begins with.

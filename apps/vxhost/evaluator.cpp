@@ -862,16 +862,14 @@ Value Evaluator::assignInto(Value current, const std::vector<const Node*>& ops, 
             return out;
         }
         for (const COSInterfacePtr& obj : objectsOf(current, "The left-hand side")) {
-            COSPropInfo* p = Graphics::property(obj.get(), field);
             if (last) {
-                Graphics::set(obj.get(), p, rhs.array.get());
+                names.push_back(json::Value(setProperty(obj, field, rhs.array.get())));
             } else {
                 Value sub = readProperty(obj, field);
                 json::Value inner = json::Value::array();
                 Value updated = assignInto(std::move(sub), ops, k + 1, rhs, inner);
-                Graphics::set(obj.get(), p, updated.array.get());
+                names.push_back(json::Value(setProperty(obj, field, updated.array.get())));
             }
-            names.push_back(json::Value(p->getName()));
         }
         return current;
     }
@@ -937,14 +935,35 @@ COSInterfacePtr Evaluator::objectOf(const Value& v, const char* what) const
 Value Evaluator::readProperty(const COSInterfacePtr& obj, std::string_view name) const
 {
     Value out;
-    out.property = Graphics::property(obj.get(), name);
-    out.object = obj;
-    out.array = Graphics::get(obj.get(), out.property);
+    if (std::optional<DefaultRef> d = Graphics::defaultNamed(obj.get(), name)) {
+        out.array = ws().graphics.getDefault(obj.get(), *d);
+    } else if (Graphics::namesChildren(obj.get(), name)) {
+        out.array = handleArray(ws().graphics.userChildren(obj.get()));
+        out.handles = true;
+        return out;
+    } else {
+        out.property = Graphics::property(obj.get(), name);
+        out.object = obj;
+        out.array = Graphics::get(obj.get(), out.property);
+    }
     if (out.array && qxIsObject(out.array.get())) {
         out.array = handlesOfObjects(out.array.get());
         out.handles = true;
     }
     return out;
+}
+
+std::string Evaluator::setProperty(const COSInterfacePtr& obj, std::string_view name, const qxArray* value) const
+{
+    if (std::optional<DefaultRef> d = Graphics::defaultNamed(obj.get(), name)) {
+        ws().graphics.setDefault(obj.get(), *d, value);
+        return d->name;
+    }
+    if (Graphics::namesChildren(obj.get(), name))
+        fail(msg::ReadOnly, "Children", "set the Parent of each child instead");
+    COSPropInfo* p = Graphics::property(obj.get(), name);
+    Graphics::set(obj.get(), p, value);
+    return p->getName();
 }
 
 json::Value Evaluator::setPairs(const std::vector<COSInterfacePtr>& objects, Arguments& args, std::size_t first)
@@ -955,10 +974,9 @@ json::Value Evaluator::setPairs(const std::vector<COSInterfacePtr>& objects, Arg
     try {
         for (const COSInterfacePtr& obj : objects)
             for (std::size_t i = first; i < args.size(); i += 2) {
-                COSPropInfo* p = Graphics::property(obj.get(), args.text(i, "A property name"));
+                std::string name = args.text(i, "A property name");
                 QxArrayPtr value = args.array(i + 1, "The value");
-                Graphics::set(obj.get(), p, value.get());
-                names.push_back(json::Value(p->getName()));
+                names.push_back(json::Value(setProperty(obj, name, value.get())));
             }
     } catch (...) {
         if (names.size())

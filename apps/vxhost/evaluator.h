@@ -145,7 +145,11 @@ public:
     // ---- for the rows
     std::vector<nyro::COSInterfacePtr> objectsOf(const Value& v, const char* what) const;
     nyro::COSInterfacePtr objectOf(const Value& v, const char* what) const;
+    // A property by the name a user writes: a property of the object's class,
+    // Children, or (on the root, figures and axes) a default such as DefaultLineColor.
     Value readProperty(const nyro::COSInterfacePtr& obj, std::string_view name) const;
+    // Sets what `name` names the same way; returns the name as spelled in the class.
+    std::string setProperty(const nyro::COSInterfacePtr& obj, std::string_view name, const qxArray* value) const;
     // Sets name/value pairs args[first...] on every object, in order; the
     // first refusal stops, and `partial` names what was set before it.
     json::Value setPairs(const std::vector<nyro::COSInterfacePtr>& objects, Arguments& args, std::size_t first);

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "frame/handles.h"
+#include "gui_objects/callback.h"
 #include "objects/callback.h"
 #include "suggest.h"
 #include "messages.h"
@@ -194,6 +195,107 @@ void checkParent(const COSInterface* obj, const qxArray* value)
         fail(msg::BadParent, cls->name.c_str(), cls->under.c_str(), Graphics::classNameOf(parent.get()).c_str());
 }
 
+// The properties of `all` that `written` names: the one spelled so in any
+// letter case, else those it is a prefix of.
+struct NameMatch {
+    COSPropInfo* exact = nullptr;
+    std::vector<COSPropInfo*> prefixed;
+    COSPropInfo* unique() const { return exact ? exact : prefixed.size() == 1 ? prefixed.front() : nullptr; }
+};
+
+NameMatch matchName(const std::vector<COSPropInfo*>& all, std::string_view written)
+{
+    NameMatch m;
+    for (COSPropInfo* p : all) {
+        std::string_view name = p->getName();
+        if (sameLetters(name, written)) {
+            m.exact = p;
+            return m;
+        }
+        if (!written.empty() && name.size() > written.size() && sameLetters(name.substr(0, written.size()), written))
+            m.prefixed.push_back(p);
+    }
+    return m;
+}
+
+// The classes whose objects hold defaults for the objects made under them.
+bool holdsDefaults(const COSInterface* obj)
+{
+    const GraphicsClass* c = Graphics::classOf(obj);
+    return c && (c->name == "root" || c->name == "figure" || c->name == "axes");
+}
+
+// "axes" -> "Axes": how a class is spelled inside a default's name.
+std::string capitalized(const std::string& name)
+{
+    std::string out = name;
+    if (!out.empty())
+        out[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(out[0])));
+    return out;
+}
+
+// The classes a default may be held for: those users make, but not listeners.
+bool takesDefaults(const GraphicsClass& c) { return !c.under.empty(); }
+
+// Fires "PreSet" or "PostSet" on `obj` for property `p`, when something listens.
+void firePropertyEvent(COSInterface* obj, const char* event, const COSPropInfo* p)
+{
+    COSNameID id(event);
+    if (obj->listenersOf(id).empty())
+        return;
+    const char* field = "Property";
+    QxArrayPtr payload(qxCreateStructMatrix(1, 1, 1, &field));
+    qxSetFieldByNumber(payload.get(), 0, 0, qxCreateString(p->getName()));
+    obj->fireEvent(id, payload.get());
+}
+
+// Runs the callback a listener object holds when its property is set, the way
+// a callback property runs: the object as a 1x1 object array, the event as its
+// data array. The callback's error is logged: the set it heard stays done.
+class PropertyListenerOp : public nyro::COSListenerOp {
+public:
+    PropertyListenerOp(COSInterfacePtr listener, std::string property, std::string event,
+                       std::vector<json::Value>* log)
+        : listener_(std::move(listener)), property_(std::move(property)), event_(std::move(event)), log_(log)
+    {
+    }
+
+    void execute(nyro::COSEventData* e) override
+    {
+        if (!e || !listener_->isValid())
+            return;
+        const qxArray* payload = e->getPayload();
+        int f = payload && qxIsStruct(payload) ? qxGetFieldNumber(payload, "Property") : -1;
+        if (f < 0 || qxArrayToStdString(qxGetFieldByNumber(payload, 0, f)) != property_)
+            return;
+        COSInterface* node = getNode(e);
+        COSPropInfo* held = own(listener_.get(), "Callback");
+        const auto* callback = held ? nyro::pointerValue<const gui_objects::MCallback*>(held->getValue(listener_.get()))
+                                    : nullptr;
+        if (!node || !callback)
+            return;
+        // The callback may delete its listener while it runs: it runs from a copy.
+        gui_objects::MCallback running(*callback);
+        QxArrayPtr source(omCreateNYROMatrix(1, 1, node->getClassName()));
+        omSetArrayElement(source.get(), 0, node);
+        QxArrayPtr data(e->getEventDataArray());
+        try {
+            running.execute(source.get(), data.get());
+        } catch (const Quillmark::System::IUserException& x) {
+            if (log_)
+                log_->push_back(json::Value{{"listener", event_ + " " + property_},
+                                            {"ok", false},
+                                            {"id", x.GetID()},
+                                            {"message", x.GetMessageTxt()}});
+        }
+    }
+
+private:
+    COSInterfacePtr listener_;
+    std::string property_, event_;
+    std::vector<json::Value>* log_;
+};
+
 json::Value handleJson(double h, const COSInterface* obj)
 {
     return json::Value{{"handle", json::number(h)},
@@ -279,6 +381,9 @@ Graphics::~Graphics()
             datatypes::nyro_destroy_handle(h);
     }
     objects_.clear();
+    for (HeldDefault& d : defaults_)
+        d.property->getDataType()->destroy(d.value);
+    defaults_.clear();
     root_ = COSInterfacePtr();
 }
 
@@ -315,7 +420,28 @@ std::vector<COSInterfacePtr> Graphics::childrenOf(const COSInterface* obj) const
     return out;
 }
 
-COSInterfacePtr Graphics::create(const GraphicsClass& cls, COSInterface* parent)
+std::vector<COSInterfacePtr> Graphics::userChildren(const COSInterface* obj) const
+{
+    std::vector<COSInterfacePtr> out;
+    for (COSInterfacePtr& c : childrenOf(obj)) {
+        const GraphicsClass* cls = classOf(c.get());
+        if (std::find(automatic_.begin(), automatic_.end(), c.get()) == automatic_.end() && cls && takesDefaults(*cls))
+            out.push_back(std::move(c));
+    }
+    std::reverse(out.begin(), out.end());
+    return out;
+}
+
+bool Graphics::namesChildren(const COSInterface* obj, std::string_view written)
+{
+    constexpr std::string_view children = "Children";
+    if (sameLetters(written, children))
+        return true;
+    return !written.empty() && written.size() < children.size() && sameLetters(children.substr(0, written.size()), written) &&
+           !matchName(obj->getClass()->getProperties(), written).unique();
+}
+
+COSInterfacePtr Graphics::create(const GraphicsClass& cls, COSInterface* parent, bool inherit)
 {
     COSInterfacePtr obj = COSInterface::create(cls.cls);
     objects_.push_back(obj);
@@ -327,6 +453,11 @@ COSInterfacePtr Graphics::create(const GraphicsClass& cls, COSInterface* parent)
                 setHandle(parent, "CurrentFigure", obj.get());
             else if (cls.name == "axes")
                 setHandle(parent, "CurrentAxes", obj.get());
+            // The nearest default: a copy made by the type shares the elements.
+            if (inherit)
+                for (COSPropInfo* p : obj->getClass()->getProperties())
+                    if (const HeldDefault* d = nearestDefault(parent, &cls, p))
+                        p->setValue(obj.get(), d->value);
         }
         // Each callback property runs on its event: ButtonDownFcn on
         // "ButtonDown", DeleteFcn when the object is being destroyed.
@@ -346,7 +477,8 @@ COSInterfacePtr Graphics::create(const GraphicsClass& cls, COSInterface* parent)
                 COSPropInfo* p = own(obj.get(), slot);
                 if (!p)
                     continue;
-                COSInterfacePtr child = create(*label, obj.get());
+                COSInterfacePtr child = create(*label, obj.get(), inherit);
+                automatic_.push_back(child.get());
                 QxArrayPtr off(qxCreateString("off"));
                 set(child.get(), own(child.get(), "HandleVisibility"), off.get());
                 // The object reference property takes the child as an object array.
@@ -366,6 +498,8 @@ COSInterfacePtr Graphics::create(const GraphicsClass& cls, COSInterface* parent)
 
 void Graphics::forget(COSInterface* obj)
 {
+    dropDefaults(obj);
+    automatic_.erase(std::remove(automatic_.begin(), automatic_.end(), obj), automatic_.end());
     objects_.erase(std::remove_if(objects_.begin(), objects_.end(),
                                   [&](const COSInterfacePtr& o) { return o.get() == obj; }),
                    objects_.end());
@@ -421,29 +555,158 @@ std::vector<double> Graphics::remove(COSInterface* obj)
 COSPropInfo* Graphics::property(const COSInterface* obj, std::string_view written)
 {
     const std::vector<COSPropInfo*>& all = obj->getClass()->getProperties();
-    std::vector<COSPropInfo*> prefixed;
-    for (COSPropInfo* p : all) {
-        std::string_view name = p->getName();
-        if (sameLetters(name, written))
-            return p;
-        if (!written.empty() && name.size() > written.size() && sameLetters(name.substr(0, written.size()), written))
-            prefixed.push_back(p);
-    }
+    NameMatch m = matchName(all, written);
+    if (COSPropInfo* p = m.unique())
+        return p;
     std::string cls = classNameOf(obj), w(written);
-    if (prefixed.empty()) {
+    if (m.prefixed.empty()) {
         std::vector<std::string> names;
         for (COSPropInfo* p : all)
             names.emplace_back(p->getName());
         fail(msg::UnknownProperty, w.c_str(), cls.c_str(), closest(w, names).c_str());
     }
-    if (prefixed.size() > 1) {
-        std::string list;
-        for (COSPropInfo* p : prefixed)
-            list += (list.empty() ? "" : ", ") + std::string(p->getName());
-        fail(msg::AmbiguousProperty, cls.c_str(), w.c_str(), list.c_str());
-    }
-    return prefixed.front();
+    std::string list;
+    for (COSPropInfo* p : m.prefixed)
+        list += (list.empty() ? "" : ", ") + std::string(p->getName());
+    fail(msg::AmbiguousProperty, cls.c_str(), w.c_str(), list.c_str());
 }
+
+// ---- defaults -------------------------------------------------------------------------
+
+std::optional<DefaultRef> Graphics::defaultNamed(const COSInterface* obj, std::string_view written)
+{
+    constexpr std::string_view prefix = "default";
+    if (written.size() <= prefix.size() || !sameLetters(written.substr(0, prefix.size()), prefix) ||
+        !holdsDefaults(obj))
+        return std::nullopt;
+    std::string_view rest = written.substr(prefix.size());
+    // The longest class name that leads to a property: "DefaultTextprimitiveString" is not text's.
+    const GraphicsClass* best = nullptr;
+    COSPropInfo* found = nullptr;
+    for (const GraphicsClass& c : classes()) {
+        std::size_t n = c.name.size();
+        if (!takesDefaults(c) || rest.size() <= n || !sameLetters(rest.substr(0, n), c.name) ||
+            (best && best->name.size() >= n))
+            continue;
+        COSPropInfo* p = matchName(c.cls->getProperties(), rest.substr(n)).unique();
+        if (p && std::string_view(p->getName()) != "Parent") {
+            best = &c;
+            found = p;
+        }
+    }
+    if (!found) {
+        std::vector<std::string> names;
+        for (const GraphicsClass& c : classes())
+            if (takesDefaults(c))
+                for (COSPropInfo* p : c.cls->getProperties())
+                    names.push_back("Default" + capitalized(c.name) + p->getName());
+        std::string w(written), cls = classNameOf(obj);
+        fail(msg::UnknownDefault, w.c_str(), cls.c_str(), closest(w, names).c_str());
+    }
+    return DefaultRef{best, found, "Default" + capitalized(best->name) + found->getName()};
+}
+
+Graphics::HeldDefault* Graphics::heldDefault(const COSInterface* holder, const DefaultRef& d)
+{
+    for (HeldDefault& h : defaults_)
+        if (h.holder == holder && h.cls == d.cls && h.property == d.property)
+            return &h;
+    return nullptr;
+}
+
+const Graphics::HeldDefault* Graphics::nearestDefault(const COSInterface* from, const GraphicsClass* cls,
+                                                      const COSPropInfo* p) const
+{
+    if (defaults_.empty())
+        return nullptr;
+    for (COSInterfacePtr o(const_cast<COSInterface*>(from)); o; o = parentOf(o.get()))
+        for (const HeldDefault& h : defaults_)
+            if (h.holder == o.get() && h.cls == cls && h.property == p)
+                return &h;
+    return nullptr;
+}
+
+void Graphics::setDefault(COSInterface* holder, const DefaultRef& d, const qxArray* value)
+{
+    if (!holder->isValid())
+        fail(msg::BadHandle);
+    nyro::COSDataType* type = d.property->getDataType();
+    HeldDefault* held = heldDefault(holder, d);
+    std::string word = value && qxIsChar(value) && qxGetM(value) == 1 ? qxArrayToStdString(value) : std::string();
+    if (word == "remove") {
+        if (held) {
+            COSValue gone = held->value;
+            defaults_.erase(defaults_.begin() + (held - defaults_.data()));
+            type->destroy(gone);
+        }
+        return;
+    }
+    COSValue v = word == "factory" ? type->copy(d.property->getDefaultValue()) : valueFrom(d.property, value);
+    if (held) {
+        type->destroy(std::exchange(held->value, v));
+        return;
+    }
+    try {
+        defaults_.push_back({holder, d.cls, d.property, v});
+    } catch (...) {
+        type->destroy(v);
+        throw;
+    }
+}
+
+QxArrayPtr Graphics::getDefault(const COSInterface* holder, const DefaultRef& d) const
+{
+    if (!holder->isValid())
+        fail(msg::BadHandle);
+    const HeldDefault* h = nearestDefault(holder, d.cls, d.property);
+    return arrayOf(d.property, h ? h->value : d.property->getDefaultValue());
+}
+
+void Graphics::dropDefaults(const COSInterface* holder)
+{
+    auto gone = std::stable_partition(defaults_.begin(), defaults_.end(),
+                                      [&](const HeldDefault& h) { return h.holder != holder; });
+    for (auto it = gone; it != defaults_.end(); ++it)
+        it->property->getDataType()->destroy(it->value);
+    defaults_.erase(gone, defaults_.end());
+}
+
+// ---- property listeners -----------------------------------------------------------------
+
+COSInterfacePtr Graphics::addPropertyListener(COSInterface* target, COSPropInfo* p, const std::string& event,
+                                              const qxArray* callback, std::vector<json::Value>* log)
+{
+    const GraphicsClass* cls = classNamed("listener");
+    COSPropInfo* held = cls->cls->findProperty(COSNameID("Callback"));
+    // The callback is made (or refused) before anything else is.
+    COSValue v = valueFrom(held, callback);
+    COSInterfacePtr listener;
+    try {
+        listener = create(*cls, target, false);
+    } catch (...) {
+        held->getDataType()->destroy(v);
+        throw;
+    }
+    try {
+        held->adoptValue(listener.get(), v);
+        QxArrayPtr eventName(qxCreateString(event.c_str())), propertyName(qxCreateString(p->getName()));
+        set(listener.get(), own(listener.get(), "EventName"), eventName.get());
+        set(listener.get(), own(listener.get(), "PropertyName"), propertyName.get());
+        nyro::COSListenerPtr l =
+            nyro::COSListener::createListener(new PropertyListenerOp(listener, p->getName(), event, log));
+        keep(l);
+        target->addListener(COSNameID(event.c_str()), l);
+    } catch (...) {
+        try {
+            remove(listener.get());
+        } catch (...) {
+        }
+        throw;
+    }
+    return listener;
+}
+
+// ---- property values ------------------------------------------------------------------
 
 COSValue Graphics::valueFrom(nyro::COSDataType* type, const char* property, const qxArray* a)
 {
@@ -463,10 +726,27 @@ void Graphics::set(COSInterface* obj, COSPropInfo* p, const qxArray* value)
         fail(msg::BadHandle);
     if (std::string_view(p->getName()) == "Parent")
         checkParent(obj, value);
-    if (hostScalar(p))
-        p->adoptValue(obj, valueFrom(p, value));
-    else
-        p->setFromArray(obj, value);
+    // A refused value raises here, before any listener hears of it.
+    COSValue v = valueFrom(p, value);
+    try {
+        firePropertyEvent(obj, "PreSet", p);
+    } catch (...) {
+        p->getDataType()->destroy(v);
+        throw;
+    }
+    p->adoptValue(obj, v);
+    firePropertyEvent(obj, "PostSet", p);
+}
+
+QxArrayPtr Graphics::arrayOf(COSPropInfo* p, COSValue v)
+{
+    if (const nyro::HostScalarType* t = hostScalar(p))
+        return QxArrayPtr(scalarTo(*t, v));
+    nyro::COSTypeConversion* c =
+        nyro::COSTypeRepository::getConversion(COSNameID("any"), COSNameID(p->getDataType()->getName()));
+    if (!c)
+        fail(msg::NoConversion, p->getDataType()->getName(), "any");
+    return QxArrayPtr(nyro::pointerValue<qxArray*>(c->to(v)));
 }
 
 QxArrayPtr Graphics::get(const COSInterface* obj, COSPropInfo* p)

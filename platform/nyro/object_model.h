@@ -353,6 +353,8 @@ public:
 
     void addListener(COSNameID event, COSListenerPtr listener) { listeners_.add(event, std::move(listener)); }
     bool removeListener(const COSListener* listener) { return listeners_.remove(listener); }
+    // The listeners attached to this object for `event`, in the order attached.
+    std::vector<COSListenerPtr> listenersOf(COSNameID event) const { return listeners_.of(event); }
     // Runs the listeners of `event` (see the header comment); nothing for a
     // deleted object.
     void fireEvent(COSNameID event, const qxArray* payload = nullptr);
