@@ -58,6 +58,23 @@ bool restorable(const qxArray* a)
     return true;
 }
 
+// Whether the property's type reads the array back into a value equal to `v`:
+// not every type's array form is one its array converter takes.
+bool readsBack(COSPropInfo* p, COSValue v, const qxArray* a)
+{
+    if (!restorable(a))
+        return false;
+    COSValue back;
+    try {
+        back = Graphics::valueFrom(p, a);
+    } catch (const Quillmark::System::IUserException&) {
+        return false;
+    }
+    bool equal = p->getDataType()->isEqual(back, v);
+    p->getDataType()->destroy(back);
+    return equal;
+}
+
 COSInterface* labelOf(const COSInterface* axes, const char* slot)
 {
     COSPropInfo* p = axes->getClass()->findProperty(COSNameID(slot));
@@ -74,7 +91,7 @@ json::Value propertiesOf(const COSInterface* obj, const std::string& path, json:
         if (p->getDataType()->isEqual(v, p->getDefaultValue()))
             continue;
         QxArrayPtr a = Graphics::arrayOf(p, v);
-        if (restorable(a.get()))
+        if (readsBack(p, v, a.get()))
             props[p->getName()] = encodeArray(a.get());
         else
             skipped.push_back(json::Value{{"object", path}, {"property", p->getName()}});

@@ -8,9 +8,12 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <gtest/gtest.h>
+
 #include <cstdio>
 #include <fstream>
 #include <iterator>
+#include <sstream>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -60,5 +63,33 @@ inline ConsoleRun runConsole(const std::vector<std::string>& args, const std::st
         throw std::runtime_error("cannot start " VXHOST_PATH);
     return run;
 }
+
+inline std::vector<std::string> lines(const std::string& text)
+{
+    std::vector<std::string> out;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
+        out.push_back(line);
+    return out;
+}
+
+// A session of statements, each with the line of JSON it answers: "*" is not
+// checked (the statement only builds what later ones look at), and an answer
+// starting with "~" needs only to be a part of the real one.
+struct Step {
+    const char* statement;
+    const char* json;
+};
+
+struct Scenario {
+    const char* name;
+    std::vector<Step> steps;
+};
+
+inline void PrintTo(const Scenario& s, std::ostream* os) { *os << s.name; }
+inline std::string scenarioName(const ::testing::TestParamInfo<Scenario>& info) { return info.param.name; }
+
+// Instantiated by each file with its own tables of scenarios.
+class Session : public ::testing::TestWithParam<Scenario> {};
 
 } // namespace vxtest

@@ -1,7 +1,5 @@
 // The console as a graphics host, driven end to end: statements in, one line
-// of JSON per statement out. Each scenario is a session; an expected line of
-// "*" is not checked (the statement only builds what later ones look at), and
-// one starting with "~" needs only to be a part of the answer.
+// of JSON per statement out. Each scenario is a session (console_runner.h).
 #include <gtest/gtest.h>
 
 #include <sstream>
@@ -10,31 +8,7 @@
 
 #include "console_runner.h"
 
-namespace {
-
-struct Step {
-    const char* statement;
-    const char* json;
-};
-
-struct Scenario {
-    const char* name;
-    std::vector<Step> steps;
-};
-
-void PrintTo(const Scenario& s, std::ostream* os) { *os << s.name; }
-std::string scenarioName(const ::testing::TestParamInfo<Scenario>& info) { return info.param.name; }
-
-std::vector<std::string> lines(const std::string& text)
-{
-    std::vector<std::string> out;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);)
-        out.push_back(line);
-    return out;
-}
-
-class Session : public ::testing::TestWithParam<Scenario> {};
+namespace vxtest {
 
 TEST_P(Session, AnswersEachStatement)
 {
@@ -44,7 +18,7 @@ TEST_P(Session, AnswersEachStatement)
         args.push_back("-e");
         args.push_back(s.statement);
     }
-    vxtest::ConsoleRun run = vxtest::runConsole(args);
+    ConsoleRun run = runConsole(args);
     std::vector<std::string> out = lines(run.out);
     ASSERT_EQ(out.size(), steps.size()) << run.out << run.err;
     for (std::size_t i = 0; i < steps.size(); ++i) {
@@ -226,7 +200,7 @@ INSTANTIATE_TEST_SUITE_P(
 // and no property is left out for want of its type.
 TEST(Catalog, UsesEveryRegisteredType)
 {
-    std::vector<std::string> out = lines(vxtest::runConsole({"--json", "-e", "types", "-e", "classes"}).out);
+    std::vector<std::string> out = lines(runConsole({"--json", "-e", "types", "-e", "classes"}).out);
     ASSERT_EQ(out.size(), 2u);
     std::size_t skippedAt = out[1].find(R"("skipped":)");
     EXPECT_EQ(out[1].substr(skippedAt), R"("skipped":[]})");
@@ -238,4 +212,4 @@ TEST(Catalog, UsesEveryRegisteredType)
     EXPECT_EQ(registered, 86u);
 }
 
-} // namespace
+} // namespace vxtest
