@@ -89,6 +89,15 @@ struct Scenario {
 inline void PrintTo(const Scenario& s, std::ostream* os) { *os << s.name; }
 inline std::string scenarioName(const ::testing::TestParamInfo<Scenario>& info) { return info.param.name; }
 
+// Handles of a session with one figure and one axes: the figure is 1, the
+// axes and their title and labels take the next non-integer handles.
+#define FIG R"({"ok":true,"name":"h","value":{"handle":1,"class":"figure"}})"
+#define AXES R"({"ok":true,"name":"ax","value":{"handle":1.0009765625,"class":"axes"}})"
+#define LIMITS(a, b) R"({"ok":true,"value":{"class":"double","size":[1,2],"data":[)" a "," b R"(]},"text":"[)" a " " b R"(]"})"
+#define LOGICAL(v) R"({"ok":true,"value":{"class":"logical","size":[1,1],"data":[)" #v "]}}"
+#define NOT_INCREASING                                                                                                 \
+    R"({"ok":false,"id":"KELDAR:VX:TwoValuesIncreasingValidate","message":"This is not a valid Limits value. Limits values are not in increasing order."})"
+
 // Instantiated by each file with its own tables of scenarios.
 class Session : public ::testing::TestWithParam<Scenario> {};
 

@@ -31,14 +31,6 @@ TEST_P(Session, AnswersEachStatement)
     }
 }
 
-// Handles of a session with one figure and one axes: the figure is 1, the
-// axes and their title and labels take the next non-integer handles.
-#define FIG R"({"ok":true,"name":"h","value":{"handle":1,"class":"figure"}})"
-#define AXES R"({"ok":true,"name":"ax","value":{"handle":1.0009765625,"class":"axes"}})"
-#define LIMITS(a, b) R"({"ok":true,"value":{"class":"double","size":[1,2],"data":[)" a "," b R"(]},"text":"[)" a " " b R"(]"})"
-#define LOGICAL(v) R"({"ok":true,"value":{"class":"logical","size":[1,1],"data":[)" #v "]}}"
-#define NOT_INCREASING                                                                                                 \
-    R"({"ok":false,"id":"KELDAR:VX:TwoValuesIncreasingValidate","message":"This is not a valid Limits value. Limits values are not in increasing order."})"
 #define DELETED_AXES "[1.0009765625,2.0009765625,3.0009765625,4.0009765625,5.0009765625]"
 
 INSTANTIATE_TEST_SUITE_P(
@@ -189,11 +181,6 @@ INSTANTIATE_TEST_SUITE_P(
                   {"gp.ColorData_I", R"(~"class":"uint8","size":[4,1],"data":[255,0,0,255])"}}}),
     scenarioName);
 
-#undef FIG
-#undef AXES
-#undef LIMITS
-#undef LOGICAL
-#undef NOT_INCREASING
 #undef DELETED_AXES
 
 // Every registered type is the type of at least one property of the catalog,

@@ -203,7 +203,7 @@ TEST_P(Examples, RunThroughWithOneAnswerPerStatement)
 
 INSTANTIATE_TEST_SUITE_P(
     Files, Examples,
-    ::testing::Values(ExampleCase{"tour.vx", 203, 161, ""},
+    ::testing::Values(ExampleCase{"tour.vx", 225, 180, ""},
                       ExampleCase{"errors.vx", 43, 9, R"({"ok":true,"value":{"class":"double","size":[3,3],"data":[0,0,1,0,0.5,0,1,0,0]},"text":"[0 0 1; 0 0.5 0; 1 0 0]"})"}));
 
 } // namespace
