@@ -22,6 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return vxhost::Library::load();
     }();
     vxhost::Session session(library, /*json=*/true);
+    session.workspace().files = false; // save and load would write anywhere
     std::string input(reinterpret_cast<const char*>(data), size);
     std::optional<std::vector<vxhost::Outcome>> answers = session.run(input, false);
     for (const vxhost::Outcome& o : *answers)

@@ -594,6 +594,8 @@ Value runSave(Evaluator& ev, Arguments& args)
 {
     COSInterfacePtr obj = ev.objectOf(args.value(0), "The first argument of save");
     std::string file = args.text(1, "The file name");
+    if (!ev.ws().files)
+        fail(msg::NoFiles);
     json::Value skipped = saveTree(ev.ws().graphics, obj.get(), file);
     set(ev, "saved", file);
     set(ev, "skipped", std::move(skipped));
@@ -604,8 +606,11 @@ Value runSave(Evaluator& ev, Arguments& args)
 // made, under the current figure or axes when the top one is no figure.
 Value runLoad(Evaluator& ev, Arguments& args)
 {
-    std::unique_ptr<LoadedTree> tree = readTree(args.text(0, "The file name"));
+    std::string file = args.text(0, "The file name");
     Workspace& ws = ev.ws();
+    if (!ws.files)
+        fail(msg::NoFiles);
+    std::unique_ptr<LoadedTree> tree = readTree(file);
     const std::string& under = tree->topClass().under;
     COSInterfacePtr parent = under == "root"     ? COSInterfacePtr(ws.graphics.root())
                              : under == "figure" ? currentFigure(ev)

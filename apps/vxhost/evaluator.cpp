@@ -173,6 +173,15 @@ qxArray* sessionEnded(void* context, int, const qxArray* const*)
     fail(msg::HandleGone, static_cast<const char*>(context));
 }
 
+// What the host's function table holds for a handle of the console: the name
+// only. The console runs its handles itself (Workspace::call), as the
+// callback executor the layer below declares, so nothing below calls up into
+// the evaluator.
+qxArray* consoleOnly(void* context, int, const qxArray* const*)
+{
+    fail(msg::ConsoleFunction, static_cast<const char*>(context));
+}
+
 } // namespace
 
 QxArrayPtr Workspace::makeHandle(std::string_view name)
@@ -189,7 +198,7 @@ QxArrayPtr Workspace::makeHandle(std::string_view name)
     c->ws = this;
     c->name = std::string(name);
     c->row = row;
-    qxRegisterFunction(c->name.c_str(), runClosure, c.get());
+    qxRegisterFunction(c->name.c_str(), consoleOnly, const_cast<char*>(c->name.c_str()));
     QxArrayPtr h(qxCreateFunctionHandle(c->name.c_str()));
     closures_[c->name] = std::move(c);
     return h;
@@ -216,7 +225,7 @@ QxArrayPtr Workspace::makeHandle(const syntax::Program& program, const Node& han
     for (int k = 2; closures_.count(name); ++k)
         name = std::string(program.text(handle)) + " % " + std::to_string(k);
     c->name = name;
-    qxRegisterFunction(name.c_str(), runClosure, c.get());
+    qxRegisterFunction(name.c_str(), consoleOnly, const_cast<char*>(c->name.c_str()));
     QxArrayPtr h(qxCreateFunctionHandle(name.c_str()));
     closures_[name] = std::move(c);
     return h;
@@ -258,6 +267,17 @@ void Workspace::evaluate(const std::string& statement, const std::vector<const q
     Binding evt(variables, "evt", valueOfGiven(args.size() > 1 ? args[1] : nullptr).array, false);
     std::unique_ptr<syntax::Program> program = parsed(statement);
     runStatements(*this, variables, *program, "statement", statement);
+}
+
+void Workspace::call(const qxArray* functionHandle, const std::vector<const qxArray*>& args)
+{
+    const char* name = qxGetFunctionName(functionHandle);
+    auto it = name ? closures_.find(name) : closures_.end();
+    if (it == closures_.end()) {
+        CallbackExecutor::call(functionHandle, args);
+        return;
+    }
+    QxArrayPtr result(runClosure(it->second.get(), static_cast<int>(args.size()), args.data()));
 }
 
 // ---- helpers ---------------------------------------------------------------------------

@@ -69,6 +69,9 @@ public:
 
     // Runs a callback's statements with src and evt bound.
     void evaluate(const std::string& statement, const std::vector<const qxArray*>& args) override;
+    // Runs a callback's function handle: the console's own handles here,
+    // others through the host's function table.
+    void call(const qxArray* functionHandle, const std::vector<const qxArray*>& args) override;
 
     // The row named `name`, or null.
     const Command* command(std::string_view name) const;
@@ -84,6 +87,8 @@ public:
     Graphics graphics;
     Scope variables;
     bool quit = false;
+    // Whether save and load may touch files (the fuzzing target turns them off).
+    bool files = true;
     std::vector<json::Value> callbackLog;
     int depth = 0;
 
