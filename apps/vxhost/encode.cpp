@@ -252,9 +252,15 @@ qx::ArrayPtr decode(const json::Value& v, int depth)
     }
     if (dims.size() < 2)
         throw Bad{"an array has at least two dimensions"};
-    qxSize n;
+    // A sparse array keeps its stored elements only: its size may exceed the
+    // element limit, but not the column limit.
+    bool sparse = v.contains("sparse");
+    qxSize n = 0;
     try {
-        n = qx::checkedCount(dims);
+        if (!sparse)
+            n = qx::checkedCount(dims);
+        else if (dims.size() != 2 || dims[1] > qx::maxSparseColumns || dims[0] > qx::maxSparseColumns * qx::maxSparseColumns)
+            throw Bad{"a sparse array is a matrix of at most " + std::to_string(qx::maxSparseColumns) + " columns"};
     } catch (const qx::ArrayError&) {
         throw Bad{"the size is too large"};
     }
@@ -295,11 +301,11 @@ qx::ArrayPtr decode(const json::Value& v, int depth)
             throw Bad{"a logical array has no imaginary part"};
         const json::Value& data = member(v, "data", &json::Value::is_array, "must list the elements");
         qxComplexity c = complex ? qxCOMPLEX : qxREAL;
-        if (v.contains("sparse")) {
+        if (sparse) {
             const json::Value& rows = member(v, "rows", &json::Value::is_array, "must list the rows");
             const json::Value& columns = member(v, "columns", &json::Value::is_array, "must list the columns");
             qxSize stored = data.size();
-            if (dims.size() != 2 || rows.size() != stored || columns.size() != stored ||
+            if (stored > qx::maxElements || rows.size() != stored || columns.size() != stored ||
                 (*cls != qxDOUBLE_CLASS && *cls != qxLOGICAL_CLASS))
                 throw Bad{"a sparse array is a double or logical matrix with a row and column per element"};
             out.reset(*cls == qxLOGICAL_CLASS ? qxCreateSparseLogicalMatrix(dims[0], dims[1], std::max<qxSize>(stored, 1))

@@ -58,21 +58,31 @@ bool restorable(const qxArray* a)
     return true;
 }
 
-// Whether the property's type reads the array back into a value equal to `v`:
-// not every type's array form is one its array converter takes.
-bool readsBack(COSPropInfo* p, COSValue v, const qxArray* a)
+// The encoding of the array when the property's type reads it back, from the
+// written JSON, into a value equal to `v`; null otherwise. Not every type's
+// array form is one its array converter takes, and a text holding an unpaired
+// UTF-16 surrogate is written as an escape JSON readers refuse.
+json::Value encodingThatReadsBack(COSPropInfo* p, COSValue v, const qxArray* a)
 {
     if (!restorable(a))
-        return false;
+        return nullptr;
+    json::Value encoded = encodeArray(a);
+    std::string why;
+    QxArrayPtr read;
+    try {
+        read = decodeArray(json::Value::parse(json::dump(encoded)), why);
+    } catch (const json::Value::exception&) {
+        return nullptr;
+    }
     COSValue back;
     try {
-        back = Graphics::valueFrom(p, a);
+        back = read ? Graphics::valueFrom(p, read.get()) : COSValue();
     } catch (const Quillmark::System::IUserException&) {
-        return false;
+        return nullptr;
     }
-    bool equal = p->getDataType()->isEqual(back, v);
+    bool equal = read && p->getDataType()->isEqual(back, v);
     p->getDataType()->destroy(back);
-    return equal;
+    return equal ? encoded : json::Value();
 }
 
 COSInterface* labelOf(const COSInterface* axes, const char* slot)
@@ -91,8 +101,8 @@ json::Value propertiesOf(const COSInterface* obj, const std::string& path, json:
         if (p->getDataType()->isEqual(v, p->getDefaultValue()))
             continue;
         QxArrayPtr a = Graphics::arrayOf(p, v);
-        if (readsBack(p, v, a.get()))
-            props[p->getName()] = encodeArray(a.get());
+        if (json::Value encoded = encodingThatReadsBack(p, v, a.get()); !encoded.is_null())
+            props[p->getName()] = std::move(encoded);
         else
             skipped.push_back(json::Value{{"object", path}, {"property", p->getName()}});
     }

@@ -30,10 +30,17 @@ void PrintTo(const LiteralCase& c, std::ostream* os) { *os << c.literal; }
 
 class ReadsLiteral : public ReaderTest, public ::testing::WithParamInterface<LiteralCase> {};
 
+// ... and the encoding reads back into the same array (what load relies on).
 TEST_P(ReadsLiteral, IntoTheArrayItDescribes)
 {
     vxhost::QxArrayPtr a = parseLiteral(GetParam().literal);
     EXPECT_EQ(vxhost::json::dump(vxhost::encodeArray(a.get())), GetParam().json);
+    vxhost::json::Value parsed = vxhost::json::Value::parse(GetParam().json, nullptr, false);
+    if (parsed.is_discarded())
+        return; // an unpaired surrogate's escape, which JSON readers refuse: save skips such a text
+    std::string why;
+    vxhost::QxArrayPtr back = vxhost::decodeArray(parsed, why);
+    EXPECT_EQ(vxhost::json::dump(vxhost::encodeArray(back.get())), GetParam().json) << why;
 }
 
 #define D(size, data) R"({"class":"double","size":)" size R"(,"data":)" data "}"
@@ -56,6 +63,10 @@ INSTANTIATE_TEST_SUITE_P(
         LiteralCase{"[single(1) 2]", A("single", "[1,2]", "[1,2]")}, LiteralCase{"[true 2]", D("[1,2]", "[1,2]")},
         LiteralCase{"[true false]", A("logical", "[1,2]", "[true,false]")},
         LiteralCase{"['a' 66]", A("char", "[1,2]", R"(["aB"])")},
+        LiteralCase{"cat(3, ['ab'; 'cd'], ['ef'; 'gh'])", A("char", "[2,2,2]", R"(["abef","cdgh"])")},
+        LiteralCase{"[NaN -Inf]", D("[1,2]", R"(["NaN","-Inf"])")},
+        LiteralCase{"sparse([true false; false true])",
+                    R"({"class":"logical","size":[2,2],"sparse":true,"rows":[1,2],"columns":[1,2],"data":[true,true]})"},
         // ranges: exact end, negative and zero steps, the class of a part
         LiteralCase{"0:0.1:0.3", D("[1,4]", "[0,0.1,0.2,0.3]")}, LiteralCase{"3:-1:1", D("[1,3]", "[3,2,1]")},
         LiteralCase{"5:1", D("[1,0]", "[]")}, LiteralCase{"1:0:3", D("[1,0]", "[]")},
