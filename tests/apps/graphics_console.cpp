@@ -21,6 +21,7 @@ TEST_P(Session, AnswersEachStatement)
     ConsoleRun run = runConsole(args);
     std::vector<std::string> out = lines(run.out);
     ASSERT_EQ(out.size(), steps.size()) << run.out << run.err;
+    EXPECT_EQ(run.err, "");
     for (std::size_t i = 0; i < steps.size(); ++i) {
         std::string expected = steps[i].json;
         if (expected.rfind('~', 0) == 0) { // a part of the answer

@@ -9,25 +9,7 @@
 
 #include "console_runner.h"
 
-namespace {
-
-struct StatementCase {
-    const char* statement;
-    const char* json;
-};
-
-void PrintTo(const StatementCase& c, std::ostream* os) { *os << c.statement; }
-
-class Statement : public ::testing::TestWithParam<StatementCase> {};
-
-TEST_P(Statement, AnswersOneLineOfJson)
-{
-    vxtest::ConsoleRun run = vxtest::runConsole({"--json", "-e", GetParam().statement});
-    EXPECT_EQ(run.out, std::string(GetParam().json) + "\n");
-    EXPECT_EQ(run.err, "");
-    bool ok = std::string(GetParam().json).rfind(R"({"ok":true)", 0) == 0;
-    EXPECT_EQ(run.status, ok ? 0 : 1);
-}
+namespace vxtest {
 
 #define ON R"({"ok":true,"value":{"array":{"class":"char","size":[1,2],"data":["on"]},"text":"on"}})"
 #define OFF R"({"ok":true,"value":{"array":{"class":"char","size":[1,3],"data":["off"]},"text":"off"}})"
@@ -39,55 +21,50 @@ TEST_P(Statement, AnswersOneLineOfJson)
 // the type's default, and isEqual/compare; the library's refusal passes
 // through with its own identifier.
 INSTANTIATE_TEST_SUITE_P(
-    Values, Statement,
-    ::testing::Values(
-        StatementCase{"from on/off 'on'", ON}, StatementCase{"from OnOffBoolean 'on'", ON},
-        StatementCase{"parse on/off 'ON'", OFF}, StatementCase{"default on/off", OFF},
-        StatementCase{"from on/off 1",
-                      R"({"ok":false,"id":"KELDAR:datatypes:UnknownOnOffBooleanValue","message":"Incorrect type for value for On/Off Boolean"})"},
-        StatementCase{"equal on/off 'on' 'off'", R"({"ok":true,"equal":false,"compare":1})"},
+    Statements, Session,
+    ::testing::Values(Scenario{"ValuesThroughTheTypes", {
+        Step{"from on/off 'on'", ON}, Step{"from OnOffBoolean 'on'", ON},
+        Step{"parse on/off 'ON'", OFF}, Step{"default on/off", OFF},
+        Step{"from on/off 1",
+             R"({"ok":false,"id":"KELDAR:datatypes:UnknownOnOffBooleanValue","message":"Incorrect type for value for On/Off Boolean"})"},
+        Step{"equal on/off 'on' 'off'", R"({"ok":true,"equal":false,"compare":1})"},
         // A type without an array converter shows no array; a null value of a pointer type is null.
-        StatementCase{"parse bool 'on'", R"({"ok":true,"value":{"array":null,"text":"on"}})"},
-        StatementCase{"from MeshAlpha [0.1 0.2]", R"({"ok":true,"value":null})"},
-        StatementCase{"show ['ab';'cd']", R"({"ok":true,"array":{"class":"char","size":[2,2],"data":["ab","cd"]}})"},
+        Step{"parse bool 'on'", R"({"ok":true,"value":{"array":null,"text":"on"}})"},
+        Step{"from MeshAlpha [0.1 0.2]", R"({"ok":true,"value":null})"},
+        Step{"show ['ab';'cd']", R"({"ok":true,"array":{"class":"char","size":[2,2],"data":["ab","cd"]}})"},
         // The host's scalar types: one JSON form per kind, the text written back.
-        StatementCase{"scalar 'int64 scalar' '-9223372036854775808'",
-                      R"({"ok":true,"value":-9223372036854775808,"text":"-9223372036854775808"})"},
-        StatementCase{"scalar 'uint32 scalar' '-1'", R"({"ok":true,"value":4294967295,"text":"4294967295"})"},
-        StatementCase{"scalar 'single scalar' '0.1'", R"({"ok":true,"value":0.1,"text":"0.100000001"})"},
-        StatementCase{"scalar 'double scalar' 'nan'", R"({"ok":true,"value":"NaN","text":"nan"})"},
-        StatementCase{"scalar 'logical scalar' 'false'", R"({"ok":true,"value":false,"text":"false"})"},
-        StatementCase{"scalar 'string' 'abc'", R"({"ok":true,"value":"abc","text":"abc"})"},
-        StatementCase{"scalar 'double scalar' '1e400'",
-                      R"({"ok":false,"id":"vxhost:ParseFailed","message":"The text could not be converted to a value of the requested type."})"},
+        Step{"scalar 'int64 scalar' '-9223372036854775808'",
+             R"({"ok":true,"value":-9223372036854775808,"text":"-9223372036854775808"})"},
+        Step{"scalar 'uint32 scalar' '-1'", R"({"ok":true,"value":4294967295,"text":"4294967295"})"},
+        Step{"scalar 'single scalar' '0.1'", R"({"ok":true,"value":0.1,"text":"0.100000001"})"},
+        Step{"scalar 'double scalar' 'nan'", R"({"ok":true,"value":"NaN","text":"nan"})"},
+        Step{"scalar 'logical scalar' 'false'", R"({"ok":true,"value":false,"text":"false"})"},
+        Step{"scalar 'string' 'abc'", R"({"ok":true,"value":"abc","text":"abc"})"},
+        Step{"scalar 'double scalar' '1e400'",
+             R"({"ok":false,"id":"vxhost:ParseFailed","message":"The text could not be converted to a value of the requested type."})"},
         // Units: a frame and a resolution may follow the position.
-        StatementCase{"convertposition normalized pixels [0.5 0.5 0.25 0.25] [0 0 400 300]",
-                      R"({"ok":true,"position":[200,150,100,75]})"},
-        StatementCase{"convertposition in pixels [1 1 1 1] [0 0 0 0] 96", R"({"ok":true,"position":[96,96,96,96]})"},
-        StatementCase{"convertinset inches pixels [1 2 3 4]", R"({"ok":true,"inset":[72,144,216,288]})"},
-        StatementCase{"convertposition inches pixels [1 1 2 3] [0 0 1 1] 'x'", USAGE_CONVERT}));
-
-// What the console itself refuses, with its own identifiers.
-INSTANTIATE_TEST_SUITE_P(
-    Refused, Statement,
-    ::testing::Values(
-        StatementCase{"bogus", R"({"ok":false,"id":"vxhost:UnknownStatement","message":"Unknown statement 'bogus'. Type help for the list of statements."})"},
-        StatementCase{"from on/off % no literal", USAGE_FROM},
-        StatementCase{"from on/off 'on' 'off'", USAGE_FROM},
-        StatementCase{"from Nothing 1", R"({"ok":false,"id":"vxhost:UnknownType","message":"No property type is registered under the name 'Nothing'."})"},
-        StatementCase{"scalar 'int128 scalar' '1'", R"({"ok":false,"id":"vxhost:UnknownType","message":"No property type is registered under the name 'int128 scalar'."})"},
-        StatementCase{"from bool 'on'", R"({"ok":false,"id":"vxhost:NoConversion","message":"The type 'bool' has no conversion from \"any\"."})"},
-        StatementCase{"scalar on/off 'on'", R"({"ok":false,"id":"vxhost:NotHostScalar","message":"'on/off' is not a scalar type of the host."})"},
-        StatementCase{"parse on/off 1", R"({"ok":false,"id":"vxhost:NotText","message":"TEXT must be a text (a char row vector), not a double array."})"},
-        StatementCase{"parse on/off ['on';'of']", R"({"ok":false,"id":"vxhost:NotText","message":"TEXT must be a text (a char row vector), not a char matrix."})"},
+        Step{"convertposition normalized pixels [0.5 0.5 0.25 0.25] [0 0 400 300]",
+             R"({"ok":true,"position":[200,150,100,75]})"},
+        Step{"convertposition in pixels [1 1 1 1] [0 0 0 0] 96", R"({"ok":true,"position":[96,96,96,96]})"},
+        Step{"convertinset inches pixels [1 2 3 4]", R"({"ok":true,"inset":[72,144,216,288]})"},
+        Step{"convertposition inches pixels [1 1 2 3] [0 0 1 1] 'x'", USAGE_CONVERT}}},
+    // What the console itself refuses, with its own identifiers.
+    Scenario{"RefusedByTheConsole", {
+        Step{"bogus", R"({"ok":false,"id":"vxhost:UnknownStatement","message":"Unknown statement 'bogus'. Type help for the list of statements."})"},
+        Step{"from on/off % no literal", USAGE_FROM},
+        Step{"from on/off 'on' 'off'", USAGE_FROM},
+        Step{"from Nothing 1", R"({"ok":false,"id":"vxhost:UnknownType","message":"No property type is registered under the name 'Nothing'."})"},
+        Step{"scalar 'int128 scalar' '1'", R"({"ok":false,"id":"vxhost:UnknownType","message":"No property type is registered under the name 'int128 scalar'."})"},
+        Step{"from bool 'on'", R"({"ok":false,"id":"vxhost:NoConversion","message":"The type 'bool' has no conversion from \"any\"."})"},
+        Step{"scalar on/off 'on'", R"({"ok":false,"id":"vxhost:NotHostScalar","message":"'on/off' is not a scalar type of the host."})"},
+        Step{"parse on/off 1", R"({"ok":false,"id":"vxhost:NotText","message":"TEXT must be a text (a char row vector), not a double array."})"},
+        Step{"parse on/off ['on';'of']", R"({"ok":false,"id":"vxhost:NotText","message":"TEXT must be a text (a char row vector), not a char matrix."})"},
         // Columns of literal faults count from the start of the statement.
-        StatementCase{"from on/off [1 2", R"({"ok":false,"id":"vxhost:Syntax","message":"expected ']' at column 17."})"}));
-
-// Comments after a statement and blanks around it change nothing.
-INSTANTIATE_TEST_SUITE_P(Layout, Statement,
-                         ::testing::Values(StatementCase{"default on/off # a note", OFF},
-                                           StatementCase{"  \tparse on/off 'on'  ", ON},
-                                           StatementCase{"from on/off '% kept'", OFF}));
+        Step{"from on/off [1 2", R"({"ok":false,"id":"vxhost:Syntax","message":"expected ']' at column 17."})"},
+        // Comments after a statement and blanks around it change nothing.
+        Step{"default on/off # a note", OFF}, Step{"  \tparse on/off 'on'  ", ON},
+        Step{"from on/off '% kept'", OFF}}}),
+    scenarioName);
 
 #undef ON
 #undef OFF
@@ -96,7 +73,7 @@ INSTANTIATE_TEST_SUITE_P(Layout, Statement,
 
 TEST(Types, ListsTheLibraryTypesButNotTheHostsAndColorTableGivesAStruct)
 {
-    std::string out = vxtest::runConsole({"--json", "-e", "types", "-e", "colortable"}).out;
+    std::string out = runConsole({"--json", "-e", "types", "-e", "colortable"}).out;
     EXPECT_NE(out.find(R"({"name":"AutoManual","declaration":"AutoManual","category":"Fundamental","storage":7,"bytes":12,"bits":96,"converters":["any","string","java"]})"),
               std::string::npos);
     EXPECT_EQ(out.find(R"("name":"int32 scalar")"), std::string::npos);
@@ -122,7 +99,7 @@ class Program : public ::testing::TestWithParam<ProgramCase> {};
 TEST_P(Program, ExitsWithItsStatus)
 {
     const ProgramCase& c = GetParam();
-    vxtest::ConsoleRun run = vxtest::runConsole(c.args, c.input);
+    ConsoleRun run = runConsole(c.args, c.input);
     EXPECT_EQ(run.status, c.status);
     EXPECT_EQ(run.out, c.out);
     EXPECT_EQ(run.err.substr(0, c.errStarts.size()), c.errStarts);
@@ -157,7 +134,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(Program, HelpStartsWithTheUsageLine)
 {
-    vxtest::ConsoleRun run = vxtest::runConsole({"--help"});
+    ConsoleRun run = runConsole({"--help"});
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.out.rfind("Usage: vxhost [--json] [-e STATEMENT]... [SCRIPT | -]\n", 0), 0u) << run.out;
 }
@@ -182,7 +159,7 @@ TEST_P(Examples, RunThroughWithOneAnswerPerStatement)
     std::string path = std::string(VX_EXAMPLES_DIR) + "/" + GetParam().file;
     std::ifstream file(path);
     ASSERT_TRUE(file) << path;
-    vxtest::ConsoleRun run = vxtest::runConsole({"--json", path});
+    ConsoleRun run = runConsole({"--json", path});
     EXPECT_EQ(run.err, "");
     EXPECT_EQ(run.status, 1) << "the examples show refusals too";
     std::istringstream answers(run.out);
@@ -206,4 +183,4 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(ExampleCase{"tour.vx", 225, 180, ""},
                       ExampleCase{"errors.vx", 43, 9, R"({"ok":true,"value":{"class":"double","size":[3,3],"data":[0,0,1,0,0.5,0,1,0,0]},"text":"[0 0 1; 0 0.5 0; 1 0 0]"})"}));
 
-} // namespace
+} // namespace vxtest
