@@ -223,8 +223,9 @@ qx::ArrayPtr fieldsArray(const json::Value& v, const qx::Dims& dims, qxSize n, i
     std::vector<const char*> cnames;
     for (const std::string& s : names)
         cnames.push_back(s.c_str());
-    qx::ArrayPtr out(qxCreateStructMatrix(dims[0], n / std::max<qxSize>(dims[0], 1), static_cast<int>(cnames.size()),
-                                          cnames.data()));
+    // An N-d struct array is made as a matrix and given its dimensions after.
+    qxSize columns = dims.size() == 2 ? dims[1] : n / std::max<qxSize>(dims[0], 1);
+    qx::ArrayPtr out(qxCreateStructMatrix(dims[0], columns, static_cast<int>(cnames.size()), cnames.data()));
     if (static_cast<std::size_t>(qxGetNumberOfFields(out.get())) != names.size())
         throw Bad{"field names repeat or are not names"};
     for (qxSize i = 0; i < n; ++i)

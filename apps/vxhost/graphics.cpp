@@ -437,8 +437,10 @@ bool Graphics::namesChildren(const COSInterface* obj, std::string_view written)
     constexpr std::string_view children = "Children";
     if (sameLetters(written, children))
         return true;
-    return !written.empty() && written.size() < children.size() && sameLetters(children.substr(0, written.size()), written) &&
-           !matchName(obj->getClass()->getProperties(), written).unique();
+    if (written.empty() || written.size() >= children.size() || !sameLetters(children.substr(0, written.size()), written))
+        return false;
+    NameMatch m = matchName(obj->getClass()->getProperties(), written);
+    return !m.exact && m.prefixed.empty();
 }
 
 COSInterfacePtr Graphics::create(const GraphicsClass& cls, COSInterface* parent, bool inherit)

@@ -85,7 +85,7 @@ public:
     // (not the automatic title and labels, not listeners).
     std::vector<nyro::COSInterfacePtr> userChildren(const nyro::COSInterface* obj) const;
     // Whether `written` names Children (any letter case, or a prefix no other
-    // property of `obj` begins with).
+    // property of `obj` begins with or is named by).
     static bool namesChildren(const nyro::COSInterface* obj, std::string_view written);
     // The user's delete: the object and its descendants (each deletion fires
     // "ObjectBeingDestroyed"); their handles are destroyed. Returns the handles.

@@ -94,6 +94,7 @@ INSTANTIATE_TEST_SUITE_P(
          {"b = line(ax)", "*"},
          {"lh = addlistener(b, 'Color', 'PostSet', '')", "*"},
          {"ax.Children", R"({"ok":true,"value":[{"handle":7.0009765625,"class":"line"},{"handle":6.0009765625,"class":"line"}]})"},
+         {"ax.C", R"(~"id":"vxhost:AmbiguousProperty")"},
          {"ax.Chil = []",
           R"({"ok":false,"id":"vxhost:ReadOnly","message":"The Children property is read-only: set the Parent of each child instead."})"},
          {"size(h.Children)", R"({"ok":true,"value":{"class":"double","size":[1,2],"data":[1,1]}})"},
