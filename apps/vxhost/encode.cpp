@@ -152,15 +152,16 @@ void writeJson(qxClassID cls, void* data, qxSize i, const json::Value& e)
 {
     switch (cls) {
     case qxDOUBLE_CLASS: static_cast<double*>(data)[i] = numberOf(e); return;
-    case qxSINGLE_CLASS: static_cast<float*>(data)[i] = static_cast<float>(numberOf(e)); return;
+    case qxSINGLE_CLASS: qx::writeElement(cls, data, i, numberOf(e)); return; // beyond single: infinite
     case qxLOGICAL_CLASS:
         if (!e.is_boolean())
             throw Bad{"a logical element is not true or false"};
         static_cast<qxLogical*>(data)[i] = e.get<bool>();
         return;
     case qxINT64_CLASS:
-        if (!e.is_number_integer())
-            throw Bad{"an int64 element is no integer"};
+        if (!e.is_number_integer() ||
+            (e.is_number_unsigned() && e.get<std::uint64_t>() > static_cast<std::uint64_t>(INT64_MAX)))
+            throw Bad{"an int64 element is no integer of its range"};
         static_cast<std::int64_t*>(data)[i] = e.get<std::int64_t>();
         return;
     case qxUINT64_CLASS:
@@ -168,10 +169,15 @@ void writeJson(qxClassID cls, void* data, qxSize i, const json::Value& e)
             throw Bad{"a uint64 element is no unsigned integer"};
         static_cast<std::uint64_t*>(data)[i] = e.get<std::uint64_t>();
         return;
-    default:
+    default: {
         if (!e.is_number_integer())
             throw Bad{"an integer element is no integer"};
-        qx::writeElement(cls, data, i, static_cast<long double>(e.get<std::int64_t>()));
+        long double v = e.is_number_unsigned() ? static_cast<long double>(e.get<std::uint64_t>())
+                                               : static_cast<long double>(e.get<std::int64_t>());
+        qx::writeElement(cls, data, i, v);
+        if (qx::readElement(cls, data, i) != v)
+            throw Bad{"an element does not fit its integer class"};
+    }
     }
 }
 

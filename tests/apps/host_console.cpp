@@ -147,6 +147,8 @@ INSTANTIATE_TEST_SUITE_P(
         DamagedFile{"OtherDocument", R"({"format":"notes","version":1})", R"("id":"vxhost:LoadMalformed")"},
         DamagedFile{"BadArray", TREE(LINE(R"("Color":{"class":"double","size":[1,3],"data":[1,0]})")),
                     R"(property Color of figure/axes(1)/line(1): the data do not match the size)"},
+        DamagedFile{"IntegerOutOfRange", TREE(LINE(R"("XData":{"class":"int8","size":[1,1],"data":[300]})")),
+                    R"(property XData of figure/axes(1)/line(1): an element does not fit its integer class)"},
         DamagedFile{"UnknownClass", TREE(R"({"class":"teapot"})"),
                     R"("id":"vxhost:LoadUnknownClass")"},
         DamagedFile{"UnknownProperty", TREE(LINE(R"("Colour":{"class":"double","size":[1,1],"data":[1]})")),
