@@ -65,4 +65,4 @@ void registerOnOffBoolean()
 }
 } // namespace
 
-VX_RECORD_CALLBACK(OnOffBooleanDataType, registerOnOffBoolean)
+VX_RECORD_CALLBACK(OnOffBoolean, registerOnOffBoolean)
