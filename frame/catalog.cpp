@@ -51,25 +51,26 @@ void fillFromRepository(TypeEntry& e)
     e.valueBytes = type->getValueSizeInBytes(nyro::COSValue());
     e.converters = nyro::COSTypeRepository::conversionsOf(id);
     const nyro::COSValue def = type->getDefaultValue();
-    // A default that cannot be shown leaves the text empty rather than the
-    // catalog unanswered.
+    // The text form where the type gives one, else the array form; a default
+    // that cannot be shown either way leaves the text empty.
     try {
         if (nyro::COSTypeConversion* sc = nyro::COSTypeRepository::getConversion(nyro::COSNameID("string"), id)) {
             const nyro::COSValue text = sc->to(def);
             if (!text.isNull()) {
                 e.defaultValue = textOf(text);
-                e.defaultIsText = true;
                 nyro::COSTypeRepository::releaseReturnedText(id, text);
                 return;
             }
         }
+    } catch (...) {
+    }
+    e.defaultIsText = false;
+    try {
         if (nyro::COSTypeConversion* mc = nyro::COSTypeRepository::getConversion(nyro::COSNameID("any"), id)) {
             gui_objects::QxArrayPtr array(nyro::pointerValue<qxArray*>(mc->to(def)));
             e.defaultValue = describeArray(array.get());
-            e.defaultIsText = false;
         }
     } catch (...) {
-        e.defaultValue.clear();
     }
 }
 
