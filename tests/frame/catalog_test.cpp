@@ -1,17 +1,13 @@
-// The catalog against the repository and the converters it describes: every
-// listed type registered in the list's order and described by its family, and
-// every enumeration name the catalog lists read back by the type's own matching.
+// The catalog against the repository: every listed type registered in the
+// list's order and described by its family, and what the lookup finds.
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cctype>
 #include <string>
 #include <vector>
 
 #include "frame/catalog.h"
-#include "frame/datatype.h"
 #include "support/host_fixture.h"
-#include "ut/ut.h"
 
 namespace {
 
@@ -71,49 +67,5 @@ TEST_F(Catalog, FindsByRegisteredNameOnly)
     EXPECT_FALSE(catalog::find("OnOffBoolean", e));
     EXPECT_FALSE(catalog::find("limits", e));
 }
-
-// One row per enumeration: each name the catalog lists, in lower and upper
-// case, selects that name through the type's text converter; the marked
-// default is the default value's text.
-class EnumNames : public vxtest::HostTest, public ::testing::WithParamInterface<const datatypes::ListedType*> {};
-
-std::string textThrough(const std::string& type, const char* in)
-{
-    nyro::COSTypeConversion* sc = vxtest::conversion("string", type.c_str());
-    nyro::COSValue v = sc->from(nyro::COSValue::fromPointer(in));
-    nyro::COSValue text = sc->to(v);
-    std::string out = datatypes::textOf(text);
-    nyro::COSTypeRepository::releaseReturnedText(nyro::COSNameID(type.c_str()), text);
-    vxtest::type(type.c_str())->destroy(v);
-    return out;
-}
-
-TEST_P(EnumNames, RoundTripThroughMatching)
-{
-    catalog::TypeEntry e;
-    ASSERT_TRUE(catalog::find(GetParam()->name, e));
-    ASSERT_FALSE(e.names.empty());
-    for (const catalog::EnumName& n : e.names) {
-        std::string upper = n.name;
-        std::transform(upper.begin(), upper.end(), upper.begin(), [](unsigned char c) { return std::toupper(c); });
-        EXPECT_EQ(textThrough(e.name, n.name.c_str()), n.name);
-        EXPECT_EQ(textThrough(e.name, upper.c_str()), n.name);
-        if (n.isDefault) {
-            EXPECT_EQ(e.defaultValue, n.name);
-        }
-    }
-}
-
-std::vector<const datatypes::ListedType*> enumerations()
-{
-    std::vector<const datatypes::ListedType*> rows;
-    for (const datatypes::ListedType& t : datatypes::typeList)
-        if (t.family == TypeFamily::Enumeration || t.family == TypeFamily::OnOff)
-            rows.push_back(&t);
-    return rows;
-}
-
-INSTANTIATE_TEST_SUITE_P(All, EnumNames, ::testing::ValuesIn(enumerations()),
-                         [](const auto& info) { return std::string(info.param->key); });
 
 } // namespace
