@@ -212,10 +212,10 @@ void describeStyled(catalog::TypeEntry& e)
     for (std::int32_t i = 0; i < Style::count; ++i)
         if (i != V::colorStyle)
             e.names.push_back({Style::enumNames[i], !byDefault.holdsColor() && i == byDefault.getStyle()});
-    e.matching = enumNameMatching;
+    e.matching = std::string(enumNameMatching) + "; a text that also begins a color name is ambiguous";
     for (const auto& [name, c] : ColorNameTable::getInstance().getColorMap())
         e.colors.push_back({name, c.red, c.green, c.blue});
-    e.accepts.push_back("a color name of the table (any letter case, an exact name or the beginning of one name)");
+    e.accepts.push_back("a color name of the table: any letter case, an exact name, else the beginning of only one");
     e.accepts.push_back("one of the rule names");
     e.refusals.push_back(msg::ColorParseError.id);
 }
