@@ -99,10 +99,11 @@ VX_API const char* familyName(TypeFamily family);
 // A type's own part of its entry, filled from its own tables.
 using Describer = void (*)(TypeEntry&);
 // Records the describer of the type registered as `name` (a listed name).
-VX_API void recordDescriber(std::string_view name, Describer describe);
+// Inside the library only, as is classNames.
+void recordDescriber(std::string_view name, Describer describe);
 
 // Element class names for the bits of a class set (one bit per class id), in
 // class-id order; used by every family that states accepted classes.
-VX_API std::vector<std::string> classNames(unsigned classSet);
+std::vector<std::string> classNames(unsigned classSet);
 
 } // namespace datatypes::catalog
