@@ -299,9 +299,11 @@ public:
 // ---- registration ----------------------------------------------------------------
 
 namespace detail {
-// A static object whose construction records one type's callback.
+// The file-static object that receives the result of a type's recording; an
+// object rather than a plain boolean so that it can carry an init priority.
 struct Recording {
-    explicit Recording(bool (*record)()) { record(); }
+    explicit Recording(bool (*record)()) : recorded(record()) {}
+    bool recorded;
 };
 
 template <class C, class DT>
