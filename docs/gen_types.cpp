@@ -69,8 +69,9 @@ void writeType(std::ostream& out, const catalog::TypeEntry& e, const std::vector
     out << "## " << e.name << "\n\n";
     out << "- Family: " << catalog::familyName(e.family) << "; defined in `" << e.home << "`\n";
     out << "- Default: " << code(e.defaultValue.empty() ? "''" : e.defaultValue)
-        << (e.defaultIsText ? "" : " (array form; no text form)") << "\n";
-    out << "- Value size " << e.valueBytes << " bytes; converters from " << joined(e.converters, ", ", true) << "\n";
+        << (e.defaultIsText ? "" : " (as an array)") << "\n";
+    out << "- Value size in bytes: " << e.valueBytes << "; converters from " << joined(e.converters, ", ", true)
+        << "\n";
     if (!e.names.empty())
         out << "- Names: " << code(choices(e.names)) << " (" << e.matching << ")\n";
     if (e.family == datatypes::TypeFamily::Array)

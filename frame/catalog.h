@@ -62,8 +62,9 @@ struct TypeEntry {
     bool registered = false;
     int valueBytes = 0;                  // what getValueSizeInBytes reports
     std::vector<std::string> converters; // foreign names with a conversion: "any", "string", "java", "double"
-    // The default value: its text form where the type has one, else its array
-    // form in words ("1x1 struct", "double 0x0"); `defaultIsText` says which.
+    // The default value: its text form where the type gives one for it, else
+    // its array form in words ("1x1 struct", "double 1x2 [0 1]"); `defaultIsText`
+    // says which.
     std::string defaultValue;
     bool defaultIsText = true;
 
