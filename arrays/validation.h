@@ -21,6 +21,7 @@
 
 #include "arrays/messages.h"
 #include "arrays/rules.h"
+#include "frame/catalog.h"
 #include "frame/errors.h"
 #include "qx/qx.h"
 
@@ -86,6 +87,8 @@ struct Form {
     ClassStep classStep;
     ClassSet classes;
     ElementScan elements; // null: the class decides alone
+    const char* ruleWords; // what the rule asks, in words; null: the class decides alone
+    unsigned ruleFaults;   // faultBit()s of the element faults the rule can report
     Failure shape, rowCount, columnCount, thirdDimension, sparse, complex, elementClass, range, nan, inf, minimum;
 };
 
@@ -132,5 +135,10 @@ bool validateForms(const qxArray* a, ErrorMessage* record)
     }
     return false;
 }
+
+// What the catalog says of a form: shape, classes, checks, rule and identifiers.
+catalog::ArrayForm describe(const Form& form);
+// A described form in one line of words: "1x2 double|single, finite and increasing".
+std::string inWords(const catalog::ArrayForm& form);
 
 } // namespace datatypes

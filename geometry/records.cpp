@@ -71,20 +71,11 @@ struct ConvertExecutor {
 
 // ---- the types' own rules ------------------------------------------------------------
 
-const ArrayMessages Point2Rules::messages{&msg::Point2ArrayNull, &msg::Point2ArrayClass, &msg::Point2ArrayShape,
-                                             nullptr};
-const ArrayMessages Point2dRules::messages{&msg::Point2dArrayNull, &msg::Point2dArrayClass,
-                                              &msg::Point2dArrayShape, &msg::Point2dArrayData};
-const ArrayMessages Point3Rules::messages{&msg::Point3ArrayNull, &msg::Point3NotAVector, &msg::Point3NotAVector,
-                                             &msg::Point3NotFinite};
-const ArrayMessages Rectangle2Rules::messages{&msg::Rectangle2ArrayNull, &msg::Rectangle2ArrayClass,
-                                                 &msg::Rectangle2ArrayShape, nullptr};
-const ArrayMessages InsetRules::messages{&msg::InsetArrayNull, &msg::RectNotNumeric, &msg::InsetNotFourElements,
-                                            nullptr};
-const ArrayMessages BoundingVolumeRules::messages{&msg::BoundingVolumeArrayNull, &msg::BoundingVolumeArrayClass,
-                                                     &msg::BoundingVolumeArrayShape,
-                                                     &msg::BoundingVolumeInvalidWidth};
+#define VX_GEOMETRY_RECORD(T, R, E, Bytes, Rows, Cols, Values, BadText, NullText, ...)                            \
+    const ArrayMessages T##Rules::messages{__VA_ARGS__};
+#include "geometry/records.def"
 
+Point2Rules::Record Point2Rules::fromElements(const Element* v) { return {v[0], v[1]}; }
 Point2Rules::Record Point2Rules::fromText(const char* text) { return cfs::parse_1x2_double(text).asPoint2i(); }
 void Point2Rules::toElements(const Record& r, double* out)
 {
@@ -96,6 +87,7 @@ void Point2Rules::write(const Record& r, char* buffer, std::size_t size)
     TextWriter(buffer, size).bracketed(r.getX(), r.getY());
 }
 
+Point2dRules::Record Point2dRules::fromElements(const Element* v) { return {v[0], v[1]}; }
 Point2dRules::Record Point2dRules::fromText(const char* text) { return cfs::parse_1x2_double(text); }
 void Point2dRules::toElements(const Record& r, double* out)
 {
@@ -107,6 +99,7 @@ void Point2dRules::write(const Record& r, char* buffer, std::size_t size)
     TextWriter(buffer, size).bracketed(r.getX(), r.getY());
 }
 
+Point3Rules::Record Point3Rules::fromElements(const Element* v) { return {v[0], v[1], v[2]}; }
 Point3Rules::Record Point3Rules::fromText(const char* text) { return cfs::parse_1x3_double(text); }
 void Point3Rules::toElements(const Record& r, double* out)
 {
@@ -119,6 +112,7 @@ void Point3Rules::write(const Record& r, char* buffer, std::size_t size)
     TextWriter(buffer, size).bracketed(r.getX(), r.getY(), r.getZ());
 }
 
+Rectangle2Rules::Record Rectangle2Rules::fromElements(const Element* v) { return {v[0], v[1], v[2], v[3]}; }
 Rectangle2Rules::Record Rectangle2Rules::fromText(const char* text)
 {
     gui_objects::Point4d p = cfs::parse_1x4_double(text);
@@ -138,6 +132,7 @@ void Rectangle2Rules::write(const Record& r, char* buffer, std::size_t size)
     TextWriter(buffer, size).bracketed(r.getXMin(), r.getYMin(), r.getXMax(), r.getYMax());
 }
 
+InsetRules::Record InsetRules::fromElements(const Element* v) { return {v[0], v[1], v[2], v[3]}; }
 InsetRules::Record InsetRules::fromText(const char* text)
 {
     gui_objects::Point4d p = cfs::parse_1x4_double(text);
@@ -155,6 +150,8 @@ void InsetRules::write(const Record& r, char* buffer, std::size_t size)
     TextWriter(buffer, size).bracketed(r.getXMin(), r.getYMin(), r.getXMax(), r.getYMax());
 }
 
+// Elements in storage order: the first row (0, 2, 4) is the min corner, the
+// second (1, 3, 5) the max corner. A max below its min is a data error.
 BoundingVolumeRules::Record BoundingVolumeRules::fromElements(const Element* v)
 {
     if (v[0] > v[1] || v[2] > v[3] || v[4] > v[5])
@@ -180,7 +177,7 @@ void BoundingVolumeRules::write(const Record& r, char* buffer, std::size_t size)
         .list(r.getXMax(), r.getYMax(), r.getZMax())
         .text(" ]");
 }
-bool BoundingVolumeRules::equal(const Record& a, const Record& b)
+bool sameRecord(const gui_objects::BoundingVolume& a, const gui_objects::BoundingVolume& b)
 {
     return a.getCenter() == b.getCenter() && a.getXWidth() == b.getXWidth() && a.getYWidth() == b.getYWidth() &&
            a.getZWidth() == b.getZWidth();
@@ -267,15 +264,13 @@ COSValue RecordSC<Rules>::to(COSValue v) const
     return slotOf(utStrdup(text));
 }
 
-#define VX_GEOMETRY_RECORD(T)                                                                                     \
+#define VX_GEOMETRY_RECORD(T, ...)                                                                                \
     template class RecordMC<T##Rules>;                                                                             \
     template class RecordSC<T##Rules>;
 #include "geometry/records.def"
-#undef VX_GEOMETRY_RECORD
 
 } // namespace records
 } // namespace datatypes
 
-#define VX_GEOMETRY_RECORD(T) VX_REGISTER_TYPE(T)
+#define VX_GEOMETRY_RECORD(T, ...) VX_REGISTER_TYPE(T)
 #include "geometry/records.def"
-#undef VX_GEOMETRY_RECORD
