@@ -108,13 +108,6 @@ Catalog& catalogInstance(const Graphics::LiteralReader* read = nullptr)
     return *made;
 }
 
-bool sameLetters(std::string_view a, std::string_view b)
-{
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
-           });
-}
-
 const nyro::HostScalarType* hostScalar(const nyro::COSDataType* t)
 {
     return dynamic_cast<const nyro::HostScalarType*>(t);
@@ -420,29 +413,20 @@ std::vector<double> Graphics::remove(COSInterface* obj)
 
 COSPropInfo* Graphics::property(const COSInterface* obj, std::string_view written)
 {
-    const std::vector<COSPropInfo*>& all = obj->getClass()->getProperties();
     std::vector<COSPropInfo*> prefixed;
-    for (COSPropInfo* p : all) {
-        std::string_view name = p->getName();
-        if (sameLetters(name, written))
-            return p;
-        if (!written.empty() && name.size() > written.size() && sameLetters(name.substr(0, written.size()), written))
-            prefixed.push_back(p);
-    }
+    if (COSPropInfo* p = obj->getClass()->matchProperty(written, &prefixed))
+        return p;
     std::string cls = classNameOf(obj), w(written);
     if (prefixed.empty()) {
         std::vector<std::string> names;
-        for (COSPropInfo* p : all)
+        for (COSPropInfo* p : obj->getClass()->getProperties())
             names.emplace_back(p->getName());
         fail(msg::UnknownProperty, w.c_str(), cls.c_str(), closest(w, names).c_str());
     }
-    if (prefixed.size() > 1) {
-        std::string list;
-        for (COSPropInfo* p : prefixed)
-            list += (list.empty() ? "" : ", ") + std::string(p->getName());
-        fail(msg::AmbiguousProperty, cls.c_str(), w.c_str(), list.c_str());
-    }
-    return prefixed.front();
+    std::string list;
+    for (COSPropInfo* p : prefixed)
+        list += (list.empty() ? "" : ", ") + std::string(p->getName());
+    fail(msg::AmbiguousProperty, cls.c_str(), w.c_str(), list.c_str());
 }
 
 COSValue Graphics::valueFrom(nyro::COSDataType* type, const char* property, const qxArray* a)
