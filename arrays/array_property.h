@@ -57,6 +57,18 @@ public:
         return validateForms<Forms...>(a, record);
     }
     bool isValid(const qxArray* a, ErrorMessage* record) override { return accepts(a, record); }
+
+    // The catalog's part: the forms in the order tried.
+    static void describeForms(catalog::TypeEntry& e)
+    {
+        e.emptyAccepted = Empty == EmptyArrays::Accepted;
+        if (e.emptyAccepted)
+            e.accepts.emplace_back("[] (empty)");
+        for (const Form* form : {&Forms...}) {
+            e.forms.push_back(describe(*form));
+            e.accepts.push_back(inWords(e.forms.back()));
+        }
+    }
     unsigned long getMaxNumberOfValuesToCompare() const override { return 32000; }
 
 private:
@@ -147,6 +159,7 @@ class ArrayDataType : public ValueDataType<Derived, V> {
 public:
     static constexpr int valueBytes = 4;
     bool areNonStringValuesAllowed() const { return true; }
+    static void describe(catalog::TypeEntry& e) { V::describeForms(e); }
 
     COSValue getDefaultValue() const override
     {

@@ -21,6 +21,7 @@ namespace form {
 #define VX_FORM(F, P, D, R, C, Sp, Cx, Step, Cls, Rule, Text)                                                  \
     inline constexpr Form F{                                                                                    \
         #P, Dims::D, R, C, Sp, Cx, ClassStep::Step, classes::Cls, scanOf<rule::Rule>(),                         \
+        rule::wordsOf<rule::Rule>, rule::Rule::faults,                                                          \
         VX_DETAIL_SHAPE_##D(P),                                                                                 \
         {"KELDAR:VX:" #P "Dimensions_M", rowsText(R), true},                                                    \
         {"KELDAR:VX:" #P "Dimensions_N", columnsText(C), true},                                                 \
@@ -33,6 +34,8 @@ namespace form {
         {"KELDAR:VX:Inf" #P, msg::Infinite, false},                                                             \
         {"KELDAR:VX:Minimum" #P, msg::BelowMinimum, true}};                                                     \
     static_assert((R == Any || hasRowsText(R)) && (C == Any || hasColumnsText(C)), #F ": no text for this size");       \
+    static_assert(!rule::Rule::inspectsElements || rule::wordsOf<rule::Rule> != nullptr,                        \
+                  #F ": its rule needs a row in arrays/rules.def");                                             \
     /* Sparse input reaching the element checks is judged element by element. */                               \
     static_assert(Sp || rule::Rule::elementwise, #F ": a form without the sparse check needs an elementwise rule");
 #define VX_FORM_PREDICATE(F, Name)

@@ -2,12 +2,15 @@
 // array whose class it accepts. Each rule is written per element type and
 // without branches per element, so that the scans compile to vector loops.
 //
+// Every rule has one shape (Shape below): whether it judges one element at a
+// time, which element faults it can report, and the text of its range check.
 // Elementwise rules judge one element at a time:
 //   faulty(x)  whether x breaks the rule (cheap, branch-free, used in scans);
 //   fault(x)   which element check x fails first: range, NaN, infinity, zero.
 // Whole-array rules (counts, order) offer holds(data, count) instead.
 // `Classes` lists the element classes a rule is compiled for; the form's own
 // class set is checked before, so a class outside the list cannot reach it.
+// A new rule is a struct here and a row of arrays/rules.def.
 #pragma once
 
 #include <cmath>
@@ -26,7 +29,21 @@ namespace datatypes {
 // The element check an array fails; Predicate for a whole-array rule.
 enum class ElementFault : std::uint8_t { None, Range, NaN, Inf, Zero, Predicate };
 
+constexpr unsigned faultBit(ElementFault f) { return 1u << unsigned(f); }
+
 namespace rule {
+
+// The shape of a rule: whether it judges elements one at a time (else the
+// array as a whole), the element faults it can report (none: the class alone
+// decides), and the text of its range check (null: it makes none).
+template <bool Elementwise, unsigned Faults, const char* RangeText = nullptr>
+struct Shape {
+    static constexpr bool inspectsElements = Faults != 0;
+    static constexpr bool elementwise = Elementwise;
+    static constexpr unsigned faults = Faults;
+    static constexpr const char* rangeText = RangeText;
+};
+inline constexpr unsigned predicateFault = faultBit(ElementFault::Predicate);
 
 template <class T>
 constexpr bool isFloating = std::is_floating_point_v<T>;
@@ -105,20 +122,13 @@ inline bool isFinite(T x)
 // ---- no element looked at --------------------------------------------------------
 
 // The class is all that matters.
-struct ClassOnly {
-    static constexpr bool inspectsElements = false;
-    static constexpr bool elementwise = true;
-    static constexpr const char* rangeText = nullptr;
-};
+struct ClassOnly : Shape<true, 0> {};
 
 // ---- element checks of the strict forms (range, then NaN, then infinity) --------------
 
 // Neither NaN nor infinite.
-struct Finite {
+struct Finite : Shape<true, faultBit(ElementFault::NaN) | faultBit(ElementFault::Inf)> {
     using Classes = vx::TL::FloatingOnly;
-    static constexpr bool inspectsElements = true;
-    static constexpr bool elementwise = true;
-    static constexpr const char* rangeText = nullptr;
     template <class T>
     static bool faulty(T x) { return !isFinite(x); }
     template <class T>
@@ -130,11 +140,8 @@ struct Finite {
 
 // Within [Lo, Hi] (an infinite element is out of range), then not NaN.
 template <int Lo, int Hi, const char* Text>
-struct Range {
+struct Range : Shape<true, faultBit(ElementFault::Range) | faultBit(ElementFault::NaN), Text> {
     using Classes = vx::TL::FloatingOnly;
-    static constexpr bool inspectsElements = true;
-    static constexpr bool elementwise = true;
-    static constexpr const char* rangeText = Text;
     template <class T>
     static bool faulty(T x) { return !((x >= T(Lo)) & (x <= T(Hi))); }
     template <class T>
@@ -148,11 +155,8 @@ using ZeroToOne = Range<0, 1, msg::OutsideZeroToOne>;
 using MinusOneToOne = Range<-1, 1, msg::OutsideMinusOneToOne>;
 
 // Every element non-zero.
-struct NonZero {
+struct NonZero : Shape<true, faultBit(ElementFault::Zero)> {
     using Classes = vx::TL::AllNumeric;
-    static constexpr bool inspectsElements = true;
-    static constexpr bool elementwise = true;
-    static constexpr const char* rangeText = nullptr;
     template <class T>
     static bool faulty(T x) { return x == T(0); }
     template <class T>
@@ -162,10 +166,7 @@ struct NonZero {
 // ---- predicates of the class-and-predicate step ---------------------------------------
 
 template <class Derived>
-struct ElementPredicate {
-    static constexpr bool inspectsElements = true;
-    static constexpr bool elementwise = true;
-    static constexpr const char* rangeText = nullptr;
+struct ElementPredicate : Shape<true, predicateFault> {
     template <class T>
     static ElementFault fault(T x) { return Derived::faulty(x) ? ElementFault::Predicate : ElementFault::None; }
 };
@@ -213,11 +214,8 @@ struct FaceIndex : ElementPredicate<FaceIndex> {
 };
 
 // Element count a multiple of 3 (0 included); every element NaN or in [0, 1].
-struct NormalizedColors {
+struct NormalizedColors : Shape<false, predicateFault> {
     using Classes = vx::TL::FloatingOnly;
-    static constexpr bool inspectsElements = true;
-    static constexpr bool elementwise = false;
-    static constexpr const char* rangeText = nullptr;
     template <class T>
     static bool holds(const T* d, std::size_t n)
     {
@@ -228,11 +226,8 @@ struct NormalizedColors {
 };
 
 // Two elements: no NaN, none infinite, second above first.
-struct IncreasingLimits {
+struct IncreasingLimits : Shape<false, predicateFault> {
     using Classes = vx::TL::FloatingOnly;
-    static constexpr bool inspectsElements = true;
-    static constexpr bool elementwise = false;
-    static constexpr const char* rangeText = nullptr;
     template <class T>
     static bool holds(const T* d, std::size_t n)
     {
@@ -244,11 +239,8 @@ struct IncreasingLimits {
 };
 
 // Two elements: no NaN, not both infinite, second above first.
-struct IncreasingLimitsWithInfs {
+struct IncreasingLimitsWithInfs : Shape<false, predicateFault> {
     using Classes = vx::TL::FloatingOnly;
-    static constexpr bool inspectsElements = true;
-    static constexpr bool elementwise = false;
-    static constexpr const char* rangeText = nullptr;
     template <class T>
     static bool holds(const T* d, std::size_t n)
     {
@@ -260,11 +252,8 @@ struct IncreasingLimitsWithInfs {
 };
 
 // Two elements: no NaN, not both infinite, second not below first.
-struct EqualOrIncreasing {
+struct EqualOrIncreasing : Shape<false, predicateFault> {
     using Classes = vx::TL::FloatingOnly;
-    static constexpr bool inspectsElements = true;
-    static constexpr bool elementwise = false;
-    static constexpr const char* rangeText = nullptr;
     template <class T>
     static bool holds(const T* d, std::size_t n)
     {
@@ -277,11 +266,8 @@ struct EqualOrIncreasing {
 
 // Tick positions: strictly increasing, no NaN, no two adjacent infinities.
 // Fewer than two elements always pass; no data never does.
-struct StrictlyIncreasing {
+struct StrictlyIncreasing : Shape<false, predicateFault> {
     using Classes = vx::TL::FloatingOnly;
-    static constexpr bool inspectsElements = true;
-    static constexpr bool elementwise = false;
-    static constexpr const char* rangeText = nullptr;
     template <class T>
     static bool holds(const T* d, std::size_t n)
     {
@@ -298,6 +284,15 @@ struct StrictlyIncreasing {
         return !infinitePair && firstBlockWith<FlagOf<T>>(1, n, outOfOrder) == n;
     }
 };
+
+// What a rule asks, in words for users: the rule's row of arrays/rules.def.
+// Null for a rule without a row (ClassOnly asks nothing of the elements).
+template <class Rule>
+inline constexpr const char* wordsOf = nullptr;
+#define VX_RULE(Rule, Words)                                                                              \
+    template <>                                                                                           \
+    inline constexpr const char* wordsOf<Rule> = Words;
+#include "arrays/rules.def"
 
 } // namespace rule
 } // namespace datatypes

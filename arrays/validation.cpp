@@ -80,19 +80,9 @@ ElementFault scan(const qxArray* a, const ElementView& view, qxClassID cls)
     return baseScan<Rule>(a, view, cls);
 }
 
-// One instance per rule that inspects elements.
-template ElementFault scan<rule::Finite>(const qxArray*, const ElementView&, qxClassID);
-template ElementFault scan<rule::ZeroToOne>(const qxArray*, const ElementView&, qxClassID);
-template ElementFault scan<rule::MinusOneToOne>(const qxArray*, const ElementView&, qxClassID);
-template ElementFault scan<rule::NonZero>(const qxArray*, const ElementView&, qxClassID);
-template ElementFault scan<rule::UnitInterval>(const qxArray*, const ElementView&, qxClassID);
-template ElementFault scan<rule::FiniteOrIntegral>(const qxArray*, const ElementView&, qxClassID);
-template ElementFault scan<rule::FaceIndex>(const qxArray*, const ElementView&, qxClassID);
-template ElementFault scan<rule::NormalizedColors>(const qxArray*, const ElementView&, qxClassID);
-template ElementFault scan<rule::IncreasingLimits>(const qxArray*, const ElementView&, qxClassID);
-template ElementFault scan<rule::IncreasingLimitsWithInfs>(const qxArray*, const ElementView&, qxClassID);
-template ElementFault scan<rule::EqualOrIncreasing>(const qxArray*, const ElementView&, qxClassID);
-template ElementFault scan<rule::StrictlyIncreasing>(const qxArray*, const ElementView&, qxClassID);
+// One instance per rule of arrays/rules.def.
+#define VX_RULE(Rule, Words) template ElementFault scan<rule::Rule>(const qxArray*, const ElementView&, qxClassID);
+#include "arrays/rules.def"
 
 namespace {
 
@@ -154,6 +144,61 @@ bool validate(const Form& form, const qxArray* a, ErrorMessage* record)
     if (failure && record)
         *record = ErrorMessage(failure->id, failure->text, failure->tryNextForm);
     return !failure;
+}
+
+} // namespace datatypes
+
+namespace datatypes {
+
+catalog::ArrayForm describe(const Form& form)
+{
+    catalog::ArrayForm out;
+    out.prefix = form.prefix;
+    out.rows = form.rows;
+    out.columns = form.cols;
+    out.dimensions = form.dims == Dims::Two ? 2 : form.dims == Dims::Three ? 3 : 0;
+    if (form.dims == Dims::Vector) {
+        out.shape = "vector";
+    } else {
+        const std::string cols = form.cols != Any ? std::to_string(form.cols) : "N";
+        const std::string rows = form.rows != Any ? std::to_string(form.rows) : form.cols == Any ? "M" : "N";
+        out.shape = rows + "x" + cols + (form.dims == Dims::Three ? "x3" : "");
+    }
+    out.classes = catalog::classNames(form.classes);
+    out.sparseRefused = form.sparseCheck;
+    out.complexRefused = form.complexCheck;
+    out.rule = form.ruleWords ? form.ruleWords : "";
+    // In the order the checks run (see arrays/validation.h).
+    auto add = [&out](const Failure& f) { out.identifiers.emplace_back(f.id); };
+    add(form.shape);
+    if (form.rows != Any)
+        add(form.rowCount);
+    if (form.cols != Any)
+        add(form.columnCount);
+    if (form.dims == Dims::Three)
+        add(form.thirdDimension);
+    if (form.sparseCheck)
+        add(form.sparse);
+    if (form.complexCheck)
+        add(form.complex);
+    add(form.elementClass);
+    const std::pair<ElementFault, const Failure*> faults[] = {
+        {ElementFault::Range, &form.range}, {ElementFault::NaN, &form.nan},
+        {ElementFault::Inf, &form.inf}, {ElementFault::Zero, &form.minimum}};
+    for (const auto& [fault, failure] : faults)
+        if (form.ruleFaults & faultBit(fault))
+            add(*failure);
+    return out;
+}
+
+std::string inWords(const catalog::ArrayForm& form)
+{
+    std::string words = form.shape;
+    for (std::size_t i = 0; i < form.classes.size(); ++i)
+        words += (i ? "|" : " ") + form.classes[i];
+    if (!form.rule.empty())
+        words += ", " + form.rule;
+    return words;
 }
 
 } // namespace datatypes

@@ -22,6 +22,7 @@
 #define VX_MESSAGES "arrays/messages.def"
 #include "frame/messages.h"
 #include "arrays/rules.h"
+#include "frame/catalog.h"
 #include "frame/errors.h"
 #include "qx/qx.h"
 
@@ -87,6 +88,8 @@ struct Form {
     ClassStep classStep;
     ClassSet classes;
     ElementScan elements; // null: the class decides alone
+    const char* ruleWords; // what the rule asks, in words; null: the class decides alone
+    unsigned ruleFaults;   // faultBit()s of the element faults the rule can report
     Failure shape, rowCount, columnCount, thirdDimension, sparse, complex, elementClass, range, nan, inf, minimum;
 };
 
@@ -133,5 +136,10 @@ bool validateForms(const qxArray* a, ErrorMessage* record)
     }
     return false;
 }
+
+// What the catalog says of a form: shape, classes, checks, rule and identifiers.
+catalog::ArrayForm describe(const Form& form);
+// A described form in one line of words: "1x2 double|single, finite and increasing".
+std::string inWords(const catalog::ArrayForm& form);
 
 } // namespace datatypes

@@ -63,6 +63,14 @@ COSValue ColorTableMC::from(COSValue a) const
 
 COSValue ColorTableMC::to(COSValue) const { return slotOf(getColorTableAsArray()); }
 
+
+void ColorTableDataType::describe(catalog::TypeEntry& e)
+{
+    for (const auto& [name, c] : ColorNameTable::getInstance().getColorMap())
+        e.colors.push_back({name, c.red, c.green, c.blue});
+    e.accepts.push_back("a 1x1 struct, one [r g b] field per color name to add or replace");
+}
+
 } // namespace datatypes
 
 VX_REGISTER_TYPE(ColorTable)

@@ -15,6 +15,8 @@ struct ColorTableArrayStorage {
 
 class ColorTableDataType final : public ValueDataType<ColorTableDataType, qxArray, ColorTableArrayStorage> {
 public:
+    // The catalog's part: what the type accepts and how it refuses.
+    static void describe(catalog::TypeEntry& e);
     static constexpr const char* typeName = "ColorTable";
     static constexpr int valueBytes = 0;
     COSValue makeDefault() const;

@@ -201,6 +201,57 @@ qxArray* MeshAlphaDataType::array(const MeshAlpha& v)
     return qxCreateDoubleScalar(v.getAlpha());
 }
 
+
+namespace {
+// The rule names a styled color's text may give (its color enumerator holds a
+// color, not a rule), the color name table, and its refusals.
+template <class V>
+void describeStyled(catalog::TypeEntry& e)
+{
+    using Style = typename V::StyleTable;
+    const V byDefault;
+    for (std::int32_t i = 0; i < Style::count; ++i)
+        if (i != V::colorStyle)
+            e.names.push_back({Style::enumNames[i], !byDefault.holdsColor() && i == byDefault.getStyle()});
+    e.matching = enumNameMatching;
+    for (const auto& [name, c] : ColorNameTable::getInstance().getColorMap())
+        e.colors.push_back({name, c.red, c.green, c.blue});
+    e.accepts.push_back("a color name of the table (any letter case, an exact name or the beginning of one name)");
+    e.accepts.push_back("one of the rule names");
+    e.refusals.push_back(msg::ColorParseError.id);
+}
+} // namespace
+
+void RGBAColorDataType::describe(catalog::TypeEntry& e)
+{
+    describeStyled<RGBAColor>(e);
+    e.accepts.push_back("[r g b] or [r g b a]: 3 or 4 doubles between 0 and 1");
+    for (const Message* m : {&msg::RGBAColorAmbiguousName, &msg::ColorNotDouble, &msg::ColorNotThreeElements,
+                             &msg::BadColorValue})
+        e.refusals.push_back(m->id);
+}
+
+void MeshColorDataType::describe(catalog::TypeEntry& e)
+{
+    describeStyled<MeshColor>(e);
+    e.accepts.push_back("[r g b]: 3 numbers, floating between 0 and 1, integers as bytes scaled by 1/255");
+    for (const Message* m : {&msg::MeshColorAmbiguousName, &msg::ExpectedNumeric1, &msg::ExpectedNumeric})
+        e.refusals.push_back(m->id);
+}
+
+void MeshAlphaDataType::describe(catalog::TypeEntry& e)
+{
+    const MeshAlpha byDefault;
+    for (std::int32_t i = 0; i < MeshAlphaStyle::count; ++i)
+        if (i != MeshAlphaStyle::kAlpha)
+            e.names.push_back({MeshAlphaStyle::enumNames[i], !byDefault.holdsAlpha() && i == byDefault.getStyle()});
+    e.matching = enumNameMatching;
+    e.accepts.push_back("one number (the opacity), as a numeric scalar or as text");
+    e.accepts.push_back("one of the rule names");
+    for (const Message* m : {&msg::ExpectedNumeric1, &msg::ExpectedNumeric})
+        e.refusals.push_back(m->id);
+}
+
 } // namespace datatypes
 
 VX_REGISTER_TYPE(RGBAColor)

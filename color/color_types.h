@@ -135,6 +135,8 @@ public:
 
 class RGBAColorDataType final : public StyledColorDataType<RGBAColorDataType, RGBAColor> {
 public:
+    // The catalog's part: what the type accepts and how it refuses.
+    static void describe(catalog::TypeEntry& e);
     static constexpr const char* typeName = "RGBAColor";
     static constexpr const Message& isEqualFailure = msg::RGBAColorIsEqual;
     // "none" (or an abbreviation no color name begins with) is style 0;
@@ -146,6 +148,8 @@ public:
 
 class MeshColorDataType final : public StyledColorDataType<MeshColorDataType, MeshColor> {
 public:
+    // The catalog's part: what the type accepts and how it refuses.
+    static void describe(catalog::TypeEntry& e);
     static constexpr const char* typeName = "MeshColor";
     static constexpr const Message& isEqualFailure = msg::MeshColorIsEqual;
     // A rule name other than "color" (and no color name beginning with the
@@ -158,6 +162,8 @@ public:
 
 class MeshAlphaDataType final : public ValueDataType<MeshAlphaDataType, MeshAlpha> {
 public:
+    // The catalog's part: what the type accepts and how it refuses.
+    static void describe(catalog::TypeEntry& e);
     static constexpr const char* typeName = "MeshAlpha";
     static constexpr int valueBytes = 12;
     COSValue makeDefault() const { return store(MeshAlpha()); }

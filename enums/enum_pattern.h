@@ -95,6 +95,17 @@ public:
     }
     bool areNonStringValuesAllowed() const { return true; }
     const nyro::EnumerationType* getEnumerationType() const { return nullptr; }
+
+    // The catalog's part: the names of the table in order, the default's marked.
+    static void describe(catalog::TypeEntry& e)
+    {
+        const std::int32_t byDefault = V().getIntValue();
+        for (std::int32_t i = 0; i < Style::count; ++i)
+            e.names.push_back({Style::enumNames[i], i == byDefault});
+        e.matching = enumNameMatching;
+        e.accepts.push_back("one of the names, as text or a char row");
+        e.refusals.push_back(msg::BadEnumName.id);
+    }
 };
 
 // Text to value: the name that the text selects (any letter case, exact name

@@ -17,6 +17,10 @@
 
 namespace datatypes {
 
+// How a text selects a name, in words for users.
+inline constexpr const char* enumNameMatching =
+    "any letter case; an exact name, else the beginning of exactly one name";
+
 class VXTypedEnumStringType {
 public:
     // Finds the enumeration named `name` in the type repository, or creates one

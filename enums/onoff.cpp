@@ -44,6 +44,17 @@ COSValue OnOffBooleanMC::to(COSValue v) const
     return slotOf(qxCreateString(OnOffBooleanDataType::isOn(v) ? onText : offText));
 }
 
+namespace {
+// The catalog's part: the two words, in the order of the possible values.
+void describeOnOff(catalog::TypeEntry& e)
+{
+    e.names = {{offText, true}, {onText, false}};
+    e.matching = "exactly \"on\" is on; any other text is off";
+    e.accepts.push_back("\"on\" or \"off\", as text or a char row");
+    e.refusals.push_back(msg::UnknownOnOffBooleanValue.id);
+}
+} // namespace
+
 } // namespace datatypes
 
 namespace {
@@ -60,10 +71,11 @@ void registerOnOffBoolean()
         nyro::COSTypeRepository::addConversion(COSNameID("string"), name, new Guarded<OnOffBooleanSC>);
         nyro::COSTypeRepository::addConversion(COSNameID("string"), COSNameID("bool"), new Guarded<OnOffBooleanSC>);
         nyro::JavaTypeConversion::addConversion(name, new Guarded<OnOffBooleanJC>);
+        catalog::recordDescriber(type->getName(), &describeOnOff);
     } catch (const nyro::COSException&) {
         raise(msg::DuplicateOnOffBoolean);
     }
 }
 } // namespace
 
-VX_RECORD_CALLBACK(OnOffBooleanDataType, registerOnOffBoolean)
+VX_RECORD_CALLBACK(OnOffBoolean, registerOnOffBoolean)

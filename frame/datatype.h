@@ -24,7 +24,9 @@
 #include <type_traits>
 #include <utility>
 
+#include "frame/catalog.h"
 #include "frame/registry.h"
+#include "frame/type_list.h"
 #include "javabridge/javabridge.h"
 #include "nyro/nyro.h"
 #include "qx/qx.h"
@@ -297,6 +299,11 @@ public:
 // ---- registration ----------------------------------------------------------------
 
 namespace detail {
+// A static object whose construction records one type's callback.
+struct Recording {
+    explicit Recording(bool (*record)()) { record(); }
+};
+
 template <class C, class DT>
 Guarded<C>* makeConverter(DT* type)
 {
@@ -322,20 +329,26 @@ void registerType()
     nyro::COSTypeRepository::addConversion(COSNameID("string"), name, detail::makeConverter<SC>(type));
     if constexpr (!std::is_void_v<JC>)
         nyro::JavaTypeConversion::addConversion(name, detail::makeConverter<JC>(type));
+    // What the type accepts, for the catalog: its data type's describe(entry).
+    if constexpr (requires(catalog::TypeEntry& e) { DT::describe(e); })
+        catalog::recordDescriber(base->getName(), &DT::describe);
 }
 
 } // namespace datatypes
 
 // Records `callback` in the registry while the library loads, through the
-// exported init_datatypes_<DT>() that a file-static boolean receives.
-#define VX_RECORD_CALLBACK(DT, callback)                                                                  \
-    VX_API bool init_datatypes_##DT()                                                                     \
+// exported init_datatypes_<T>DataType() that a file-static object calls. T must
+// be a row of frame/types.def: its position there orders the recording.
+#define VX_RECORD_CALLBACK(T, callback)                                                                   \
+    VX_API bool init_datatypes_##T##DataType()                                                            \
     {                                                                                                     \
         ::datatypes::get_initialization_callback_registry()->addCallback(&callback);                      \
         return true;                                                                                      \
     }                                                                                                     \
     namespace {                                                                                           \
-    [[maybe_unused]] const bool vx_recorded_##DT = init_datatypes_##DT();                                 \
+    [[maybe_unused]] const ::datatypes::detail::Recording vx_recorded_##T                                 \
+        __attribute__((init_priority(::datatypes::firstRecordingPriority + ::datatypes::listed::T))){     \
+            &init_datatypes_##T##DataType};                                                               \
     }
 
 // A type with string, array and Java converters: datatypes::TDataType, TSC, TMC, TJC.
@@ -345,7 +358,7 @@ void registerType()
         ::datatypes::registerType<::datatypes::T##DataType, ::datatypes::T##SC, ::datatypes::T##MC,       \
                                   ::datatypes::T##JC>();                                                  \
     }                                                                                                     \
-    VX_RECORD_CALLBACK(T##DataType, init_datatypes_##T##DataType_callback)
+    VX_RECORD_CALLBACK(T, init_datatypes_##T##DataType_callback)
 
 // An array-valued type: string and array converters only, short callback name.
 #define VX_REGISTER_ARRAY_TYPE(T)                                                                         \
@@ -353,4 +366,4 @@ void registerType()
     {                                                                                                     \
         ::datatypes::registerType<::datatypes::T##DataType, ::datatypes::T##SC, ::datatypes::T##MC>();    \
     }                                                                                                     \
-    VX_RECORD_CALLBACK(T##DataType, init_datatypes_##T##_callback)
+    VX_RECORD_CALLBACK(T, init_datatypes_##T##_callback)

@@ -276,6 +276,25 @@ COSValue ScreenPositionSC::from(COSValue s) const
 
 COSValue ScreenPositionSC::to(COSValue v) const { return textOfPosition<ScreenPositionDataType>(v); }
 
+
+void PositionDataType::describe(catalog::TypeEntry& e)
+{
+    e.accepts.push_back("[x y width height]: 4 doubles or singles, width and height not negative");
+    e.accepts.push_back("the same as text, \"[x y width height]\"");
+    const FaultMessages& m = positionMessages;
+    for (const Message* each : {&m.invalidClass, &m.invalidShape, &m.nullData, &m.negativeSize})
+        e.refusals.push_back(each->id);
+}
+
+void ScreenPositionDataType::describe(catalog::TypeEntry& e)
+{
+    e.accepts.push_back("[x y width height]: 4 integers, width and height not negative");
+    e.accepts.push_back("the same as text, \"[x y width height]\"");
+    const FaultMessages& m = screenPositionMessages;
+    for (const Message* each : {&m.invalidClass, &m.invalidShape, &m.nullData, &m.negativeSize})
+        e.refusals.push_back(each->id);
+}
+
 } // namespace datatypes
 
 VX_REGISTER_TYPE(Position)

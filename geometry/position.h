@@ -77,6 +77,8 @@ void validateArray(const qxArray* array);
 
 class PositionDataType final : public ValueDataType<PositionDataType, Position> {
 public:
+    // The catalog's part: what the type accepts and how it refuses.
+    static void describe(catalog::TypeEntry& e);
     static constexpr const char* typeName = "Position";
     static constexpr int valueBytes = 32;
     COSValue makeDefault() const;
@@ -93,6 +95,8 @@ using PositionJC = JavaConversionThroughArray<PositionMC>;
 
 class ScreenPositionDataType final : public ValueDataType<ScreenPositionDataType, ScreenPosition> {
 public:
+    // The catalog's part: what the type accepts and how it refuses.
+    static void describe(catalog::TypeEntry& e);
     static constexpr const char* typeName = "ScreenPosition";
     static constexpr int valueBytes = 16;
     COSValue makeDefault() const;

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "frame/datatype.h"
 #include "frame/message.h"
@@ -153,6 +154,21 @@ public:
     static constexpr int valueBytes = Rules::valueBytes;
     COSValue makeDefault() const { return this->store(Record()); }
     bool equalValues(const Record& a, const Record& b) const { return equalRecords<Rules>(a, b); }
+
+    // The catalog's part: the array the record is read from, its text, and the
+    // messages of the checks the type makes.
+    static void describe(catalog::TypeEntry& e)
+    {
+        std::string shape = std::to_string(Rules::rows) + "x" + std::to_string(Rules::cols) + " numeric array";
+        if (Rules::finiteOnly)
+            shape += ", finite";
+        e.accepts.push_back(shape);
+        e.accepts.push_back("the same as text in brackets (\"[1 2]\")");
+        const ArrayMessages& m = Rules::messages;
+        for (const Message* each : {m.nullArray, m.invalidClass, m.invalidShape, m.invalidData})
+            if (each)
+                e.refusals.push_back(each->id);
+    }
 };
 
 template <class Rules>

@@ -89,6 +89,14 @@ nyro::COSListenerPtr createClassListener(const char* propertyName)
     return nyro::COSListener::createListener(new ClassCallbackListenerOp(propertyName));
 }
 
+
+void CallbackDataType::describe(catalog::TypeEntry& e)
+{
+    e.accepts.push_back("a statement as text or a char row");
+    e.accepts.push_back("a function handle, or a cell array of a function handle and its extra arguments");
+    e.refusals.push_back(msg::CreateCallback.id);
+}
+
 } // namespace datatypes
 
 VX_REGISTER_TYPE(Callback)

@@ -14,6 +14,8 @@ namespace datatypes {
 
 class CallbackDataType : public ValueDataType<CallbackDataType, gui_objects::MCallback> {
 public:
+    // The catalog's part: what the type accepts and how it refuses.
+    static void describe(catalog::TypeEntry& e);
     static constexpr const char* typeName = "Callback";
     static constexpr int valueBytes = 32;
     bool equalValues(const gui_objects::MCallback& a, const gui_objects::MCallback& b) const { return a.isEqual(&b); }

@@ -257,6 +257,24 @@ COSValue JavaPeerMC::to(COSValue v) const
     return slotOf(array ? array : qxCreateDoubleMatrix(0, 0, qxREAL));
 }
 
+
+void COSInterfaceDataType::describe(catalog::TypeEntry& e)
+{
+    e.accepts.push_back("a numeric handle (its first element), or an object array (its first object)");
+}
+
+void HandleOrEmptyDataType::describe(catalog::TypeEntry& e)
+{
+    e.accepts.push_back("one graphics object or numeric handle, or [] for none");
+    for (const Message* m : {&msg::InvalidHandleOrEmpty, &msg::HandleOrEmptyFromString})
+        e.refusals.push_back(m->id);
+}
+
+void JavaPeerDataType::describe(catalog::TypeEntry& e)
+{
+    e.accepts.push_back("a Java object, or the host array closest to one");
+}
+
 } // namespace datatypes
 
 VX_REGISTER_TYPE(COSInterface)

@@ -20,6 +20,8 @@ namespace datatypes {
 
 class COSInterfaceDataType : public TypeIdentity<COSInterfaceDataType> {
 public:
+    // The catalog's part: what the type accepts and how it refuses.
+    static void describe(catalog::TypeEntry& e);
     static constexpr const char* typeName = "COSInterface";
     static constexpr int valueBytes = 4;
     static nyro::COSInterface* objectOf(COSValue v) { return nyro::pointerValue<nyro::COSInterface*>(v); }
@@ -81,6 +83,8 @@ private:
 
 class HandleOrEmptyDataType : public ValueDataType<HandleOrEmptyDataType, HandleOrEmpty> {
 public:
+    // The catalog's part: what the type accepts and how it refuses.
+    static void describe(catalog::TypeEntry& e);
     static constexpr const char* typeName = "HandleOrEmpty";
     static constexpr int valueBytes = 8;
     // An empty "handle" array.
@@ -118,6 +122,8 @@ private:
 
 class JavaPeerDataType : public ValueDataType<JavaPeerDataType, JavaPeer> {
 public:
+    // The catalog's part: what the type accepts and how it refuses.
+    static void describe(catalog::TypeEntry& e);
     static constexpr const char* typeName = "JavaPeer";
     static constexpr int valueBytes = 8;
     COSValue makeDefault() const { return {}; }

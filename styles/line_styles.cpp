@@ -152,6 +152,16 @@ COSValue NLineStylesMC::to(COSValue v) const
     return slotOf(list ? list->getMatrixRepresentation() : qxCreateString(""));
 }
 
+
+void NLineStylesDataType::describe(catalog::TypeEntry& e)
+{
+    e.accepts.push_back("a char row of entries separated by \"|\" ('-|--o|:')");
+    e.accepts.push_back("a cell array of char rows, one entry each");
+    e.accepts.push_back("each entry a line style, a marker or both, and no color");
+    for (const Message* m : {&msg::LineStylesInvalidInput, &msg::LineStylesNotEnough, &msg::LineStylesInvalidEntry})
+        e.refusals.push_back(m->id);
+}
+
 } // namespace datatypes
 
 VX_REGISTER_TYPE(NLineStyles)

@@ -77,6 +77,8 @@ private:
 
 class NLineStylesDataType : public ValueDataType<NLineStylesDataType, NLineStyles> {
 public:
+    // The catalog's part: what the type accepts and how it refuses.
+    static void describe(catalog::TypeEntry& e);
     static constexpr const char* typeName = "NLineStyles";
     static constexpr int valueBytes = 16;
     COSValue makeDefault() const { return store(NLineStyles()); }

@@ -127,6 +127,24 @@ gui_objects::UTF16String asUTF16String(const char* s)
     return gui_objects::UTF16String(units.get(), count);
 }
 
+
+void FontNameDataType::describe(catalog::TypeEntry& e)
+{
+    e.accepts.push_back("text, or a char array read by the host's own conversion to text");
+}
+
+void UTF16StringDataType::describe(catalog::TypeEntry& e)
+{
+    e.accepts.push_back("a char array holding at most one string; text read as UTF-8");
+    for (const Message* m : {&msg::UTF16StringArrayClass, &msg::UTF16StringNumberOfStrings})
+        e.refusals.push_back(m->id);
+}
+
+void NStringsDataType::describe(catalog::TypeEntry& e)
+{
+    e.accepts.push_back("a cell array of strings, a char matrix (one string per row), or a string literal as text");
+}
+
 } // namespace datatypes
 
 VX_REGISTER_TYPE(FontName)

@@ -20,6 +20,8 @@ struct HeapText {
 
 class FontNameDataType : public ValueDataType<FontNameDataType, char, HeapText> {
 public:
+    // The catalog's part: what the type accepts and how it refuses.
+    static void describe(catalog::TypeEntry& e);
     static constexpr const char* typeName = "FontName";
     static constexpr int valueBytes = 1;
     // A null first value equals only a null second value; otherwise the texts
@@ -41,6 +43,8 @@ using FontNameJC = JavaConversionThroughArray<FontNameMC>;
 class UTF16StringDataType
     : public ValueDataType<UTF16StringDataType, gui_objects::UTF16String, MallocRecord<gui_objects::UTF16String>> {
 public:
+    // The catalog's part: what the type accepts and how it refuses.
+    static void describe(catalog::TypeEntry& e);
     static constexpr const char* typeName = "UTF16String";
     static constexpr int valueBytes = 12;
     COSValue makeDefault() const { return store(gui_objects::UTF16String()); }
@@ -60,6 +64,8 @@ using UTF16StringJC = JavaConversionThroughArray<UTF16StringMC>;
 
 class NStringsDataType : public ValueDataType<NStringsDataType, NStrings> {
 public:
+    // The catalog's part: what the type accepts and how it refuses.
+    static void describe(catalog::TypeEntry& e);
     static constexpr const char* typeName = "NStrings";
     static constexpr int valueBytes = 12;
     COSValue makeDefault() const { return store(NStrings()); }

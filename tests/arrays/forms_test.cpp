@@ -1,16 +1,19 @@
 // Which arrays each array-valued type accepts, and with which identifier and
 // text it refuses the others, through the array converter (host error, "%s"
-// replaced by the type name); accepted arrays are also tried again as sparse,
+// replaced by the type name; the identifier one the catalog lists for a form
+// of the type); accepted arrays are also tried again as sparse,
 // complex and 3-D arrays. Then the validators one by one (the retry flag each
 // check writes, answers without a record, records left alone on success) and
 // the value predicates.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
 
 #include "arrays/array_inputs.h"
+#include "frame/catalog.h"
 #include "geometry/text_position.h"
 #include "styles/tick.h"
 #include "support/host_fixture.h"
@@ -232,6 +235,12 @@ void expectConversion(const char* type, const Input& input, const char* id, cons
     ASSERT_TRUE(raised) << "accepted";
     EXPECT_EQ(raised->id, id);
     EXPECT_EQ(raised->message, std::string("This is not a valid ") + type + " value. " + tail);
+    // What the catalog tells users this type can refuse with.
+    datatypes::catalog::TypeEntry entry;
+    ASSERT_TRUE(datatypes::catalog::find(type, entry));
+    EXPECT_TRUE(std::any_of(entry.forms.begin(), entry.forms.end(), [&](const auto& form) {
+        return std::find(form.identifiers.begin(), form.identifiers.end(), raised->id) != form.identifiers.end();
+    })) << raised->id << " is not among the identifiers the catalog lists";
 }
 
 class Acceptance : public HostTest, public ::testing::WithParamInterface<Case> {};

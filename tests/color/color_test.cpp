@@ -10,6 +10,7 @@
 #include "arrays/array_inputs.h"
 #include "color/color_table.h"
 #include "color/color_types.h"
+#include "frame/catalog.h"
 #include "support/host_fixture.h"
 #include "support/text_arrays.h"
 #include "ut/ut.h"
@@ -475,6 +476,17 @@ TEST_F(HostTest, CopiesWithoutHeap)
         ut::test::AllocationFailure fail(1);
         EXPECT_THROW(t->copy(def), nyro::COSOutOfMemoryException) << type;
     }
+}
+
+// The catalog reads the table when asked, so names added at run time show.
+TEST_F(ColorTableTest, CatalogListsNamesAddedAtRunTime)
+{
+    datatypes::ColorNameTable& table = datatypes::ColorNameTable::getInstance();
+    table.addNamedColor("mauvette", 0.8, 0.6, 0.8, false);
+    datatypes::catalog::TypeEntry e;
+    ASSERT_TRUE(datatypes::catalog::find("RGBAColor", e));
+    table.reset();
+    EXPECT_TRUE(std::any_of(e.colors.begin(), e.colors.end(), [](auto& c) { return c.name == "mauvette"; }));
 }
 
 } // namespace

@@ -9,6 +9,7 @@
 
 #include "enums/enum_types.h"
 #include "enums/onoff.h"
+#include "frame/catalog.h"
 #include "frame/registry.h"
 #include "javabridge/javabridge.h"
 #include "support/host_fixture.h"
@@ -109,6 +110,20 @@ TEST_P(EnumTypeTest, DefaultIsTheFirstNameOtherNamesDifferAndEveryNameInAnyCaseR
     for (std::size_t i = 0; i < t.names.size(); ++i)
         for (const std::string& input : {t.names[i], upper(t.names[i])})
             EXPECT_EQ(setFromArray(t.name, input), std::to_string(i) + " " + t.names[i]);
+}
+
+// The catalog's names are the ones read back above, the default marked.
+TEST_P(EnumTypeTest, CatalogListsTheNamesInOrderTheDefaultMarked)
+{
+    datatypes::catalog::TypeEntry e;
+    ASSERT_TRUE(datatypes::catalog::find(t.name, e));
+    std::vector<std::string> names;
+    for (const datatypes::catalog::EnumName& n : e.names) {
+        names.push_back(n.name);
+        EXPECT_EQ(n.isDefault, names.size() == 1) << n.name;
+    }
+    EXPECT_EQ(names, t.names);
+    EXPECT_EQ(e.defaultValue, t.names.front());
 }
 
 TEST_P(EnumTypeTest, JavaObjectsRoundTripLeavingTheIntermediatesToTheHost)

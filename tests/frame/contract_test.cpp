@@ -3,10 +3,13 @@
 // compare, null rules, round trip through the array converter).
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iterator>
 #include <set>
 #include <vector>
 #include <string>
 
+#include "frame/type_list.h"
 #include "gui_objects/gui_objects.h"
 #include "support/host_fixture.h"
 
@@ -29,26 +32,44 @@ struct TypeRow {
     Quirk quirk = Quirk::None;
 };
 
-// The 86 property types with their value sizes; array-valued types have no Java converter.
-const std::vector<TypeRow> typeRows = {
-    {"AlphaMap", 4, false}, {"AxesView", 4, false}, {"BoundingVolume", 52, true}, {"COSInterface", 4, true},
-    {"Callback", 32, true}, {"ColorMap", 4, false}, {"ColorOrder", 4, false},
-    {"ColorTable", 0, true, Quirk::IdentityEquality}, {"CompositeColorData", 4, false}, {"Curvature", 4, false},
-    {"DataBounds", 4, false}, {"FontName", 1, true, Quirk::NullSecondIsEmpty}, {"HandleOrEmpty", 8, true},
-    {"ImageXYData", 4, false}, {"Inset", 32, true}, {"JavaPeer", 8, true}, {"Limits", 4, false},
-    {"LimitsWithInfs", 4, false}, {"MeshAlpha", 12, true}, {"MeshColor", 36, true}, {"NColorPtr", 4, false},
-    {"NLineStyles", 16, true}, {"NStrings", 12, true}, {"NumericMatrix", 4, false}, {"on/off", 1, true},
-    {"PatchFaceVertexAlphaData", 4, false}, {"PatchFaceVertexCData", 4, false}, {"PatchFaces", 4, false},
-    {"PatchNormals", 4, false}, {"PatchVertices", 4, false}, {"Point2", 8, true}, {"Point2d", 16, true},
-    {"Point3", 24, true}, {"Position", 32, true, Quirk::CopyOfNullIsValue}, {"PrimitiveColorData", 4, false},
-    {"PrimitiveNormalsData", 4, false}, {"PrimitiveRGBAData", 4, false}, {"PrimitiveStripData", 4, false},
-    {"PrimitiveVertexData", 4, false}, {"PrimitiveVertexIndices", 4, false}, {"RGBAColor", 36, true},
-    {"Rectangle2", 16, true}, {"ScreenPosition", 16, true}, {"SurfaceCData", 4, false},
-    {"SurfaceVertexNormals", 4, false}, {"SurfaceXYData", 4, false}, {"TextPosition", 4, false}, {"Tick", 4, false},
-    {"UTF16String", 12, true}, {"VectorData", 4, false},
-#define VX_ENUM_TYPE(T, NAMES) {#T, 12, true},
-#include "enums/catalog.def"
+// Value sizes and Java converters as the object system is told them: every
+// enumeration 12 bytes, every array-valued type 4 bytes and no Java converter,
+// the others as listed here.
+struct Expected {
+    const char* name;
+    int bytes;
+    bool java;
+    Quirk quirk = Quirk::None;
 };
+const Expected others[] = {
+    {"BoundingVolume", 52, true}, {"COSInterface", 4, true}, {"Callback", 32, true},
+    {"ColorTable", 0, true, Quirk::IdentityEquality}, {"FontName", 1, true, Quirk::NullSecondIsEmpty},
+    {"HandleOrEmpty", 8, true}, {"Inset", 32, true}, {"JavaPeer", 8, true}, {"MeshAlpha", 12, true},
+    {"MeshColor", 36, true}, {"NLineStyles", 16, true}, {"NStrings", 12, true}, {"on/off", 1, true},
+    {"Point2", 8, true}, {"Point2d", 16, true}, {"Point3", 24, true}, {"Position", 32, true, Quirk::CopyOfNullIsValue},
+    {"RGBAColor", 36, true}, {"Rectangle2", 16, true}, {"ScreenPosition", 16, true}, {"UTF16String", 12, true},
+};
+
+// One row per type of the type list; a type of another family without an
+// expectation above gets a row that fails.
+std::vector<TypeRow> listedRows()
+{
+    std::vector<TypeRow> rows;
+    for (const datatypes::ListedType& t : datatypes::typeList) {
+        if (t.family == datatypes::TypeFamily::Enumeration) {
+            rows.push_back({t.name, 12, true});
+        } else if (t.family == datatypes::TypeFamily::Array) {
+            rows.push_back({t.name, 4, false});
+        } else {
+            const Expected* e = std::find_if(std::begin(others), std::end(others),
+                                             [&](const Expected& x) { return std::string(x.name) == t.name; });
+            rows.push_back(e != std::end(others) ? TypeRow{t.name, e->bytes, e->java, e->quirk}
+                                                 : TypeRow{t.name, -1, false});
+        }
+    }
+    return rows;
+}
+const std::vector<TypeRow> typeRows = listedRows();
 
 void PrintTo(const TypeRow& r, std::ostream* os) { *os << r.name; }
 
