@@ -6,6 +6,7 @@
 #include <exception>
 #include <string>
 
+#include "catalog.h"
 #include "frame/handles.h"
 #include "objects/callback.h"
 #include "suggest.h"
@@ -447,10 +448,15 @@ void Graphics::set(COSInterface* obj, COSPropInfo* p, const qxArray* value)
         fail(msg::BadHandle);
     if (std::string_view(p->getName()) == "Parent")
         checkParent(obj, value);
-    if (hostScalar(p))
-        p->adoptValue(obj, valueFrom(p, value));
-    else
-        p->setFromArray(obj, value);
+    try {
+        if (hostScalar(p))
+            p->adoptValue(obj, valueFrom(p, value));
+        else
+            p->setFromArray(obj, value);
+    } catch (const Quillmark::System::IUserException& e) {
+        noteRefusal(p->getDataType()->getName(), e.GetID()); // for the answer's hint
+        throw;
+    }
 }
 
 QxArrayPtr Graphics::get(const COSInterface* obj, COSPropInfo* p)

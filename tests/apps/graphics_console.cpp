@@ -63,8 +63,11 @@ TEST_P(Session, AnswersEachStatement)
 #define AXES R"({"ok":true,"name":"ax","value":{"handle":1.0009765625,"class":"axes"}})"
 #define LIMITS(a, b) R"({"ok":true,"value":{"class":"double","size":[1,2],"data":[)" a "," b R"(]},"text":"[)" a " " b R"(]"})"
 #define LOGICAL(v) R"({"ok":true,"value":{"class":"logical","size":[1,1],"data":[)" #v "]}}"
-#define NOT_INCREASING                                                                                                 \
-    R"({"ok":false,"id":"KELDAR:VX:TwoValuesIncreasingValidate","message":"This is not a valid Limits value. Limits values are not in increasing order."})"
+#define REFUSED_LIMITS                                                                                                 \
+    R"({"ok":false,"id":"KELDAR:VX:TwoValuesIncreasingValidate","message":"This is not a valid Limits value. Limits values are not in increasing order.")"
+#define NOT_INCREASING REFUSED_LIMITS "}"
+// A refusal by a property adds the hint of what it accepts.
+#define NOT_INCREASING_HINTED REFUSED_LIMITS R"(,"hint":"Limits takes 1x2 double|single, finite and increasing"})"
 #define DELETED_AXES "[1.0009765625,2.0009765625,3.0009765625,4.0009765625,5.0009765625]"
 
 INSTANTIATE_TEST_SUITE_P(
@@ -91,10 +94,11 @@ INSTANTIATE_TEST_SUITE_P(
                    R"({"ok":false,"id":"vxhost:UnknownProperty","message":"There is no Colour property on the axes class. Did you mean Color?"})"}}},
         Scenario{"ARefusedValueLeavesThePropertyUnchanged",
                  {{"ax = axes", AXES},
-                  {"ax.XLim = [5 0]", NOT_INCREASING},
+                  {"ax.XLim = [5 0]", NOT_INCREASING_HINTED},
                   {"ax.XLim", LIMITS("0", "1")},
                   {"set(ax, 'YLim', [0 2], 'XDir', 'sideways')",
-                   R"({"ok":false,"id":"KELDAR:vx:propswch:FindObjFailed","message":"Bad value sideways for AxisDirection.","set":["YLim"]})"},
+                   R"({"ok":false,"id":"KELDAR:vx:propswch:FindObjFailed","message":"Bad value sideways for AxisDirection.","set":["YLim"],)"
+                   R"("hint":"AxisDirection takes one of: { normal } | reverse"})"},
                   {"ax.YLim", LIMITS("0", "2")},
                   {"ax.XDir", R"({"ok":true,"value":{"class":"char","size":[1,6],"data":["normal"]},"text":"normal"})"},
                   {"ax.FontSize = 'big'",
@@ -102,7 +106,8 @@ INSTANTIATE_TEST_SUITE_P(
         Scenario{"AConstructorWithARefusedValueMakesNoObject",
                  {{"ax = axes", AXES},
                   {"line(ax, 'XData', [1 2; 3 4])",
-                   R"({"ok":false,"id":"KELDAR:vx:dt_conv:ExpectedColumnOrRowVector","message":"This is not a valid VectorData value. Specified value is not a vector."})"},
+                   R"({"ok":false,"id":"KELDAR:vx:dt_conv:ExpectedColumnOrRowVector","message":"This is not a valid VectorData value. Specified value is not a vector.",)"
+                   R"("hint":"VectorData takes vector double|single|int8|uint8|int16|uint16|int32|uint32|int64|uint64"})"},
                   {"ishandle(6.0009765625)", LOGICAL(false)},
                   {"line(ax, 'Color')",
                    R"({"ok":false,"id":"vxhost:PropertyPairs","message":"Property names and values must come in pairs."})"}}},
@@ -120,7 +125,7 @@ INSTANTIATE_TEST_SUITE_P(
                   {"ax.", R"({"ok":false,"id":"vxhost:Syntax","message":"unexpected text at column 3."})"},
                   {"get(ax, 'XLim'", R"({"ok":false,"id":"vxhost:Syntax","message":"expected ')' at column 15."})"},
                   {"x = set(ax, 'XLim', [0 1])", R"({"ok":false,"id":"vxhost:NoValue","message":"The right-hand side gives no value."})"},
-                  {"set(ax, 'XLim')", R"j({"ok":false,"id":"vxhost:Usage","message":"Usage: set(H, 'NAME', VALUE, ...)"})j"},
+                  {"set(ax)", R"j({"ok":false,"id":"vxhost:Usage","message":"Usage: set(H, 'NAME', VALUE, ...)   set(H, 'NAME')"})j"},
                   {"set(ax, 5, 6)", R"({"ok":false,"id":"vxhost:NotText","message":"A property name must be a text (a char row vector), not a double array."})"},
                   {"get({1}, 'XLim')", R"({"ok":false,"id":"vxhost:NotHandles","message":"The first argument of get must be graphics handles."})"}}},
         Scenario{"DeleteTakesTheDescendantsAndRunsDeleteFcn",
@@ -166,7 +171,7 @@ INSTANTIATE_TEST_SUITE_P(
         Scenario{"AnErrorInACallbackFailsTheStatementThatFiredIt",
                  {{"ax = axes", AXES},
                   {"ax.ButtonDownFcn = 'ax.XLim = [2 1]'", "*"},
-                  {"notify(ax, 'ButtonDown')", NOT_INCREASING},
+                  {"notify(ax, 'ButtonDown')", NOT_INCREASING_HINTED},
                   {"ax.XLim", LIMITS("0", "1")}}},
         Scenario{"ACallbackThatFiresItselfStops",
                  {{"ax = axes", AXES},
@@ -220,6 +225,8 @@ INSTANTIATE_TEST_SUITE_P(
 #undef LIMITS
 #undef LOGICAL
 #undef NOT_INCREASING
+#undef NOT_INCREASING_HINTED
+#undef REFUSED_LIMITS
 #undef DELETED_AXES
 
 // Every registered type is the type of at least one property of the catalog,
