@@ -194,21 +194,26 @@ json::Value schemaOf(const TypeEntry& e)
 }
 
 // The hint for a refusal with identifier `id` by the type `e`: the accepted
-// choices of a name table, else the forms whose refusals carry `id` (the rule
-// the value broke), else every accepted form.
+// choices of a name table; a color's names and numeric forms; else the forms
+// whose refusals carry `id` (the rule the value broke), else every accepted form.
 std::string hintFor(const TypeEntry& e, const std::string& id)
 {
     if (hasNames(e))
         return e.name + " takes one of: " + choices(e);
+    if (!e.colors.empty()) {
+        // The names themselves, then the numeric forms (the lines that show one, "[r g b] ...").
+        std::vector<std::string> forms{"a color name (" + joined(colorNames(e), ", ") + ")"};
+        for (const std::string& line : e.accepts)
+            if (line.rfind('[', 0) == 0)
+                forms.push_back(line);
+        return e.name + " takes " + joined(forms, " or ");
+    }
     std::vector<std::string> broken;
     const std::size_t first = e.emptyAccepted ? 1 : 0; // accepts lists "[]" before the forms
     for (std::size_t i = 0; i < e.forms.size() && first + i < e.accepts.size(); ++i)
         if (std::count(e.forms[i].identifiers.begin(), e.forms[i].identifiers.end(), id))
             broken.push_back(e.accepts[first + i]);
-    std::string hint = e.name + " takes " + joined(broken.empty() ? e.accepts : broken, "; or ");
-    if (!e.colors.empty())
-        hint += " (names: " + joined(colorNames(e), ", ") + ")";
-    return hint;
+    return e.name + " takes " + joined(broken.empty() ? e.accepts : broken, "; or ");
 }
 
 // The last refusal of a property value in the statement running: the type

@@ -53,7 +53,7 @@ TEST_P(Input, AnswersEachStatementOnItsOwnLine)
 std::string withNul() { return std::string("x = 1\ny = 'a") + '\0' + "b'\nx\n"; }
 
 // What a refused color adds to its answer: the accepted forms and names.
-#define COLOR_HINT R"j(,"hint":"RGBAColor takes a color name of the table (any letter case, an exact name or the beginning of one name); or one of the rule names; or [r g b] or [r g b a]: 3 or 4 doubles between 0 and 1 (names: b, black, blue, cyan, defaultaxesboxcolor, defaultgridcolor, g, gray, green, k, magenta, red, w, white, yellow, none)")j"
+#define COLOR_HINT R"j(,"hint":"RGBAColor takes a color name (b, black, blue, cyan, defaultaxesboxcolor, defaultgridcolor, g, gray, green, k, magenta, red, w, white, yellow, none) or [r g b] or [r g b a]: 3 or 4 doubles between 0 and 1")j"
 
 INSTANTIATE_TEST_SUITE_P(
     Language, Input,

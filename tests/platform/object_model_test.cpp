@@ -72,8 +72,9 @@ TEST_F(ObjectTest, SpellingsSelectAPropertyExactlyOrByAUniqueBeginning)
         const char* written;
         const char* selected; // or the names it begins, comma-separated
     };
-    for (const Row& r : {Row{"xlim", "XLim"}, Row{"XLIMM", "XLimMode"}, Row{"xs", "XScale"}, Row{"y", "YLim"},
-                         Row{"x", "XLim,XLimMode,XScale"}, Row{"XLimModes", ""}, Row{"", ""}, Row{"Z", ""}}) {
+    // (How texts select names is the name matcher's own table; these rows are what the class adds.)
+    for (const Row& r : {Row{"xlim", "XLim"}, Row{"y", "YLim"}, Row{"x", "XLim,XLimMode,XScale"}, Row{"XLimModes", ""},
+                         Row{"", ""}}) {
         std::vector<nyro::COSPropInfo*> candidates;
         nyro::COSPropInfo* p = child->matchProperty(r.written, &candidates);
         std::string got = p ? p->getName() : "";
