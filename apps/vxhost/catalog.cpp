@@ -4,6 +4,7 @@
 #include "catalog.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <optional>
 
 #include "encode.h"
@@ -92,8 +93,10 @@ json::Value propertyDefault(COSPropInfo* p)
         case K::Floating: return json::number(v.asDouble());
         case K::Logical: return json::Value(!v.isNull());
         case K::String: return json::Value(nyro::pointerValue<const char*>(v) ? nyro::pointerValue<const char*>(v) : "");
-        default: return json::number(static_cast<double>(v.bits()));
+        case K::Signed: return json::number(static_cast<double>(static_cast<std::int64_t>(v.bits())));
+        case K::Unsigned: return json::number(static_cast<double>(v.bits()));
         }
+        return json::Value();
     }
     const COSNameID name(type->getName());
     try {
