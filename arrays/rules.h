@@ -19,7 +19,8 @@
 #include <limits>
 #include <type_traits>
 
-#include "arrays/messages.h"
+#define VX_MESSAGES "arrays/messages.def"
+#include "frame/messages.h"
 #include "frame/dispatch.h"
 #include "qx/qx.h"
 

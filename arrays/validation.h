@@ -19,7 +19,8 @@
 
 #include <cstdint>
 
-#include "arrays/messages.h"
+#define VX_MESSAGES "arrays/messages.def"
+#include "frame/messages.h"
 #include "arrays/rules.h"
 #include "frame/catalog.h"
 #include "frame/errors.h"

@@ -4,7 +4,8 @@
 
 #include <cstdint>
 
-#include "color/messages.h"
+#define VX_MESSAGES "color/messages.def"
+#include "frame/messages.h"
 #include "gui_objects/geometry.h"
 #include "qx/console.h"
 #include "ut/name_match.h"

@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "frame/dispatch.h"
+#define VX_MESSAGES "frame/messages.def"
 #include "frame/messages.h"
 
 namespace datatypes {

@@ -13,7 +13,8 @@
 #include <string>
 
 #include "color/color.h"
-#include "color/messages.h"
+#define VX_MESSAGES "color/messages.def"
+#include "frame/messages.h"
 #include "enums/enum_types.h"
 #include "frame/datatype.h"
 #include "frame/message.h"

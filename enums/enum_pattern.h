@@ -18,7 +18,9 @@
 #include <boost/preprocessor/tuple/elem.hpp>
 
 #include "enums/enum_string_type.h"
-#include "enums/messages.h"
+#define VX_MESSAGES "enums/messages.def"
+#include "frame/messages.h"
+#define VX_MESSAGES "frame/messages.def"
 #include "frame/messages.h"
 #include "frame/datatype.h"
 

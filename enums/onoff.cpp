@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#define VX_MESSAGES "enums/messages.def"
 #include "frame/messages.h"
 
 namespace datatypes {

@@ -6,7 +6,8 @@
 #include "arrays/array_types.h"
 #include "color/color_types.h"
 #include "enums/enum_types.h"
-#include "filters/messages.h"
+#define VX_MESSAGES "filters/messages.def"
+#include "frame/messages.h"
 
 namespace datatypes {
 

@@ -1,6 +1,7 @@
 #include <cstring>
 
 #include "frame/datatype.h"
+#define VX_MESSAGES "frame/messages.def"
 #include "frame/messages.h"
 
 namespace datatypes {

@@ -9,6 +9,7 @@
 #include <type_traits>
 
 #include "gui_objects/gui_objects.h"
+#include "qx/element_class.h"
 #include "qx/qx.h"
 
 namespace vx {
@@ -17,24 +18,15 @@ namespace vx {
 template <int N>
 struct MatrixTraits;
 
+// One per element class of the host's list (qx/element_class.h).
 #define VX_MATRIX_TRAITS(N, T)                                                                                \
     template <>                                                                                               \
     struct MatrixTraits<N> {                                                                                  \
         using element_type = T;                                                                               \
-        static constexpr qxClassID classID = static_cast<qxClassID>(N);                                       \
+        static constexpr qxClassID classID = N;                                                               \
         static const element_type* data(const qxArray* a) { return static_cast<const T*>(qxGetData(a)); }   \
     };
-VX_MATRIX_TRAITS(3, std::uint8_t)
-VX_MATRIX_TRAITS(6, double)
-VX_MATRIX_TRAITS(7, float)
-VX_MATRIX_TRAITS(8, std::int8_t)
-VX_MATRIX_TRAITS(9, std::uint8_t)
-VX_MATRIX_TRAITS(10, std::int16_t)
-VX_MATRIX_TRAITS(11, std::uint16_t)
-VX_MATRIX_TRAITS(12, std::int32_t)
-VX_MATRIX_TRAITS(13, std::uint32_t)
-VX_MATRIX_TRAITS(14, std::int64_t)
-VX_MATRIX_TRAITS(15, std::uint64_t)
+QX_ELEMENT_CLASSES(VX_MATRIX_TRAITS)
 #undef VX_MATRIX_TRAITS
 
 namespace TL {

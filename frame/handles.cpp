@@ -8,7 +8,8 @@
 #include "frame/datatype.h"
 #include "frame/errors.h"
 #include "gui_objects/handles.h"
-#include "objects/messages.h"
+#define VX_MESSAGES "frame/messages.def"
+#include "frame/messages.h"
 
 namespace datatypes {
 

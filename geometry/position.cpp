@@ -3,7 +3,8 @@
 #include <type_traits>
 
 #include "frame/dispatch.h"
-#include "geometry/messages.h"
+#define VX_MESSAGES "geometry/messages.def"
+#include "frame/messages.h"
 #include "geometry/roundoff.h"
 #include "geometry/text_writer.h"
 #include "gui_objects/parse.h"

@@ -1,6 +1,7 @@
 #include "geometry/units.h"
 
-#include "geometry/messages.h"
+#define VX_MESSAGES "geometry/messages.def"
+#include "frame/messages.h"
 
 namespace vx {
 

@@ -2,7 +2,8 @@
 
 #include <string>
 
-#include "objects/messages.h"
+#define VX_MESSAGES "objects/messages.def"
+#include "frame/messages.h"
 
 namespace datatypes {
 

@@ -4,7 +4,8 @@
 #include <utility>
 #include <vector>
 
-#include "objects/messages.h"
+#define VX_MESSAGES "objects/messages.def"
+#include "frame/messages.h"
 
 namespace datatypes {
 

@@ -5,8 +5,10 @@
 #include <memory>
 
 #include "gui_objects/style_text.h"
+#include "qx/element_class.h"
 #include "styles/list_from_text.h"
-#include "styles/messages.h"
+#define VX_MESSAGES "styles/messages.def"
+#include "frame/messages.h"
 
 namespace datatypes {
 
@@ -77,32 +79,30 @@ void NLineStyles::addEntries(std::vector<std::string> entries)
 void NLineStyles::build(const qxArray* a)
 {
     std::vector<std::string> entries;
-    switch (gui_objects::getClassID(a)) {
-    case qxCELL_CLASS: {
-        isCell_ = 1;
-        qxSize count = qxGetNumberOfElements(a);
-        if (count == 0)
-            throwListError(msg::LineStylesNotEnough);
-        entries.reserve(count);
-        for (qxSize i = 0; i < count; ++i) {
-            const qxArray* cell = qxGetCell(a, i);
-            if (qxGetClassID(cell) != qxCHAR_CLASS)
-                throwListError(msg::LineStylesInvalidInput);
-            entries.push_back(qxArrayToStdString(cell)); // no splitting inside a cell
+    qx::visitElementClass(gui_objects::getClassID(a), [&](auto e) {
+        if constexpr (decltype(e)::id == qxCELL_CLASS) {
+            isCell_ = 1;
+            qxSize count = qxGetNumberOfElements(a);
+            if (count == 0)
+                throwListError(msg::LineStylesNotEnough);
+            entries.reserve(count);
+            for (qxSize i = 0; i < count; ++i) {
+                const qxArray* cell = qxGetCell(a, i);
+                if (qxGetClassID(cell) != qxCHAR_CLASS)
+                    throwListError(msg::LineStylesInvalidInput);
+                entries.push_back(qxArrayToStdString(cell)); // no splitting inside a cell
+            }
+        } else if constexpr (decltype(e)::id == qxCHAR_CLASS) {
+            std::string text = qxArrayToStdString(a);
+            if (text.empty())
+                throwListError(msg::LineStylesNotEnough);
+            boost::char_separator<char> bars("|", "", boost::keep_empty_tokens);
+            for (const std::string& token : boost::tokenizer<boost::char_separator<char>>(text, bars))
+                entries.push_back(token);
+        } else {
+            throwListError(msg::LineStylesInvalidInput);
         }
-        break;
-    }
-    case qxCHAR_CLASS: {
-        std::string text = qxArrayToStdString(a);
-        if (text.empty())
-            throwListError(msg::LineStylesNotEnough);
-        boost::char_separator<char> bars("|", "", boost::keep_empty_tokens);
-        for (const std::string& token : boost::tokenizer<boost::char_separator<char>>(text, bars))
-            entries.push_back(token);
-        break;
-    }
-    default: throwListError(msg::LineStylesInvalidInput);
-    }
+    });
     addEntries(std::move(entries));
 }
 

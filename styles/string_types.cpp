@@ -4,7 +4,8 @@
 #include <memory>
 
 #include "styles/list_from_text.h"
-#include "styles/messages.h"
+#define VX_MESSAGES "styles/messages.def"
+#include "frame/messages.h"
 #include "ut/utf.h"
 
 namespace datatypes {

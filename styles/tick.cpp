@@ -1,6 +1,10 @@
 #include "styles/tick.h"
 
 #include <algorithm>
+#include <type_traits>
+#include <vector>
+
+#include "qx/element_class.h"
 
 namespace datatypes {
 
@@ -21,17 +25,16 @@ std::vector<double> convertTickDataToVector(const Tick& tick)
     if (!a)
         return {};
     const qxSize n = qxGetNumberOfElements(a);
-    switch (qxGetClassID(a)) {
-    case qxDOUBLE_CLASS: {
-        const double* d = qxGetPr(a);
-        return std::vector<double>(d, d + n);
-    }
-    case qxSINGLE_CLASS: {
-        const float* d = static_cast<const float*>(qxGetData(a));
-        return std::vector<double>(d, d + n);
-    }
-    default: return {};
-    }
+    // Tick data holds double or single numbers; anything else reads as none.
+    return qx::visitElementClass(qxGetClassID(a), [&](auto e) -> std::vector<double> {
+        using T = qx::ElementOf<decltype(e)>;
+        if constexpr (std::is_floating_point_v<T>) {
+            const T* d = static_cast<const T*>(qxGetData(a));
+            return std::vector<double>(d, d + n);
+        } else {
+            return {};
+        }
+    });
 }
 
 } // namespace datatypes

@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 
+#include "catalog.h"
 #include "encode.h"
 #include "filters/filters.h"
 #include "frame/handles.h"
@@ -432,6 +433,8 @@ Value runConstruct(Evaluator& ev, Arguments& args)
 
 Value runSet(Evaluator& ev, Arguments& args)
 {
+    if (args.size() == 2)
+        return runValues(ev, args);
     std::vector<COSInterfacePtr> objects = ev.objectsOf(args.value(0), "The first argument of set");
     set(ev, "set", ev.setPairs(objects, args, 1));
     return none();
@@ -1085,7 +1088,8 @@ constexpr Command handWritten[] = {
     {"colortable", "colortable", "the color name table as a struct of [r g b] fields", 0, 0, runColorTable},
     {"show", "show VALUE", "the array a value is, in full", 1, 1, runShow},
     // Graphics objects
-    {"set", "set(H, 'NAME', VALUE, ...)", "sets properties; names in any letter case, abbreviated while unique", 3,
+    {"set", "set(H, 'NAME', VALUE, ...)   set(H, 'NAME')",
+     "sets properties; names in any letter case, abbreviated while unique; without a value, what NAME accepts", 2,
      kMany, runSet},
     {"get", "get(H, 'NAME')   get(H)", "a property's value and text; or every property of the object", 1, 2, runGet},
     {"delete", "delete(H)", "deletes objects with their descendants (DeleteFcn callbacks run)", 1, 1, runDelete},
@@ -1113,6 +1117,11 @@ constexpr Command handWritten[] = {
     {"gca", "gca", "the current axes (made when missing)", 0, 0, runGca},
     {"groot", "groot", "the root object, handle 0", 0, 0, runGroot},
     {"classes", "classes", "the graphics classes with their properties and types", 0, 0, runClasses},
+    {"values", "values TYPE   values(H, 'NAME')",
+     "what a type or a property accepts, in words: names with the default in braces, array shapes and rules", 1, 2,
+     runValues},
+    {"schema", "schema", "every type with what it accepts, and every class with its properties, types and defaults",
+     0, 0, runSchema},
     // The session
     {"who", "who", "the variables and their values", 0, 0, runWho},
     {"clear", "clear [NAME ...]", "removes variables (all of them without names)", 0, kMany, runClear},

@@ -4,6 +4,8 @@
 #include <cctype>
 #include <regex>
 
+#include "catalog.h"
+
 namespace vxhost {
 
 namespace {
@@ -90,7 +92,9 @@ std::vector<std::string> valuesOf(Session& session, const std::string& variable,
         const nyro::COSDataType* type = p->getDataType();
         nyro::COSNameID name(type->getName());
         nyro::COSTypeConversion* sc = nyro::COSTypeRepository::getConversion(nyro::COSNameID("string"), name);
-        if (sc && type->isPossibleValuesFinite()) {
+        if (std::vector<std::string> listed = enumerationNames(type->getName()); !listed.empty()) {
+            out = std::move(listed); // an enumeration's names, from the catalog
+        } else if (sc && type->isPossibleValuesFinite()) {
             // A type that lists its values (the on/off boolean) names them itself.
             nyro::COSValueEnumerationPtr values = type->getPossibleValues();
             while (values && values->hasMoreElements()) {

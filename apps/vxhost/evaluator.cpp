@@ -237,6 +237,8 @@ Workspace::Workspace(const Library& library, std::span<const Command> commands, 
     : graphics(library, warn, [commands](const char* text) { return evaluateLiteral(text, commands); }),
       commands_(commands), previous_(gui_objects::setCallbackExecutor(this))
 {
+    for (const Command& c : commands_)
+        commandNames_.add(c.name);
 }
 
 Workspace::~Workspace()
@@ -251,10 +253,8 @@ Workspace::~Workspace()
 
 const Command* Workspace::command(std::string_view name) const
 {
-    for (const Command& c : commands_)
-        if (c.name == name)
-            return &c;
-    return nullptr;
+    const int at = commandNames_.find(name);
+    return at >= 0 ? &commands_[static_cast<std::size_t>(at)] : nullptr;
 }
 
 bool Workspace::reserved(std::string_view name) const { return name == "end" || command(name); }

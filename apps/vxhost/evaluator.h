@@ -22,6 +22,7 @@
 #include "json.h"
 #include "suggest.h"
 #include "syntax.h"
+#include "ut/name_match.h"
 
 namespace vxhost {
 
@@ -96,6 +97,7 @@ public:
 
 private:
     std::span<const Command> commands_;
+    ut::NameMatcher commandNames_{ut::NameMatcher::Case::Exact}; // statement names are written exactly
     gui_objects::CallbackExecutor* previous_;
     std::map<std::string, std::unique_ptr<Closure>> closures_;
 };

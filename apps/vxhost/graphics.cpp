@@ -6,6 +6,7 @@
 #include <exception>
 #include <string>
 
+#include "catalog.h"
 #include "frame/handles.h"
 #include "gui_objects/callback.h"
 #include "objects/callback.h"
@@ -109,13 +110,6 @@ Catalog& catalogInstance(const Graphics::LiteralReader* read = nullptr)
     return *made;
 }
 
-bool sameLetters(std::string_view a, std::string_view b)
-{
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
-           });
-}
-
 const nyro::HostScalarType* hostScalar(const nyro::COSDataType* t)
 {
     return dynamic_cast<const nyro::HostScalarType*>(t);
@@ -195,26 +189,19 @@ void checkParent(const COSInterface* obj, const qxArray* value)
         fail(msg::BadParent, cls->name.c_str(), cls->under.c_str(), Graphics::classNameOf(parent.get()).c_str());
 }
 
-// The properties of `all` that `written` names: the one spelled so in any
-// letter case, else those it is a prefix of.
+// The property of `cls` that `written` names through the class's name matcher
+// (spelled so in any letter case, else the one name it begins), or, when it
+// begins several names, those names.
 struct NameMatch {
-    COSPropInfo* exact = nullptr;
+    COSPropInfo* found = nullptr;
     std::vector<COSPropInfo*> prefixed;
-    COSPropInfo* unique() const { return exact ? exact : prefixed.size() == 1 ? prefixed.front() : nullptr; }
+    COSPropInfo* unique() const { return found; }
 };
 
-NameMatch matchName(const std::vector<COSPropInfo*>& all, std::string_view written)
+NameMatch matchName(const COSClass* cls, std::string_view written)
 {
     NameMatch m;
-    for (COSPropInfo* p : all) {
-        std::string_view name = p->getName();
-        if (sameLetters(name, written)) {
-            m.exact = p;
-            return m;
-        }
-        if (!written.empty() && name.size() > written.size() && sameLetters(name.substr(0, written.size()), written))
-            m.prefixed.push_back(p);
-    }
+    m.found = cls->matchProperty(written, &m.prefixed);
     return m;
 }
 
@@ -439,8 +426,8 @@ bool Graphics::namesChildren(const COSInterface* obj, std::string_view written)
         return true;
     if (written.empty() || written.size() >= children.size() || !sameLetters(children.substr(0, written.size()), written))
         return false;
-    NameMatch m = matchName(obj->getClass()->getProperties(), written);
-    return !m.exact && m.prefixed.empty();
+    NameMatch m = matchName(obj->getClass(), written);
+    return !m.found && m.prefixed.empty();
 }
 
 COSInterfacePtr Graphics::create(const GraphicsClass& cls, COSInterface* parent, bool inherit)
@@ -556,14 +543,13 @@ std::vector<double> Graphics::remove(COSInterface* obj)
 
 COSPropInfo* Graphics::property(const COSInterface* obj, std::string_view written)
 {
-    const std::vector<COSPropInfo*>& all = obj->getClass()->getProperties();
-    NameMatch m = matchName(all, written);
+    NameMatch m = matchName(obj->getClass(), written);
     if (COSPropInfo* p = m.unique())
         return p;
     std::string cls = classNameOf(obj), w(written);
     if (m.prefixed.empty()) {
         std::vector<std::string> names;
-        for (COSPropInfo* p : all)
+        for (COSPropInfo* p : obj->getClass()->getProperties())
             names.emplace_back(p->getName());
         fail(msg::UnknownProperty, w.c_str(), cls.c_str(), closest(w, names).c_str());
     }
@@ -590,7 +576,7 @@ std::optional<DefaultRef> Graphics::defaultNamed(const COSInterface* obj, std::s
         if (!takesDefaults(c) || rest.size() <= n || !sameLetters(rest.substr(0, n), c.name) ||
             (best && best->name.size() >= n))
             continue;
-        COSPropInfo* p = matchName(c.cls->getProperties(), rest.substr(n)).unique();
+        COSPropInfo* p = matchName(c.cls, rest.substr(n)).unique();
         if (p && std::string_view(p->getName()) != "Parent") {
             best = &c;
             found = p;
@@ -729,7 +715,13 @@ void Graphics::set(COSInterface* obj, COSPropInfo* p, const qxArray* value)
     if (std::string_view(p->getName()) == "Parent")
         checkParent(obj, value);
     // A refused value raises here, before any listener hears of it.
-    COSValue v = valueFrom(p, value);
+    COSValue v;
+    try {
+        v = valueFrom(p, value);
+    } catch (const Quillmark::System::IUserException& e) {
+        noteRefusal(p->getDataType()->getName(), e.GetID()); // for the answer's hint
+        throw;
+    }
     try {
         firePropertyEvent(obj, "PreSet", p);
     } catch (...) {

@@ -1,5 +1,6 @@
 #include "session.h"
 
+#include "catalog.h"
 #include "commands.h"
 #include "display.h"
 #include "gui_objects/gui_objects.h"
@@ -44,12 +45,15 @@ Outcome Session::statement(const syntax::Program& program, const syntax::Node& s
     outcome.display = s.display;
     Workspace& ws = *workspace_;
     ws.callbackLog.clear();
+    forgetRefusal();
     Evaluator ev(ws.commands(), &ws, ws.variables, program);
     auto failed = [&](const char* id, const char* message) {
         outcome.ok = false;
         outcome.id = id ? id : "";
         outcome.message = message ? message : "";
         outcome.fields = ev.partial.is_object() ? ev.partial : json::Value::object();
+        if (std::string hint = refusalHint(outcome.id); !hint.empty())
+            outcome.fields["hint"] = std::move(hint);
     };
     // Raises through the host's own mechanism, so that it reads like any other host error.
     auto fromMessage = [&](const Message& m, const char* detail = "") {

@@ -1,4 +1,5 @@
 #include "gui_objects/parse.h"
+#include "qx/element_class.h"
 
 #include <cmath>
 #include <cstdlib>
@@ -119,39 +120,28 @@ void parse_array_dimensions(const char* text, qxSize& rows, qxSize& cols)
 
 namespace {
 
-template <class T>
-void store(void* data, qxSize index, double v)
-{
-    if constexpr (std::is_floating_point_v<T>) {
-        static_cast<T*>(data)[index] = static_cast<T>(v);
-    } else {
-        if (!std::isfinite(v) || v != std::floor(v) || v < static_cast<double>(std::numeric_limits<T>::lowest()) ||
-            v > static_cast<double>(std::numeric_limits<T>::max()))
-            throw ParseException();
-        static_cast<T*>(data)[index] = static_cast<T>(v);
-    }
-}
-
+// Stores v as element `index` of a `cls` array; a value the class cannot hold
+// exactly (a fraction or out of range for an integer class, other than 0 or 1
+// for logical) and a class without numbers are parse errors.
 void storeAs(qxClassID cls, void* data, qxSize index, double v)
 {
-    switch (cls) {
-    case qxDOUBLE_CLASS: store<double>(data, index, v); break;
-    case qxSINGLE_CLASS: store<float>(data, index, v); break;
-    case qxINT8_CLASS: store<std::int8_t>(data, index, v); break;
-    case qxUINT8_CLASS: store<std::uint8_t>(data, index, v); break;
-    case qxINT16_CLASS: store<std::int16_t>(data, index, v); break;
-    case qxUINT16_CLASS: store<std::uint16_t>(data, index, v); break;
-    case qxINT32_CLASS: store<std::int32_t>(data, index, v); break;
-    case qxUINT32_CLASS: store<std::uint32_t>(data, index, v); break;
-    case qxINT64_CLASS: store<std::int64_t>(data, index, v); break;
-    case qxUINT64_CLASS: store<std::uint64_t>(data, index, v); break;
-    case qxLOGICAL_CLASS:
-        if (v != 0 && v != 1)
+    qx::visitElementClass(cls, [&](auto e) {
+        using T = qx::ElementOf<decltype(e)>;
+        if constexpr (std::is_void_v<T> || decltype(e)::id == qxCHAR_CLASS) {
             throw ParseException();
-        static_cast<std::uint8_t*>(data)[index] = static_cast<std::uint8_t>(v);
-        break;
-    default: throw ParseException();
-    }
+        } else if constexpr (decltype(e)::id == qxLOGICAL_CLASS) {
+            if (v != 0 && v != 1)
+                throw ParseException();
+            static_cast<T*>(data)[index] = static_cast<T>(v);
+        } else if constexpr (std::is_floating_point_v<T>) {
+            static_cast<T*>(data)[index] = static_cast<T>(v);
+        } else {
+            if (!std::isfinite(v) || v != std::floor(v) || v < static_cast<double>(std::numeric_limits<T>::lowest()) ||
+                v > static_cast<double>(std::numeric_limits<T>::max()))
+                throw ParseException();
+            static_cast<T*>(data)[index] = static_cast<T>(v);
+        }
+    });
 }
 
 template <qxSize R, qxSize C>

@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "gui_objects/gui_objects.h"
+#include "qx/element_class.h"
 #include "ut/utf.h"
 
 namespace gui_objects {
@@ -33,43 +34,42 @@ std::vector<UTF16String> createUTF16StringsFromArray(const qxArray* a)
     if (!a)
         throw NullArrayException();
     std::vector<UTF16String> strings;
-    switch (qxClassID cls = qxGetClassID(a)) {
-    case qxCHAR_CLASS: {
-        if (qxIsEmpty(a))
-            break;
-        qxSize m = qxGetM(a), n = qxGetN(a);
-        const qxChar* chars = qxGetChars(a);
-        std::vector<qxChar> nuls; // an array without data reads as NUL characters
-        if (!chars) {
-            nuls.assign(m * n, 0);
-            chars = nuls.data();
+    const qxClassID cls = qxGetClassID(a);
+    qx::visitElementClass(cls, [&](auto e) {
+        if constexpr (decltype(e)::id == qxCHAR_CLASS) {
+            if (qxIsEmpty(a))
+                return;
+            qxSize m = qxGetM(a), n = qxGetN(a);
+            const qxChar* chars = qxGetChars(a);
+            std::vector<qxChar> nuls; // an array without data reads as NUL characters
+            if (!chars) {
+                nuls.assign(m * n, 0);
+                chars = nuls.data();
+            }
+            if (m == 1) {
+                strings.emplace_back(chars, n); // a row is contiguous
+                return;
+            }
+            strings.reserve(m);
+            for (qxSize i = 0; i < m; ++i)
+                strings.push_back(rowOf(chars, m, n, i));
+        } else if constexpr (decltype(e)::id == qxCELL_CLASS) {
+            qxSize count = qxGetNumberOfElements(a);
+            strings.reserve(count);
+            for (qxSize i = 0; i < count; ++i) {
+                const qxArray* cell = qxGetCell(a, i);
+                if (!isCharRow(cell))
+                    throw InvalidArrayDataException();
+                if (const qxChar* chars = qxGetChars(cell))
+                    strings.emplace_back(chars, qxGetNumberOfElements(cell));
+                else // a cell without data reads as NUL characters
+                    strings.emplace_back(std::vector<qxChar>(qxGetNumberOfElements(cell), 0).data(),
+                                         qxGetNumberOfElements(cell));
+            }
+        } else {
+            throw InvalidArrayClassException(cls);
         }
-        if (m == 1) {
-            strings.emplace_back(chars, n); // a row is contiguous
-            break;
-        }
-        strings.reserve(m);
-        for (qxSize i = 0; i < m; ++i)
-            strings.push_back(rowOf(chars, m, n, i));
-        break;
-    }
-    case qxCELL_CLASS: {
-        qxSize count = qxGetNumberOfElements(a);
-        strings.reserve(count);
-        for (qxSize i = 0; i < count; ++i) {
-            const qxArray* cell = qxGetCell(a, i);
-            if (!isCharRow(cell))
-                throw InvalidArrayDataException();
-            if (const qxChar* chars = qxGetChars(cell))
-                strings.emplace_back(chars, qxGetNumberOfElements(cell));
-            else // a cell without data reads as NUL characters
-                strings.emplace_back(std::vector<qxChar>(qxGetNumberOfElements(cell), 0).data(),
-                                     qxGetNumberOfElements(cell));
-        }
-        break;
-    }
-    default: throw InvalidArrayClassException(cls);
-    }
+    });
     return strings;
 }
 

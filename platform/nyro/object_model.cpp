@@ -71,6 +71,8 @@ COSClass::COSClass(COSNameID name, COSClass* parent) : name_(name), parent_(pare
     if (parent_) {
         parent_->sealed_ = true;
         all_ = parent_->all_;
+        for (const COSPropInfo* p : all_)
+            names_.add(p->getName());
     }
 }
 
@@ -131,6 +133,7 @@ COSPropInfo* COSClass::declare(const char* name, const char* typeName, COSValue 
     if (!type)
         refuse(UnknownType, typeName ? typeName : "");
     own_.push_back(std::unique_ptr<COSPropInfo>(new COSPropInfo(this, id, type, all_.size(), ownDefault, hasOwnDefault)));
+    names_.add(name);
     all_.push_back(own_.back().get());
     return all_.back();
 }
@@ -150,6 +153,25 @@ COSPropInfo* COSClass::findProperty(COSNameID name) const
     for (COSPropInfo* p : all_)
         if (p->getNameID() == name)
             return p;
+    return nullptr;
+}
+
+COSPropInfo* COSClass::matchProperty(std::string_view written, std::vector<COSPropInfo*>* candidates) const
+{
+    if (written.empty()) // begins every name, selects none
+        return nullptr;
+    const int at = names_.match(written);
+    if (at >= 0)
+        return all_[static_cast<std::size_t>(at)];
+    if (at == ut::NameMatcher::ambiguous && candidates) {
+        ut::NameMatcher spelling;
+        spelling.add(written);
+        for (COSPropInfo* p : all_) {
+            std::string_view name = p->getName();
+            if (name.size() > written.size() && spelling.find(name.substr(0, written.size())) == 0)
+                candidates->push_back(p);
+        }
+    }
     return nullptr;
 }
 

@@ -62,11 +62,13 @@
 #include <atomic>
 #include <cstddef>
 #include <memory>
+#include <string_view>
 #include <utility>
 #include <vector>
 
 #include "nyro/nyro.h"
 #include "qx/qx.h"
+#include "ut/name_match.h"
 
 namespace nyro {
 
@@ -301,6 +303,11 @@ public:
     COSPropInfo* addProperty(const char* name, const char* typeName, COSValue ownDefault);
     // The property of that name, declared here or in an ancestor, or null.
     COSPropInfo* findProperty(COSNameID name) const;
+    // The property a user's spelling selects: the one whose name equals it in
+    // any letter case, else the one name it begins; null when it selects none.
+    // When it begins several names (and equals none), `candidates` (if given)
+    // receives them in declaration order.
+    COSPropInfo* matchProperty(std::string_view written, std::vector<COSPropInfo*>* candidates = nullptr) const;
     // Every property, the ancestors' first.
     const std::vector<COSPropInfo*>& getProperties() const { return all_; }
     bool isSealed() const { return sealed_; }
@@ -319,6 +326,7 @@ private:
     COSClass* parent_;
     std::vector<std::unique_ptr<COSPropInfo>> own_;
     std::vector<COSPropInfo*> all_;
+    ut::NameMatcher names_; // the names of all_, in the same positions
     ListenerList listeners_;
     bool sealed_ = false;
 };

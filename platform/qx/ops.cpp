@@ -1,4 +1,5 @@
 #include "qx/ops.h"
+#include "qx/element_class.h"
 
 #include <algorithm>
 #include <cctype>
@@ -19,25 +20,6 @@ constexpr const char* faultNames[] = {
     QX_ARRAY_FAULTS(QX_FAULT_NAME)
 #undef QX_FAULT_NAME
 };
-
-// Calls f with a null pointer of the C type that holds the elements of `cls`.
-template <class F>
-decltype(auto) withElementType(qxClassID cls, F&& f)
-{
-    switch (cls) {
-    case qxDOUBLE_CLASS: return f(static_cast<double*>(nullptr));
-    case qxSINGLE_CLASS: return f(static_cast<float*>(nullptr));
-    case qxINT8_CLASS: return f(static_cast<std::int8_t*>(nullptr));
-    case qxINT16_CLASS: return f(static_cast<std::int16_t*>(nullptr));
-    case qxUINT16_CLASS: return f(static_cast<std::uint16_t*>(nullptr));
-    case qxCHAR_CLASS: return f(static_cast<std::uint16_t*>(nullptr));
-    case qxINT32_CLASS: return f(static_cast<std::int32_t*>(nullptr));
-    case qxUINT32_CLASS: return f(static_cast<std::uint32_t*>(nullptr));
-    case qxINT64_CLASS: return f(static_cast<std::int64_t*>(nullptr));
-    case qxUINT64_CLASS: return f(static_cast<std::uint64_t*>(nullptr));
-    default: return f(static_cast<std::uint8_t*>(nullptr)); // uint8, logical
-    }
-}
 
 template <class T>
 T saturate(long double v)
@@ -274,29 +256,32 @@ Dims dimsOf(const qxArray* a)
 
 long double readElement(qxClassID cls, const void* data, qxSize i)
 {
-    return withElementType(cls, [&](auto* tag) {
-        using T = std::remove_pointer_t<decltype(tag)>;
-        return static_cast<long double>(static_cast<const T*>(data)[i]);
+    return qx::visitElementClass(cls, [&](auto e) -> long double {
+        using T = qx::ElementOf<decltype(e)>;
+        if constexpr (std::is_void_v<T>)
+            return 0; // no numbers in a cell or struct
+        else
+            return static_cast<long double>(static_cast<const T*>(data)[i]);
     });
 }
 
 void writeElement(qxClassID cls, void* data, qxSize i, long double v)
 {
-    if (cls == qxLOGICAL_CLASS) {
-        static_cast<qxLogical*>(data)[i] = v != 0;
-        return;
-    }
-    withElementType(cls, [&](auto* tag) {
-        using T = std::remove_pointer_t<decltype(tag)>;
-        T* out = static_cast<T*>(data);
-        if constexpr (std::is_same_v<T, float>)
-            // Beyond the range of single a value becomes infinite, as the host rounds it.
-            out[i] = std::fabs(v) > FLT_MAX && std::isfinite(v) ? (v < 0 ? -INFINITY : INFINITY)
-                                                                 : static_cast<float>(v);
-        else if constexpr (std::is_floating_point_v<T>)
-            out[i] = static_cast<T>(v);
-        else
-            out[i] = saturate<T>(v);
+    qx::visitElementClass(cls, [&](auto e) {
+        using T = qx::ElementOf<decltype(e)>;
+        if constexpr (!std::is_void_v<T>) {
+            T* out = static_cast<T*>(data);
+            if constexpr (decltype(e)::id == qxLOGICAL_CLASS)
+                out[i] = v != 0;
+            else if constexpr (std::is_same_v<T, float>)
+                // Beyond the range of single a value becomes infinite, as the host rounds it.
+                out[i] = std::fabs(v) > FLT_MAX && std::isfinite(v) ? (v < 0 ? -INFINITY : INFINITY)
+                                                                     : static_cast<float>(v);
+            else if constexpr (std::is_floating_point_v<T>)
+                out[i] = static_cast<T>(v);
+            else
+                out[i] = saturate<T>(v);
+        }
     });
 }
 

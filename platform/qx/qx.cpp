@@ -1,4 +1,5 @@
 #include "qx/qx.h"
+#include "qx/element_class.h"
 #include "ut/utf.h"
 
 #include <boost/container/small_vector.hpp>
@@ -364,21 +365,12 @@ double elementAsDouble(const void* data, qxSize i)
 
 double readAsDouble(qxClassID cls, const void* data, qxSize i)
 {
-    switch (cls) {
-    case qxDOUBLE_CLASS: return elementAsDouble<double>(data, i);
-    case qxSINGLE_CLASS: return elementAsDouble<float>(data, i);
-    case qxINT8_CLASS: return elementAsDouble<std::int8_t>(data, i);
-    case qxUINT8_CLASS: return elementAsDouble<std::uint8_t>(data, i);
-    case qxINT16_CLASS: return elementAsDouble<std::int16_t>(data, i);
-    case qxUINT16_CLASS: return elementAsDouble<std::uint16_t>(data, i);
-    case qxINT32_CLASS: return elementAsDouble<std::int32_t>(data, i);
-    case qxUINT32_CLASS: return elementAsDouble<std::uint32_t>(data, i);
-    case qxINT64_CLASS: return elementAsDouble<std::int64_t>(data, i);
-    case qxUINT64_CLASS: return elementAsDouble<std::uint64_t>(data, i);
-    case qxLOGICAL_CLASS: return elementAsDouble<std::uint8_t>(data, i);
-    case qxCHAR_CLASS: return elementAsDouble<std::uint16_t>(data, i);
-    default: return 0;
-    }
+    return qx::visitElementClass(cls, [&](auto e) -> double {
+        if constexpr (std::is_void_v<qx::ElementOf<decltype(e)>>)
+            return 0;
+        else
+            return elementAsDouble<qx::ElementOf<decltype(e)>>(data, i);
+    });
 }
 
 void appendNumber(std::string& out, qxClassID cls, const void* data, qxSize i)
@@ -387,23 +379,20 @@ void appendNumber(std::string& out, qxClassID cls, const void* data, qxSize i)
         out += '0';
         return;
     }
-    char buf[64];
-    std::to_chars_result r{};
-    switch (cls) {
-    case qxDOUBLE_CLASS:
-    case qxSINGLE_CLASS: {
-        double v = readAsDouble(cls, data, i);
-        if (std::isnan(v)) { out += "NaN"; return; }
-        if (std::isinf(v)) { out += v < 0 ? "-Inf" : "Inf"; return; }
-        r = cls == qxDOUBLE_CLASS ? std::to_chars(buf, buf + sizeof buf, v)
-                                  : std::to_chars(buf, buf + sizeof buf, static_cast<const float*>(data)[i]);
-        break;
-    }
-    case qxINT64_CLASS: r = std::to_chars(buf, buf + sizeof buf, static_cast<const std::int64_t*>(data)[i]); break;
-    case qxUINT64_CLASS: r = std::to_chars(buf, buf + sizeof buf, static_cast<const std::uint64_t*>(data)[i]); break;
-    default: r = std::to_chars(buf, buf + sizeof buf, static_cast<long long>(readAsDouble(cls, data, i))); break;
-    }
-    out.append(buf, r.ptr);
+    qx::visitElementClass(cls, [&](auto e) {
+        using T = qx::ElementOf<decltype(e)>;
+        if constexpr (std::is_void_v<T>) {
+            out += '0';
+        } else {
+            const T v = static_cast<const T*>(data)[i];
+            if constexpr (std::is_floating_point_v<T>) {
+                if (std::isnan(v)) { out += "NaN"; return; }
+                if (std::isinf(v)) { out += v < 0 ? "-Inf" : "Inf"; return; }
+            }
+            char buf[64];
+            out.append(buf, std::to_chars(buf, buf + sizeof buf, v).ptr);
+        }
+    });
 }
 
 } // namespace

@@ -95,8 +95,11 @@ inline std::string scenarioName(const ::testing::TestParamInfo<Scenario>& info) 
 #define AXES R"({"ok":true,"name":"ax","value":{"handle":1.0009765625,"class":"axes"}})"
 #define LIMITS(a, b) R"({"ok":true,"value":{"class":"double","size":[1,2],"data":[)" a "," b R"(]},"text":"[)" a " " b R"(]"})"
 #define LOGICAL(v) R"({"ok":true,"value":{"class":"logical","size":[1,1],"data":[)" #v "]}}"
-#define NOT_INCREASING                                                                                                 \
-    R"({"ok":false,"id":"KELDAR:VX:TwoValuesIncreasingValidate","message":"This is not a valid Limits value. Limits values are not in increasing order."})"
+#define REFUSED_LIMITS                                                                                                 \
+    R"({"ok":false,"id":"KELDAR:VX:TwoValuesIncreasingValidate","message":"This is not a valid Limits value. Limits values are not in increasing order.")"
+#define NOT_INCREASING REFUSED_LIMITS "}"
+// A refusal by a property adds the hint of what it accepts.
+#define NOT_INCREASING_HINTED REFUSED_LIMITS R"(,"hint":"Limits takes 1x2 double|single, finite and increasing"})"
 
 // Instantiated by each file with its own tables of scenarios.
 class Session : public ::testing::TestWithParam<Scenario> {};

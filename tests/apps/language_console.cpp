@@ -49,6 +49,9 @@ TEST_P(Input, AnswersEachStatementOnItsOwnLine)
 
 std::string withNul() { return std::string("x = 1\ny = 'a") + '\0' + "b'\nx\n"; }
 
+// What a refused color adds to its answer: the accepted forms and names.
+#define COLOR_HINT R"j(,"hint":"RGBAColor takes a color name (b, black, blue, cyan, defaultaxesboxcolor, defaultgridcolor, g, gray, green, k, magenta, red, w, white, yellow, none) or [r g b] or [r g b a]: 3 or 4 doubles between 0 and 1")j"
+
 INSTANTIATE_TEST_SUITE_P(
     Language, Input,
     ::testing::Values(
@@ -96,7 +99,14 @@ INSTANTIATE_TEST_SUITE_P(
                    R"j({"ok":true,"callbacks":[{"function":"@(src, evt, a, b) set(src, 'XLim', [a b])","ok":true,"set":["XLim"]}]})j",
                    R"j({"ok":true,"value":{"class":"double","size":[1,2],"data":[3,4]},"text":"[3 4]"})j",
                    R"j({"ok":true,"set":["ButtonDownFcn"]})j",
-                   R"j({"ok":false,"id":"vxhost:Usage","message":"Usage: set(H, 'NAME', VALUE, ...)"})j"}},
+                   R"j({"ok":false,"id":"vxhost:NotText","message":"The property name must be a text (a char row vector), not a struct array."})j"}},
+        InputCase{"ConsoleOutputGoesIntoTheAnswer", "f = figure;\nf.Color = 'bl';\n",
+                  {R"j({"ok":true,"name":"f"})j",
+                   R"j({"ok":false,"id":"KELDAR:datatypes:RGBAColor:AmbiguousName","message":"Color table contains several names that match the specified string.")j" COLOR_HINT R"j(,"output":"datatypes::ColorNameTable::getColorValue ambiguous name: bl\n"})j"}},
+        InputCase{"PartialSet", "l = line;\nset(l, 'LineWidth', 7, 'Color', 'mauve')\nl.LineWidth\n",
+                  {R"j({"ok":true,"name":"l"})j",
+                   R"j({"ok":false,"id":"KELDAR:datatypes:RGBAColor:ParseError","message":"Specified string is an invalid color value. <a href=\"keldar:helpview([docroot,'/techdoc/ref/colorspec.html'])\">Please click for more information on specifying color.</a>","set":["LineWidth"])j" COLOR_HINT "}",
+                   R"j({"ok":true,"value":{"class":"double","size":[1,1],"data":[7]},"text":"7"})j"}},
         InputCase{"SparseStoredElementsOnly", "s = sparse(1e8, 1); s2 = sparse([0 3; 0 0]);\nnumel(s)\ns2\n",
                   {R"j({"ok":true,"name":"s"})j", R"j({"ok":true,"name":"s2"})j", OK_VALUE(N1("1e+08")),
                    OK_VALUE(R"j({"class":"double","size":[2,2],"sparse":true,"rows":[1],"columns":[2],"data":[3]})j")}},

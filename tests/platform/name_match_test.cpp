@@ -41,8 +41,6 @@ const Match matches[] = {
     {{}, Fold, "a", none},
     {units, Fold, "c", ambiguous},
     {units, Fold, "Ch", 2},
-    {units, Fold, "p", ambiguous},
-    {units, Fold, "pi", 5},
     {units, Fold, " inches", none},
     {mixed, Fold, "xlim", 0},          // names are folded too
     {mixed, Fold, "XLIMM", 1},

@@ -59,6 +59,31 @@ TEST_F(ObjectTest, ClassesRefuseDuplicatesUnknownTypesAndLatePropertiesWithoutHa
     EXPECT_STREQ(child->getProperties()[0]->getName(), "Tag") << "the ancestors' properties come first";
 }
 
+// A user's spelling selects a property in any letter case, exactly or by a
+// unique beginning, among the class's own and inherited names.
+TEST_F(ObjectTest, SpellingsSelectAPropertyExactlyOrByAUniqueBeginning)
+{
+    COSClass* base = COSClass::define("x.Axes");
+    for (const char* name : {"XLim", "XLimMode", "XScale"})
+        base->addProperty(name, "Probe");
+    COSClass* child = COSClass::define("x.SubAxes", base);
+    child->addProperty("YLim", "Probe");
+    struct Row {
+        const char* written;
+        const char* selected; // or the names it begins, comma-separated
+    };
+    // (How texts select names is the name matcher's own table; these rows are what the class adds.)
+    for (const Row& r : {Row{"xlim", "XLim"}, Row{"y", "YLim"}, Row{"x", "XLim,XLimMode,XScale"}, Row{"XLimModes", ""},
+                         Row{"", ""}}) {
+        std::vector<nyro::COSPropInfo*> candidates;
+        nyro::COSPropInfo* p = child->matchProperty(r.written, &candidates);
+        std::string got = p ? p->getName() : "";
+        for (nyro::COSPropInfo* c : candidates)
+            got.append(got.empty() ? "" : ",").append(c->getName());
+        EXPECT_EQ(got, r.selected) << r.written;
+    }
+}
+
 TEST_F(ObjectTest, ValuesAreCopiedThroughTheTypeAndDestroyedWithTheObject)
 {
     COSClass* cls = COSClass::define("x.Defaulted");

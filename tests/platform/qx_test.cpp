@@ -2,11 +2,14 @@
 // temporaries and equality. Arrays made here are temporaries of the host call,
 // reclaimed after each test.
 #include "qx/qx.h"
+#include "qx/element_class.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <string>
+#include <type_traits>
+#include <utility>
 #include <vector>
 
 #include "gui_objects/parse.h"
@@ -119,7 +122,29 @@ TEST_P(FormatTest, WritesTheHostTextForm)
 INSTANTIATE_TEST_SUITE_P(Arrays, FormatTest,
                          ::testing::Values(FormatCase{2, 2, qxDOUBLE_CLASS, "[1 2; 3 4]"}, FormatCase{0, 0, qxDOUBLE_CLASS, "[]"},
                                            FormatCase{1, 4, qxDOUBLE_CLASS, "[NaN Inf -Inf 0.1]"},
-                                           FormatCase{1, 2, qxINT8_CLASS, "[-5 0]"}));
+                                           FormatCase{1, 2, qxINT8_CLASS, "[-5 0]"},
+                                           FormatCase{1, 2, qxSINGLE_CLASS, "[0.5 -Inf]"},
+                                           FormatCase{1, 2, qxUINT16_CLASS, "[65535 7]"},
+                                           FormatCase{1, 1, qxUINT32_CLASS, "[4294967295]"},
+                                           FormatCase{1, 1, qxINT64_CLASS, "[-9007199254740992]"},
+                                           FormatCase{1, 2, qxLOGICAL_CLASS, "[1 0]"}));
+
+// Each class is visited with the element type whose size the host stores.
+TEST(ElementClasses, EachClassIsVisitedWithItsElementType)
+{
+    for (int c = qxUNKNOWN_CLASS; c <= qxOBJECT_CLASS + 1; ++c) {
+        const auto cls = static_cast<qxClassID>(c);
+        const auto [id, size] = qx::visitElementClass(cls, [](auto e) {
+            using T = qx::ElementOf<decltype(e)>;
+            if constexpr (std::is_void_v<T>)
+                return std::pair{decltype(e)::id, qxSize(0)};
+            else
+                return std::pair{decltype(e)::id, sizeof(T)};
+        });
+        EXPECT_EQ(size, qx::elementSize(cls)) << qx::className(cls);
+        EXPECT_EQ(id, size || cls == qxCELL_CLASS || cls == qxSTRUCT_CLASS ? cls : qxUNKNOWN_CLASS) << qx::className(cls);
+    }
+}
 
 TEST_F(HostArrays, FormatWritesComplexAndTextAndRefusesCellsAndNdArrays)
 {
