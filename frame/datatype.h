@@ -104,6 +104,18 @@ QxString charArrayText(const qxArray* array);
 // ---- data types ------------------------------------------------------------------
 
 namespace detail {
+// The foreign names every type registers under, interned once.
+inline COSNameID anyName()
+{
+    static const COSNameID name("any");
+    return name;
+}
+inline COSNameID stringName()
+{
+    static const COSNameID name("string");
+    return name;
+}
+
 template <class D>
 constexpr const char* declarationNameOf()
 {
@@ -239,7 +251,7 @@ public:
 private:
     static nyro::JavaTypeConversion* anyConversion()
     {
-        return nyro::JavaTypeConversion::getConversion(COSNameID("any"));
+        return nyro::JavaTypeConversion::getConversion(detail::anyName());
     }
     MC array_;
 };
@@ -371,8 +383,8 @@ void registerType()
     nyro::COSDataType* base = type;
     COSNameID name(base->getName());
     nyro::COSTypeRepository::addGlobalType(base);
-    nyro::COSTypeRepository::addConversion(COSNameID("any"), name, detail::makeConverter<MC>(type));
-    nyro::COSTypeRepository::addConversion(COSNameID("string"), name, detail::makeConverter<SC>(type));
+    nyro::COSTypeRepository::addConversion(detail::anyName(), name, detail::makeConverter<MC>(type));
+    nyro::COSTypeRepository::addConversion(detail::stringName(), name, detail::makeConverter<SC>(type));
     if constexpr (!std::is_void_v<JC>)
         nyro::JavaTypeConversion::addConversion(name, detail::makeConverter<JC>(type));
 }
