@@ -55,7 +55,9 @@ public:
     bool ownsHostEnumeration() const { return owns; }
 
 private:
-    const nyro::EnumerationType& lookups() const { return *host; }
+    // The host enumeration's lookups; the two a converter makes (isValidEnumName,
+    // getEnumValue) are final there and called directly.
+    const nyro::TypedEnumStringType& lookups() const { return *host; }
     // The name that `name` selects in any letter case, as handed to the host
     // enumeration, or null. The matcher folds the text's letter case as it
     // compares, so the lower-case copy the rule speaks of is never built; the

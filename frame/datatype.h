@@ -106,6 +106,18 @@ QxString charArrayText(const qxArray* array);
 // ---- data types ------------------------------------------------------------------
 
 namespace detail {
+// The foreign names every type registers under, interned once.
+inline COSNameID anyName()
+{
+    static const COSNameID name("any");
+    return name;
+}
+inline COSNameID stringName()
+{
+    static const COSNameID name("string");
+    return name;
+}
+
 template <class D>
 constexpr const char* declarationNameOf()
 {
@@ -241,7 +253,7 @@ public:
 private:
     static nyro::JavaTypeConversion* anyConversion()
     {
-        return nyro::JavaTypeConversion::getConversion(COSNameID("any"));
+        return nyro::JavaTypeConversion::getConversion(detail::anyName());
     }
     MC array_;
 };
@@ -252,15 +264,31 @@ private:
 // where storage that the C++ runtime could not provide (std::bad_alloc) becomes
 // the host's out-of-memory error, as storage the host could not provide does,
 // and a size no container can hold (std::length_error) the host's size error.
-template <class C, class Base>
+//
+// One boundary class serves every converter (Base is the object system's
+// conversion class or its Java one): it keeps C in storage of its own and
+// reaches it through a table of plain functions made for C, which call C's
+// own `from` and `to` directly. The library then holds one virtual table per
+// converter class, not two.
+template <class Base>
 class GuardedConversion : public Base {
 public:
-    template <class... Args>
-    explicit GuardedConversion(Args&&... args) : inner_(std::forward<Args>(args)...) {}
+    template <class C, class... Args>
+    explicit GuardedConversion(std::in_place_type_t<C>, Args&&... args) : ops_(&opsOf<C>)
+    {
+        if constexpr (fitsInPlace<C>)
+            inner_ = ::new (static_cast<void*>(local_)) C(std::forward<Args>(args)...);
+        else
+            inner_ = new C(std::forward<Args>(args)...);
+    }
+    GuardedConversion(const GuardedConversion&) = delete;
+    GuardedConversion& operator=(const GuardedConversion&) = delete;
+    ~GuardedConversion() override { ops_->destroy(inner_); }
+
     COSValue from(COSValue v) const override
     {
         try {
-            return inner_.from(v);
+            return ops_->from(inner_, v);
         } catch (const std::bad_alloc&) {
             qxErrMsg(80);
         } catch (const std::length_error&) {
@@ -270,30 +298,66 @@ public:
     COSValue to(COSValue v) const override
     {
         try {
-            return inner_.to(v);
+            return ops_->to(inner_, v);
         } catch (const std::bad_alloc&) {
             qxErrMsg(80);
         } catch (const std::length_error&) {
             qxErrMsg(74);
         }
     }
-
 protected:
-    C inner_;
+    struct Ops {
+        COSValue (*from)(const void*, COSValue);
+        COSValue (*to)(const void*, COSValue);
+        void (*destroy)(void*);
+        const char* (*javaName)(const void*);
+    };
+    // Converters of a pointer or two live inside the boundary object.
+    static constexpr std::size_t localBytes = 2 * sizeof(void*);
+    template <class C>
+    static constexpr bool fitsInPlace = sizeof(C) <= localBytes && alignof(C) <= alignof(void*);
+    template <class C>
+    static constexpr Ops opsOf{
+        [](const void* c, COSValue v) { return static_cast<const C*>(c)->C::from(v); },
+        [](const void* c, COSValue v) { return static_cast<const C*>(c)->C::to(v); },
+        [](void* c) {
+            if constexpr (fitsInPlace<C>)
+                static_cast<C*>(c)->~C();
+            else
+                delete static_cast<C*>(c);
+        },
+        [](const void* c) -> const char* {
+            if constexpr (std::is_base_of_v<nyro::JavaTypeConversion, C>)
+                return static_cast<const C*>(c)->C::getJavaDeclarationName();
+            else
+                return nullptr;
+        },
+    };
+
+    const Ops* ops_;
+    void* inner_ = nullptr;
+    alignas(void*) unsigned char local_[localBytes];
+};
+
+// The same for a Java converter, which also names its Java class.
+class GuardedJavaConversion : public GuardedConversion<nyro::JavaTypeConversion> {
+public:
+    using GuardedConversion::GuardedConversion;
+    const char* getJavaDeclarationName() const override { return ops_->javaName(inner_); }
 };
 
 template <class C>
-class Guarded final : public GuardedConversion<C, nyro::COSTypeConversion> {
-public:
-    using GuardedConversion<C, nyro::COSTypeConversion>::GuardedConversion;
-};
+using BoundaryOf = std::conditional_t<std::is_base_of_v<nyro::JavaTypeConversion, C>, GuardedJavaConversion,
+                                      GuardedConversion<nyro::COSTypeConversion>>;
 
+// The boundary around a C built from `args`, for a converter made by hand.
 template <class C>
-    requires std::is_base_of_v<nyro::JavaTypeConversion, C>
-class Guarded<C> final : public GuardedConversion<C, nyro::JavaTypeConversion> {
+class Guarded final : public BoundaryOf<C> {
 public:
-    using GuardedConversion<C, nyro::JavaTypeConversion>::GuardedConversion;
-    const char* getJavaDeclarationName() const override { return this->inner_.getJavaDeclarationName(); }
+    template <class... Args>
+    explicit Guarded(Args&&... args) : BoundaryOf<C>(std::in_place_type<C>, std::forward<Args>(args)...)
+    {
+    }
 };
 
 // ---- registration ----------------------------------------------------------------
@@ -307,12 +371,13 @@ struct Recording {
 };
 
 template <class C, class DT>
-Guarded<C>* makeConverter(DT* type)
+BoundaryOf<C>* makeConverter(DT* type)
 {
+    using Boundary = BoundaryOf<C>;
     if constexpr (std::is_constructible_v<C, const DT&>)
-        return new Guarded<C>(*type);
+        return new Boundary(std::in_place_type<C>, *type);
     else
-        return new Guarded<C>();
+        return new Boundary(std::in_place_type<C>);
 }
 } // namespace detail
 
@@ -327,8 +392,8 @@ void registerType()
     nyro::COSDataType* base = type;
     COSNameID name(base->getName());
     nyro::COSTypeRepository::addGlobalType(base);
-    nyro::COSTypeRepository::addConversion(COSNameID("any"), name, detail::makeConverter<MC>(type));
-    nyro::COSTypeRepository::addConversion(COSNameID("string"), name, detail::makeConverter<SC>(type));
+    nyro::COSTypeRepository::addConversion(detail::anyName(), name, detail::makeConverter<MC>(type));
+    nyro::COSTypeRepository::addConversion(detail::stringName(), name, detail::makeConverter<SC>(type));
     if constexpr (!std::is_void_v<JC>)
         nyro::JavaTypeConversion::addConversion(name, detail::makeConverter<JC>(type));
     // What the type accepts, for the catalog: its data type's describe(entry).

@@ -6,6 +6,7 @@
 #include <new>
 #include <set>
 #include <string>
+#include <string_view>
 #include <unordered_set>
 #include <utility>
 
@@ -22,10 +23,16 @@ std::mutex& nameLock()
     return m;
 }
 // Interned names live as long as the process; the set is never destroyed so
-// that names stay valid during static destruction.
-std::unordered_set<std::string>& nameTable()
+// that names stay valid during static destruction. A name already interned is
+// found without building a string.
+struct NameHash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view s) const { return std::hash<std::string_view>()(s); }
+};
+using NameSet = std::unordered_set<std::string, NameHash, std::equal_to<>>;
+NameSet& nameTable()
 {
-    static auto* table = new std::unordered_set<std::string>;
+    static auto* table = new NameSet;
     return *table;
 }
 } // namespace
@@ -34,8 +41,13 @@ COSNameID::COSNameID(const char* name)
 {
     if (!name)
         return;
+    const std::string_view text(name);
     std::lock_guard<std::mutex> g(nameLock());
-    name_ = nameTable().emplace(name).first->c_str();
+    NameSet& table = nameTable();
+    auto at = table.find(text);
+    if (at == table.end())
+        at = table.emplace(text).first;
+    name_ = at->c_str();
 }
 
 // ---- exceptions ----------------------------------------------------------------
@@ -59,21 +71,7 @@ public:
 } // namespace
 
 COSDataType::~COSDataType() = default;
-const char* COSDataType::getDescription() const { return nullptr; }
-const char* COSDataType::getDetailedDescription() const { return nullptr; }
-const char* COSDataType::getPossibleValuesDescription() const { return nullptr; }
-bool COSDataType::isPossibleValuesFinite() const { return false; }
-COSValueEnumerationPtr COSDataType::getPossibleValues() const { return COSValueEnumerationPtr(new EmptyEnumeration); }
-bool COSDataType::isValueValid(COSValue, COSMsgException&) const { return true; }
-COSValue COSDataType::copyInternal(COSValue v) const { return copy(v); }
-void COSDataType::destroyInternal(COSValue v) const { destroy(v); }
-int COSDataType::getHashCode(const COSValue& v) const { return static_cast<int>(v.bits() ^ (v.bits() >> 32)); }
-bool COSDataType::canContainInterfaces() const { return false; }
-void COSDataType::getReference() {}
-void COSDataType::releaseReference() {}
-int COSDataType::getInterfaces(COSValue) const { return 0; }
-int COSDataType::getMatFormat() const { return 0; }
-bool COSDataType::isKELDARArrayType() const { return false; }
+COSValueEnumerationPtr COSDataType::noPossibleValues() { return COSValueEnumerationPtr(new EmptyEnumeration); }
 
 void* COSDataType::operator new(std::size_t size)
 {

@@ -147,35 +147,45 @@ using COSValueEnumerationPtr = EnumerationPtr<COSValue>;
 
 // A property data type. Its virtual operations, in this order, are what the
 // object system calls to handle values of the type.
+//
+// The defaults of the operations a type need not define are written here, in
+// the class: a module that derives its types from this class then keeps its
+// own copies of them, so that the many slots of its virtual tables that hold a
+// default point into the module itself and are fixed up at load time without
+// a symbol lookup.
 class COSDataType {
 public:
     virtual ~COSDataType();
     virtual const char* getDeclarationName() const = 0;
     virtual const char* getName() const = 0;
-    virtual const char* getDescription() const;
-    virtual const char* getDetailedDescription() const;
-    virtual const char* getPossibleValuesDescription() const;
-    virtual bool isPossibleValuesFinite() const;
-    virtual COSValueEnumerationPtr getPossibleValues() const;
+    virtual const char* getDescription() const { return nullptr; }
+    virtual const char* getDetailedDescription() const { return nullptr; }
+    virtual const char* getPossibleValuesDescription() const { return nullptr; }
+    virtual bool isPossibleValuesFinite() const { return false; }
+    virtual COSValueEnumerationPtr getPossibleValues() const { return noPossibleValues(); }
     virtual COSValue getDefaultValue() const = 0;
     virtual int getStorageType() const = 0;
     virtual const char* getCategoryName() const = 0;
     virtual int getSizeInBits() const = 0;
-    virtual bool isValueValid(COSValue v, COSMsgException& why) const;
+    virtual bool isValueValid(COSValue, COSMsgException&) const { return true; }
     virtual bool isEqual(COSValue a, COSValue b) const = 0;
     virtual int compare(COSValue a, COSValue b) const = 0;
     virtual int getValueSizeInBytes(COSValue v) const = 0;
     virtual COSValue copy(COSValue v) const = 0;
-    virtual COSValue copyInternal(COSValue v) const;
+    virtual COSValue copyInternal(COSValue v) const { return copy(v); }
     virtual void destroy(COSValue v) const = 0;
-    virtual void destroyInternal(COSValue v) const;
-    virtual int getHashCode(const COSValue& v) const;
-    virtual bool canContainInterfaces() const;
-    virtual void getReference();
-    virtual void releaseReference();
-    virtual int getInterfaces(COSValue v) const;
-    virtual int getMatFormat() const;
-    virtual bool isKELDARArrayType() const;
+    virtual void destroyInternal(COSValue v) const { destroy(v); }
+    virtual int getHashCode(const COSValue& v) const { return static_cast<int>(v.bits() ^ (v.bits() >> 32)); }
+    virtual bool canContainInterfaces() const { return false; }
+    virtual void getReference() {}
+    virtual void releaseReference() {}
+    virtual int getInterfaces(COSValue) const { return 0; }
+    virtual int getMatFormat() const { return 0; }
+    virtual bool isKELDARArrayType() const { return false; }
+
+    // An enumeration without elements: what a type whose possible values are
+    // not finite offers.
+    static COSValueEnumerationPtr noPossibleValues();
 
     // Data type objects live in the utility heap, zero-filled.
     static void* operator new(std::size_t size);

@@ -1,5 +1,6 @@
 #include "nyro/typed_enum.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace nyro {
@@ -41,27 +42,22 @@ void TypedEnumStringType::addElement(COSValue value, const char* name, EnumVisib
 {
     if (!name)
         return;
-    elements_.push_back(Element{name, value, visibility});
-    index_.add(elements_.back().name);
+    // Room first, so that a name is indexed only with its element.
+    if (elements_.size() == elements_.capacity())
+        elements_.reserve(std::max<std::size_t>(8, 2 * elements_.size()));
+    index_.add(name);
+    elements_.push_back(Element{value, visibility});
 }
 
 int TypedEnumStringType::getEnumLength() const { return static_cast<int>(elements_.size()); }
 
 const char* TypedEnumStringType::getEnumString(COSValue v) const
 {
-    for (const Element& e : elements_)
-        if (e.value == v)
-            return e.name.c_str();
+    for (std::size_t i = 0; i < elements_.size(); ++i)
+        if (elements_[i].value == v)
+            return index_.keyAt(static_cast<int>(i));
     return nullptr;
 }
-
-int TypedEnumStringType::getEnumValue(const char* name) const
-{
-    const Element* e = find(name);
-    return e ? static_cast<int>(static_cast<std::int32_t>(e->value.bits())) : -1;
-}
-
-bool TypedEnumStringType::isValidEnumName(const char* name) const { return find(name) != nullptr; }
 
 bool TypedEnumStringType::isEnumNameAmbiguous(const char* name) const
 {

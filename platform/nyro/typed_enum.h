@@ -2,7 +2,9 @@
 // of a base scalar type (for example "uint32 scalar"), each value carrying a
 // name. Lookups are by exact name only; a caller that wants case folding or
 // abbreviations does its own matching before it asks. Names are indexed as
-// they are added, so a lookup reads a name or two, not the whole list.
+// they are added, so a lookup reads a name or two, not the whole list, and a
+// caller that hands back the enumeration's own copy of a name (storedName) is
+// answered by its address alone.
 #pragma once
 
 #include <string>
@@ -59,8 +61,14 @@ public:
     // ---- EnumerationType --------------------------------------------------------
     int getEnumLength() const override;
     const char* getEnumString(COSValue v) const override;
-    int getEnumValue(const char* name) const override;
-    bool isValidEnumName(const char* name) const override;
+    // The two lookups every setting of an enumerated property makes; final, so
+    // that a caller holding this class calls them directly.
+    int getEnumValue(const char* name) const final
+    {
+        const Element* e = find(name);
+        return e ? static_cast<int>(static_cast<std::int32_t>(e->value.bits())) : -1;
+    }
+    bool isValidEnumName(const char* name) const final { return find(name) != nullptr; }
     bool isEnumNameAmbiguous(const char* name) const override;
     EnumVisibility getEnumVisibility(const char* name) const override;
 
@@ -87,8 +95,8 @@ public:
 private:
     TypedEnumStringType(COSDataTypePtr base, const char* name, const char* description);
 
+    // An element's name is the index's copy of it (same position).
     struct Element {
-        std::string name;
         COSValue value;
         EnumVisibility visibility;
     };

@@ -338,12 +338,18 @@ Header copyHeader(const qxArray* a)
     c->sparse = a->sparse;
     c->dims = a->dims;
     c->nzmax = a->nzmax;
-    c->fields = a->fields;
-    c->typeName = a->typeName;
-    c->objects = a->objects;
-    for (qx::SharedElement* o : c->objects)
-        if (o)
-            o->addReference();
+    // Most arrays are plain numbers: their copies skip what only structs,
+    // objects and function handles hold.
+    if (!a->fields.empty())
+        c->fields = a->fields;
+    if (!a->typeName.empty())
+        c->typeName = a->typeName;
+    if (!a->objects.empty()) {
+        c->objects = a->objects;
+        for (qx::SharedElement* o : c->objects)
+            if (o)
+                o->addReference();
+    }
     return c;
 }
 
@@ -536,9 +542,11 @@ qxArray* qxCreateSharedDataCopy(const qxArray* a)
     c->im = retain(a->im);
     c->ir = retain(a->ir);
     c->jc = retain(a->jc);
-    reserveFor(c->elems, a->elems.size());
-    for (const qxArray* e : a->elems)
-        c->elems.push_back(adopt(qxCreateSharedDataCopy(e)));
+    if (!a->elems.empty()) {
+        reserveFor(c->elems, a->elems.size());
+        for (const qxArray* e : a->elems)
+            c->elems.push_back(adopt(qxCreateSharedDataCopy(e)));
+    }
     return c.release();
 }
 

@@ -1,11 +1,12 @@
 // Matching a text against a fixed list of names, the way users abbreviate:
 // the name equal to the text wins, otherwise the one name that begins with the
 // text; none when no name begins with it or when several do and none equals
-// it. Built once from the names (sorted, bucketed by first byte), it answers
-// without building strings and looks at a handful of names at most.
+// it. Built from the names as they are added (each name goes into a chain of
+// the names sharing its first byte, kept in byte order), it answers without
+// building strings and looks at a handful of names at most.
 //
 // A caller that hands back the matcher's own copy of a name (keyAt) is
-// answered by address alone (fromKey).
+// answered by address alone (fromKey), without reading the text.
 //
 // With Case::Fold, names and texts are compared after the C library's tolower
 // of each byte (current C locale); with Case::Exact, byte for byte.
@@ -15,7 +16,7 @@
 #include <array>
 #include <cctype>
 #include <cstdint>
-#include <functional>
+#include <cstring>
 #include <memory>
 #include <stdexcept>
 #include <string_view>
@@ -51,49 +52,62 @@ public:
     static constexpr int none = -1;
     static constexpr int ambiguous = -2;
 
-    explicit NameMatcher(Case c = Case::Fold) : case_(c) {}
+    explicit NameMatcher(Case c = Case::Fold) : case_(c) { head_.fill(end); }
+    NameMatcher(const NameMatcher&) = delete;
+    NameMatcher& operator=(const NameMatcher&) = delete;
 
     // Appends a name; its position is the number of names added before it.
     void add(std::string_view name)
     {
-        if (entries_.size() >= 0xffff)
+        if (entries_.size() >= end)
             throw std::length_error("NameMatcher: too many names");
-        const std::int32_t* table = foldTable();
-        char* stored = storage(name.size() + 1);
-        for (std::size_t i = 0; i < name.size(); ++i)
-            stored[i] = key(name[i], table);
+        const auto position = static_cast<Index>(entries_.size());
+        char* stored = storage(name.size(), position);
+        if (case_ == Case::Fold) {
+            const std::int32_t* table = lowerCaseTable();
+            for (std::size_t i = 0; i < name.size(); ++i)
+                stored[i] = foldByte(name[i], table);
+        } else if (!name.empty()) {
+            std::memcpy(stored, name.data(), name.size());
+        }
         stored[name.size()] = '\0';
-        const Entry e{stored, static_cast<std::uint32_t>(name.size()), static_cast<std::uint32_t>(keys_.size())};
-        // The first name equal to this one answers for its address too.
-        const int first = find(keyOf(e));
-        keys_.push_back(stored);
-        // Sorted by key bytes, equal keys in the order added; a prefix sorts
-        // before every longer name it begins.
-        auto at = std::upper_bound(entries_.begin(), entries_.end(), e,
-                                   [](const Entry& a, const Entry& b) { return keyOf(a) < keyOf(b); });
-        entries_.insert(at, e);
-        for (std::size_t b = firstByteOf(e) + 1; b < firstByte_.size(); ++b)
-            ++firstByte_[b];
-        const std::pair<const char*, int> address{e.key, first >= 0 ? first : static_cast<int>(e.position)};
-        byAddress_.insert(std::upper_bound(byAddress_.begin(), byAddress_.end(), address,
-                                           [](const auto& a, const auto& b) { return std::less<const char*>()(a.first, b.first); }),
-                          address);
+        Entry e{stored, static_cast<std::uint32_t>(name.size()), position, position, end};
+        const std::string_view key = keyOf(e);
+        // The chain of the first byte stays in byte order, equal names in the
+        // order added, so a name comes before every longer name it begins.
+        Index* link = &head_[firstByteOf(e)];
+        while (*link != end && keyOf(entries_[*link]) <= key) {
+            if (keyOf(entries_[*link]) == key && entries_[*link].firstEqual == *link)
+                e.firstEqual = *link;
+            link = &entries_[*link].next;
+        }
+        e.next = *link;
+        *link = position;
+        entries_.push_back(e);
     }
 
     // The matcher's own copy of the name at `position` (lower-cased with
     // Case::Fold), NUL-terminated; it stays where it is as long as the matcher.
     const char* keyAt(int position) const
     {
-        return position >= 0 && std::size_t(position) < keys_.size() ? keys_[std::size_t(position)] : nullptr;
+        return position >= 0 && std::size_t(position) < entries_.size() ? entries_[std::size_t(position)].key
+                                                                          : nullptr;
     }
     // When `p` is the matcher's own copy of a name (keyAt), the position of the
     // first name equal to it, found without reading the text; none otherwise.
     int fromKey(const char* p) const
     {
-        const auto at = std::lower_bound(byAddress_.begin(), byAddress_.end(), p, [](const auto& a, const char* q) {
-            return std::less<const char*>()(a.first, q);
-        });
-        return at != byAddress_.end() && at->first == p ? at->second : none;
+        const auto at = reinterpret_cast<std::uintptr_t>(p);
+        for (const Block& b : blocks_) {
+            // The offset of `p` in the block, when it lies past a position.
+            const std::size_t offset = at - reinterpret_cast<std::uintptr_t>(b.bytes.get());
+            if (offset - sizeof(Index) < b.used - sizeof(Index)) {
+                Index i;
+                std::memcpy(&i, b.bytes.get() + (offset - sizeof(Index)), sizeof i);
+                return i < entries_.size() && entries_[i].key == p ? entries_[i].firstEqual : none;
+            }
+        }
+        return none;
     }
 
     std::size_t size() const { return entries_.size(); }
@@ -112,57 +126,70 @@ public:
         if (!text)
             return 0;
         int n = 0;
-        const std::int32_t* table = foldTable();
-        const auto [lo, hi] = bucket<true>(text, 0, table);
-        for (std::size_t i = lo; i < hi; ++i)
-            n += (case_ == Case::Fold ? compare<true, true>(entries_[i], text, 0, table)
-                                      : compare<true, false>(entries_[i], text, 0, table)) == Relation::Equal;
+        const int first = find(text);
+        for (const Entry& e : entries_)
+            n += first >= 0 && e.firstEqual == first;
         return n;
     }
 
 private:
+    using Index = std::uint16_t;
+    static constexpr Index end = 0xffff; // no entry; also one more than the most names
     struct Entry {
         const char* key;
-        std::uint32_t length, position;
+        std::uint32_t length;
+        Index position, firstEqual; // firstEqual: the first name equal to this one
+        Index next;                 // the next name of the same first byte, in byte order
     };
     enum class Relation { Other, Prefix, Equal };
 
     static std::string_view keyOf(const Entry& e) { return {e.key, e.length}; }
     // The first key byte, 0 for the empty name (which no text's first byte selects).
-    std::size_t firstByteOf(const Entry& e) const
-    {
-        return e.length ? static_cast<unsigned char>(e.key[0]) : 0;
-    }
-
-    // Read once per search (null when names are compared as they are).
-    const std::int32_t* foldTable() const { return case_ == Case::Exact ? nullptr : lowerCaseTable(); }
-    char key(char c, const std::int32_t* table) const { return case_ == Case::Exact ? c : foldByte(c, table); }
-
-    // Names whose first key byte is the folded first byte of the text (all
-    // names for the empty text).
-    template <bool Terminated>
-    std::pair<std::size_t, std::size_t> bucket(const char* text, std::size_t length, const std::int32_t* table) const
-    {
-        if (Terminated ? text[0] == '\0' : length == 0)
-            return {0, entries_.size()};
-        const auto b = static_cast<unsigned char>(key(text[0], table));
-        return {firstByte_[b], firstByte_[b + 1u]};
-    }
+    static std::size_t firstByteOf(const Entry& e) { return e.length ? static_cast<unsigned char>(e.key[0]) : 0; }
 
     // How `text` stands to a name: equal, a beginning of it, or neither.
     // Terminated texts run to their NUL; others have `length` bytes. Keys end
-    // in a NUL that no folded byte of a text equals, which ends a name.
+    // in a NUL that no folded byte of a text equals, which ends a name. A text
+    // byte equal to the name's byte matches as it is (a name's folded byte
+    // folds to itself); the lower-case table is fetched for the first byte
+    // that differs, once per search.
     template <bool Terminated, bool Fold>
-    Relation compare(const Entry& e, const char* text, std::size_t length, const std::int32_t* table) const
+    static Relation compare(const Entry& e, const char* text, std::size_t length, const std::int32_t*& table,
+                            bool& fetched)
     {
         const char* name = e.key;
         for (std::size_t i = 0;; ++i) {
             if (Terminated ? text[i] == '\0' : i == length)
                 return i == e.length ? Relation::Equal : Relation::Prefix;
-            const char c = Fold ? foldByte(text[i], table) : text[i];
-            if (c != name[i] || (!Terminated && i == e.length))
+            if (!Terminated && i == e.length)
+                return Relation::Other;
+            char c = text[i];
+            if (c == name[i])
+                continue;
+            if (!Fold)
+                return Relation::Other;
+            if (!fetched) {
+                table = lowerCaseTable();
+                fetched = true;
+            }
+            c = foldByte(c, table);
+            if (c != name[i] || c == '\0')
                 return Relation::Other;
         }
+    }
+
+    // The chain of names whose first key byte is the text's first byte, folded.
+    template <bool Fold>
+    Index chainOf(char first, const std::int32_t*& table, bool& fetched) const
+    {
+        if (!Fold)
+            return head_[static_cast<unsigned char>(first)];
+        const Index direct = head_[static_cast<unsigned char>(first)];
+        if (direct != end)
+            return direct;
+        table = lowerCaseTable();
+        fetched = true;
+        return head_[static_cast<unsigned char>(foldByte(first, table))];
     }
 
     template <bool Terminated>
@@ -173,19 +200,27 @@ private:
     template <bool Terminated, bool Fold>
     int search(const char* text, std::size_t length) const
     {
-        const std::int32_t* table = Fold ? lowerCaseTable() : nullptr;
-        const auto [lo, hi] = bucket<Terminated>(text, length, table);
-        // The names beginning with the text are adjacent in sorted order, and
+        // Every name begins with the empty text: an empty name is equal to it,
+        // else a single name is selected and two or more are ambiguous.
+        if (Terminated ? text[0] == '\0' : length == 0) {
+            if (head_[0] != end && entries_[head_[0]].length == 0)
+                return entries_[head_[0]].position;
+            return entries_.empty() ? none : entries_.size() == 1 ? 0 : ambiguous;
+        }
+        const std::int32_t* table = nullptr;
+        bool fetched = false;
+        // The names beginning with the text are adjacent in their chain, and
         // the one equal to it (if any) comes first among them.
-        for (std::size_t i = lo; i < hi; ++i) {
-            const Relation r = compare<Terminated, Fold>(entries_[i], text, length, table);
+        for (Index i = chainOf<Fold>(text[0], table, fetched); i != end; i = entries_[i].next) {
+            const Relation r = compare<Terminated, Fold>(entries_[i], text, length, table, fetched);
             if (r == Relation::Other)
                 continue;
             if (r == Relation::Equal)
-                return static_cast<int>(entries_[i].position);
-            if (i + 1 < hi && compare<Terminated, Fold>(entries_[i + 1], text, length, table) != Relation::Other)
+                return entries_[i].position;
+            const Index next = entries_[i].next;
+            if (next != end && compare<Terminated, Fold>(entries_[next], text, length, table, fetched) != Relation::Other)
                 return ambiguous;
-            return static_cast<int>(entries_[i].position);
+            return entries_[i].position;
         }
         return none;
     }
@@ -198,38 +233,43 @@ private:
     template <bool Terminated, bool Fold>
     int exact(const char* text, std::size_t length) const
     {
-        const std::int32_t* table = Fold ? lowerCaseTable() : nullptr;
-        const auto [lo, hi] = bucket<Terminated>(text, length, table);
-        for (std::size_t i = lo; i < hi; ++i)
-            if (compare<Terminated, Fold>(entries_[i], text, length, table) == Relation::Equal)
-                return static_cast<int>(entries_[i].position);
+        if (Terminated ? text[0] == '\0' : length == 0)
+            return head_[0] != end && entries_[head_[0]].length == 0 ? entries_[head_[0]].position : none;
+        const std::int32_t* table = nullptr;
+        bool fetched = false;
+        for (Index i = chainOf<Fold>(text[0], table, fetched); i != end; i = entries_[i].next)
+            if (compare<Terminated, Fold>(entries_[i], text, length, table, fetched) == Relation::Equal)
+                return entries_[i].position;
         return none;
     }
 
-    Case case_;
-    // `n` bytes that stay where they are: keys are packed into blocks that
-    // are never moved or freed before the matcher.
-    char* storage(std::size_t n)
+    // Room for a name of `n` bytes and its NUL, preceded by its position (for
+    // fromKey). Names are packed into blocks that are never moved or freed
+    // before the matcher.
+    char* storage(std::size_t n, Index position)
     {
-        if (blocks_.empty() || blockSize_ - blockUsed_ < n) {
-            blockSize_ = std::max<std::size_t>(256, n);
-            blocks_.push_back(std::make_unique<char[]>(blockSize_));
-            blockUsed_ = 0;
+        const std::size_t need = sizeof(Index) + n + 1;
+        if (blocks_.empty() || blocks_.back().size - blocks_.back().used < need) {
+            const std::size_t size = std::max<std::size_t>(256, need);
+            blocks_.push_back(Block{std::unique_ptr<char[]>(new char[size]), size, 0});
         }
-        char* p = blocks_.back().get() + blockUsed_;
-        blockUsed_ += n;
-        return p;
+        Block& b = blocks_.back();
+        char* p = b.bytes.get() + b.used;
+        std::memcpy(p, &position, sizeof position);
+        b.used += need;
+        return p + sizeof(Index);
     }
 
-    template <class T>
-    using List = boost::container::small_vector<T, 16>;
-    std::vector<std::unique_ptr<char[]>> blocks_;
-    std::size_t blockSize_ = 0, blockUsed_ = 0;
-    List<const char*> keys_;                     // by position, each ending in a NUL
-    List<Entry> entries_;                        // sorted by key
-    List<std::pair<const char*, int>> byAddress_; // keys by address: first equal name
-    // Sorted entries whose key begins with byte b: [firstByte_[b], firstByte_[b + 1]).
-    std::array<std::uint16_t, 257> firstByte_{};
+    struct Block {
+        std::unique_ptr<char[]> bytes;
+        std::size_t size, used;
+    };
+    Case case_;
+    boost::container::small_vector<Block, 1> blocks_;
+    boost::container::small_vector<Entry, 16> entries_; // by position
+    // The first name of each first byte's chain (byte 0: the empty name and
+    // names beginning with a NUL).
+    std::array<Index, 256> head_;
 };
 
 } // namespace ut

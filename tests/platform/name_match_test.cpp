@@ -89,6 +89,25 @@ TEST(NameMatcher, RepeatedNamesAnswerWithTheFirstAndCount)
     EXPECT_EQ(m.find(nullptr), none);
 }
 
+// Only the matcher's own copies of names are answered by address: the same
+// text elsewhere, or a pointer into a copy past its first byte, is not one.
+TEST(NameMatcher, OwnCopiesAreKnownByAddress)
+{
+    NameMatcher m(Exact);
+    std::string many;
+    for (int i = 0; i < 300; ++i) // more names than one block of copies holds
+        m.add(many.append(i == 150 ? "" : "x"));
+    m.add("x");
+    const std::pair<int, int> known[] = {{0, 0}, {149, 149}, {150, 149}, {299, 299}, {300, 0}}; // repeats: the first
+    for (const auto& [position, first] : known)
+        EXPECT_EQ(m.fromKey(m.keyAt(position)), first) << position;
+    const std::string copy = m.keyAt(3);
+    EXPECT_EQ(m.fromKey(copy.c_str()), none);
+    EXPECT_EQ(m.fromKey(m.keyAt(3) + 1), none);
+    EXPECT_EQ(m.fromKey(nullptr), none);
+    EXPECT_EQ(m.keyAt(301), nullptr);
+}
+
 TEST(NameMatcher, CountedTextsStopAtTheirLength)
 {
     NameMatcher m(Fold);
