@@ -26,6 +26,7 @@
 #include "javabridge/javabridge.h"
 #include "nyro/nyro.h"
 #include "objects/references.h"
+#include "qx/element_class.h"
 #include "qx/qx.h"
 
 namespace {
@@ -103,28 +104,18 @@ void fillData(FuzzedDataProvider& in, qxClassID cls, void* data, qxSize n)
 {
     if (!data)
         return;
-    switch (cls) {
-    case qxDOUBLE_CLASS: fillNumbers<double>(in, data, n); break;
-    case qxSINGLE_CLASS: fillNumbers<float>(in, data, n); break;
-    case qxINT8_CLASS: fillNumbers<std::int8_t>(in, data, n); break;
-    case qxUINT8_CLASS: fillNumbers<std::uint8_t>(in, data, n); break;
-    case qxINT16_CLASS: fillNumbers<std::int16_t>(in, data, n); break;
-    case qxUINT16_CLASS: fillNumbers<std::uint16_t>(in, data, n); break;
-    case qxINT32_CLASS: fillNumbers<std::int32_t>(in, data, n); break;
-    case qxUINT32_CLASS: fillNumbers<std::uint32_t>(in, data, n); break;
-    case qxINT64_CLASS: fillNumbers<std::int64_t>(in, data, n); break;
-    case qxUINT64_CLASS: fillNumbers<std::uint64_t>(in, data, n); break;
-    case qxLOGICAL_CLASS: fillNumbers<std::uint8_t>(in, data, n); break;
-    case qxCHAR_CLASS: {
-        // Mostly printable text, sometimes any code unit: NULs, unpaired surrogates.
-        auto* d = static_cast<qxChar*>(data);
-        for (qxSize i = 0; i < n && in.remaining_bytes() > 0; ++i)
-            d[i] = in.ConsumeBool() ? static_cast<qxChar>(in.ConsumeIntegralInRange<int>(32, 126))
-                                    : in.ConsumeIntegral<qxChar>();
-        break;
-    }
-    default: break;
-    }
+    qx::visitElementClass(cls, [&](auto c) {
+        using T = qx::ElementOf<decltype(c)>;
+        if constexpr (decltype(c)::id == qxCHAR_CLASS) {
+            // Mostly printable text, sometimes any code unit: NULs, unpaired surrogates.
+            auto* d = static_cast<qxChar*>(data);
+            for (qxSize i = 0; i < n && in.remaining_bytes() > 0; ++i)
+                d[i] = in.ConsumeBool() ? static_cast<qxChar>(in.ConsumeIntegralInRange<int>(32, 126))
+                                        : in.ConsumeIntegral<qxChar>();
+        } else if constexpr (!std::is_void_v<T>) {
+            fillNumbers<T>(in, data, n);
+        }
+    });
 }
 
 constexpr qxClassID numericClasses[] = {qxDOUBLE_CLASS, qxSINGLE_CLASS, qxINT8_CLASS,  qxUINT8_CLASS,

@@ -20,6 +20,7 @@
 #include "nyro/nyro.h"
 #include "objects/callback.h"
 #include "store.h"
+#include "ut/name_match.h"
 
 namespace vxhost {
 
@@ -673,27 +674,21 @@ constexpr FilterRow filterTable[] = {
     {"RGBAColorToGeometryPrimitive", FilterInput::Color},
 };
 
-bool sameLetters(std::string_view a, std::string_view b)
-{
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
-           });
-}
+// The filter a text names, abbreviated as property names are.
+struct FilterNames {
+    ut::NameMatcher matcher;
+    FilterNames()
+    {
+        for (const FilterRow& f : filterTable)
+            matcher.add(f.name);
+    }
+};
 
 const FilterRow& filterNamed(const std::string& written)
 {
-    const FilterRow* prefixed = nullptr;
-    int prefixes = 0;
-    for (const FilterRow& f : filterTable) {
-        if (sameLetters(f.name, written))
-            return f;
-        if (!written.empty() && f.name.size() > written.size() && sameLetters(f.name.substr(0, written.size()), written)) {
-            prefixed = &f;
-            ++prefixes;
-        }
-    }
-    if (prefixes == 1)
-        return *prefixed;
+    static const FilterNames names;
+    if (const int at = names.matcher.match(std::string_view(written)); at >= 0)
+        return filterTable[static_cast<std::size_t>(at)];
     std::string list;
     for (const FilterRow& f : filterTable)
         list += (list.empty() ? "" : ", ") + std::string(f.name);

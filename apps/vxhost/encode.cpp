@@ -4,8 +4,10 @@
 #include <cstdint>
 #include <iterator>
 #include <optional>
+#include <type_traits>
 #include <vector>
 
+#include "qx/element_class.h"
 #include "qx/ops.h"
 #include "ut/utf.h"
 
@@ -15,14 +17,17 @@ namespace {
 
 json::Value element(qxClassID cls, const void* data, qxSize i)
 {
-    switch (cls) {
-    case qxDOUBLE_CLASS: return json::number(static_cast<const double*>(data)[i]);
-    case qxSINGLE_CLASS: return json::number(static_cast<const float*>(data)[i]);
-    case qxLOGICAL_CLASS: return static_cast<const qxLogical*>(data)[i] != 0;
-    case qxUINT64_CLASS: return static_cast<const std::uint64_t*>(data)[i];
-    case qxINT64_CLASS: return static_cast<const std::int64_t*>(data)[i];
-    default: return static_cast<std::int64_t>(qx::readElement(cls, data, i));
-    }
+    return qx::visitElementClass(cls, [&](auto c) -> json::Value {
+        using T = qx::ElementOf<decltype(c)>;
+        if constexpr (decltype(c)::id == qxLOGICAL_CLASS)
+            return static_cast<const qxLogical*>(data)[i] != 0;
+        else if constexpr (std::is_floating_point_v<T>)
+            return json::number(static_cast<const T*>(data)[i]);
+        else if constexpr (std::is_same_v<T, std::uint64_t> || std::is_same_v<T, std::int64_t>)
+            return static_cast<const T*>(data)[i];
+        else
+            return static_cast<std::int64_t>(qx::readElement(cls, data, i));
+    });
 }
 
 json::Value elements(qxClassID cls, const void* data, qxSize n)
@@ -150,35 +155,35 @@ double numberOf(const json::Value& e)
 // Writes element i of the class from its JSON form (64-bit integers exactly).
 void writeJson(qxClassID cls, void* data, qxSize i, const json::Value& e)
 {
-    switch (cls) {
-    case qxDOUBLE_CLASS: static_cast<double*>(data)[i] = numberOf(e); return;
-    case qxSINGLE_CLASS: qx::writeElement(cls, data, i, numberOf(e)); return; // beyond single: infinite
-    case qxLOGICAL_CLASS:
-        if (!e.is_boolean())
-            throw Bad{"a logical element is not true or false"};
-        static_cast<qxLogical*>(data)[i] = e.get<bool>();
-        return;
-    case qxINT64_CLASS:
-        if (!e.is_number_integer() ||
-            (e.is_number_unsigned() && e.get<std::uint64_t>() > static_cast<std::uint64_t>(INT64_MAX)))
-            throw Bad{"an int64 element is no integer of its range"};
-        static_cast<std::int64_t*>(data)[i] = e.get<std::int64_t>();
-        return;
-    case qxUINT64_CLASS:
-        if (!e.is_number_unsigned() && !(e.is_number_integer() && e.get<std::int64_t>() >= 0))
-            throw Bad{"a uint64 element is no unsigned integer"};
-        static_cast<std::uint64_t*>(data)[i] = e.get<std::uint64_t>();
-        return;
-    default: {
-        if (!e.is_number_integer())
-            throw Bad{"an integer element is no integer"};
-        long double v = e.is_number_unsigned() ? static_cast<long double>(e.get<std::uint64_t>())
-                                               : static_cast<long double>(e.get<std::int64_t>());
-        qx::writeElement(cls, data, i, v);
-        if (qx::readElement(cls, data, i) != v)
-            throw Bad{"an element does not fit its integer class"};
-    }
-    }
+    qx::visitElementClass(cls, [&](auto c) {
+        using T = qx::ElementOf<decltype(c)>;
+        if constexpr (decltype(c)::id == qxDOUBLE_CLASS) {
+            static_cast<double*>(data)[i] = numberOf(e);
+        } else if constexpr (decltype(c)::id == qxSINGLE_CLASS) {
+            qx::writeElement(cls, data, i, numberOf(e)); // beyond single: infinite
+        } else if constexpr (decltype(c)::id == qxLOGICAL_CLASS) {
+            if (!e.is_boolean())
+                throw Bad{"a logical element is not true or false"};
+            static_cast<qxLogical*>(data)[i] = e.get<bool>();
+        } else if constexpr (decltype(c)::id == qxINT64_CLASS) {
+            if (!e.is_number_integer() ||
+                (e.is_number_unsigned() && e.get<std::uint64_t>() > static_cast<std::uint64_t>(INT64_MAX)))
+                throw Bad{"an int64 element is no integer of its range"};
+            static_cast<T*>(data)[i] = e.get<std::int64_t>();
+        } else if constexpr (decltype(c)::id == qxUINT64_CLASS) {
+            if (!e.is_number_unsigned() && !(e.is_number_integer() && e.get<std::int64_t>() >= 0))
+                throw Bad{"a uint64 element is no unsigned integer"};
+            static_cast<T*>(data)[i] = e.get<std::uint64_t>();
+        } else {
+            if (!e.is_number_integer())
+                throw Bad{"an integer element is no integer"};
+            long double v = e.is_number_unsigned() ? static_cast<long double>(e.get<std::uint64_t>())
+                                                   : static_cast<long double>(e.get<std::int64_t>());
+            qx::writeElement(cls, data, i, v);
+            if (qx::readElement(cls, data, i) != v)
+                throw Bad{"an element does not fit its integer class"};
+        }
+    });
 }
 
 const json::Value& member(const json::Value& v, const char* key, bool (json::Value::*is)() const noexcept,

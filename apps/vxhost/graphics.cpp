@@ -13,6 +13,7 @@
 #include "suggest.h"
 #include "messages.h"
 #include "nyro/nyro.h"
+#include "ut/name_match.h"
 #include "ut/ut.h"
 
 namespace vxhost {
@@ -198,7 +199,7 @@ struct NameMatch {
     COSPropInfo* unique() const { return found; }
 };
 
-NameMatch matchName(const COSClass* cls, std::string_view written)
+NameMatch matchName(const nyro::COSClass* cls, std::string_view written)
 {
     NameMatch m;
     m.found = cls->matchProperty(written, &m.prefixed);
@@ -422,9 +423,9 @@ std::vector<COSInterfacePtr> Graphics::userChildren(const COSInterface* obj) con
 bool Graphics::namesChildren(const COSInterface* obj, std::string_view written)
 {
     constexpr std::string_view children = "Children";
-    if (sameLetters(written, children))
+    if (ut::sameFolded(written, children))
         return true;
-    if (written.empty() || written.size() >= children.size() || !sameLetters(children.substr(0, written.size()), written))
+    if (written.empty() || written.size() >= children.size() || !ut::sameFolded(children.substr(0, written.size()), written))
         return false;
     NameMatch m = matchName(obj->getClass(), written);
     return !m.found && m.prefixed.empty();
@@ -564,7 +565,7 @@ COSPropInfo* Graphics::property(const COSInterface* obj, std::string_view writte
 std::optional<DefaultRef> Graphics::defaultNamed(const COSInterface* obj, std::string_view written)
 {
     constexpr std::string_view prefix = "default";
-    if (written.size() <= prefix.size() || !sameLetters(written.substr(0, prefix.size()), prefix) ||
+    if (written.size() <= prefix.size() || !ut::sameFolded(written.substr(0, prefix.size()), prefix) ||
         !holdsDefaults(obj))
         return std::nullopt;
     std::string_view rest = written.substr(prefix.size());
@@ -573,7 +574,7 @@ std::optional<DefaultRef> Graphics::defaultNamed(const COSInterface* obj, std::s
     COSPropInfo* found = nullptr;
     for (const GraphicsClass& c : classes()) {
         std::size_t n = c.name.size();
-        if (!takesDefaults(c) || rest.size() <= n || !sameLetters(rest.substr(0, n), c.name) ||
+        if (!takesDefaults(c) || rest.size() <= n || !ut::sameFolded(rest.substr(0, n), c.name) ||
             (best && best->name.size() >= n))
             continue;
         COSPropInfo* p = matchName(c.cls, rest.substr(n)).unique();
@@ -706,7 +707,16 @@ COSValue Graphics::valueFrom(nyro::COSDataType* type, const char* property, cons
     return c->from(COSValue::fromPointer(a));
 }
 
-COSValue Graphics::valueFrom(COSPropInfo* p, const qxArray* a) { return valueFrom(p->getDataType(), p->getName(), a); }
+// A property's refusal is noted for the answer's hint of what it accepts.
+COSValue Graphics::valueFrom(COSPropInfo* p, const qxArray* a)
+{
+    try {
+        return valueFrom(p->getDataType(), p->getName(), a);
+    } catch (const Quillmark::System::IUserException& e) {
+        noteRefusal(p->getDataType()->getName(), e.GetID());
+        throw;
+    }
+}
 
 void Graphics::set(COSInterface* obj, COSPropInfo* p, const qxArray* value)
 {
@@ -715,13 +725,7 @@ void Graphics::set(COSInterface* obj, COSPropInfo* p, const qxArray* value)
     if (std::string_view(p->getName()) == "Parent")
         checkParent(obj, value);
     // A refused value raises here, before any listener hears of it.
-    COSValue v;
-    try {
-        v = valueFrom(p, value);
-    } catch (const Quillmark::System::IUserException& e) {
-        noteRefusal(p->getDataType()->getName(), e.GetID()); // for the answer's hint
-        throw;
-    }
+    COSValue v = valueFrom(p, value);
     try {
         firePropertyEvent(obj, "PreSet", p);
     } catch (...) {

@@ -272,4 +272,17 @@ private:
     std::array<Index, 256> head_;
 };
 
+// Whether two texts are the same name in any letter case (each byte folded
+// as the matcher folds it).
+inline bool sameFolded(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size())
+        return false;
+    const std::int32_t* table = lowerCaseTable();
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (foldByte(a[i], table) != foldByte(b[i], table))
+            return false;
+    return true;
+}
+
 } // namespace ut

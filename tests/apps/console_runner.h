@@ -99,6 +99,7 @@ inline std::string scenarioName(const ::testing::TestParamInfo<Scenario>& info) 
     R"({"ok":false,"id":"KELDAR:VX:TwoValuesIncreasingValidate","message":"This is not a valid Limits value. Limits values are not in increasing order.")"
 #define NOT_INCREASING REFUSED_LIMITS "}"
 // A refusal by a property adds the hint of what it accepts.
+#define COLOR_HINT R"j(,"hint":"RGBAColor takes a color name (b, black, blue, cyan, defaultaxesboxcolor, defaultgridcolor, g, gray, green, k, magenta, red, w, white, yellow, none) or [r g b] or [r g b a]: 3 or 4 doubles between 0 and 1")j"
 #define NOT_INCREASING_HINTED REFUSED_LIMITS R"(,"hint":"Limits takes 1x2 double|single, finite and increasing"})"
 
 // Instantiated by each file with its own tables of scenarios.

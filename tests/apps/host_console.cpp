@@ -19,7 +19,7 @@ namespace vxtest {
 #define LINE_WIDTH(v) R"({"ok":true,"value":{"class":"double","size":[1,1],"data":[)" #v R"(]},"text":")" #v R"("})"
 #define DEFAULT_WIDTH(v) R"({"ok":true,"value":{"class":"double","size":[1,1],"data":[)" #v "]}}"
 #define AMBIGUOUS_DEFAULT                                                                                              \
-    R"({"ok":false,"id":"KELDAR:datatypes:RGBAColor:AmbiguousName","message":"Color table contains several names that match the specified string.","output":"datatypes::ColorNameTable::getColorValue ambiguous name: default\n"})"
+    R"({"ok":false,"id":"KELDAR:datatypes:RGBAColor:AmbiguousName","message":"Color table contains several names that match the specified string.")" COLOR_HINT R"(,"output":"datatypes::ColorNameTable::getColorValue ambiguous name: default\n"})"
 
 INSTANTIATE_TEST_SUITE_P(
     Defaults, Session,
@@ -40,7 +40,7 @@ INSTANTIATE_TEST_SUITE_P(
                   {"set(groot, 'DefaultLineLineWidth', 'factory')", "*"},
                   {"groot.DefaultLineLineWidth", DEFAULT_WIDTH(0.5)}}},
         Scenario{"DefaultsAreCheckedByTheirTypeAndOnlyTheyTakeTheSpecialWords",
-                 {{"set(groot, 'DefaultAxesXLim', [1 0])", NOT_INCREASING},
+                 {{"set(groot, 'DefaultAxesXLim', [1 0])", NOT_INCREASING_HINTED},
                   {"groot.DefaultAxesXLim", R"({"ok":true,"value":{"class":"double","size":[1,2],"data":[0,1]}})"},
                   {"set(groot, 'DefaultLineColor', 'default')", AMBIGUOUS_DEFAULT},
                   {"l = line", "*"},
@@ -68,7 +68,7 @@ INSTANTIATE_TEST_SUITE_P(
                   {"ax.XLim = [0 5]",
                    R"({"ok":true,"set":["XLim"],"callbacks":[{"statement":"before = src.XLim","ok":true,"name":"before","value":{"class":"double","size":[1,2],"data":[0,1]}},{"listener":"PostSet XLim","ok":false,"id":"KELDAR:VX:TwoValuesIncreasingDimensions_N","message":"This is not a valid Limits value. The input must have 2 columns."},{"statement":"after = [evt.EventName ' ' evt.Property]","ok":true,"name":"after","value":{"class":"char","size":[1,12],"data":["PostSet XLim"]}}]})"},
                   {"ax.XLim", LIMITS("0", "5")},
-                  {"ax.XLim = [5 0]", NOT_INCREASING},
+                  {"ax.XLim = [5 0]", NOT_INCREASING_HINTED},
                   {"delete([pre bad])", R"({"ok":true,"deleted":[6.0009765625,7.0009765625]})"},
                   {"ax.YLim = [0 1]", R"({"ok":true,"set":["YLim"]})"},
                   {"ax.XLim = [0 6]", R"(~"callbacks":[{"statement":"after = [evt.EventName ' ' evt.Property]","ok":true)"},
@@ -80,7 +80,8 @@ INSTANTIATE_TEST_SUITE_P(
                   {"addlistener(ax, 'XLim', 'Set', '')",
                    R"({"ok":false,"id":"vxhost:ListenerEvent","message":"A property listener hears 'PreSet' or 'PostSet', not 'Set'."})"},
                   {"addlistener(ax, 'XLim', 'PostSet', 42)",
-                   R"({"ok":false,"id":"KELDAR:GUI:CreateCallback","message":"Callback value must be a string, a function handle, or a cell array containing string or function handle"})"},
+                   R"({"ok":false,"id":"KELDAR:GUI:CreateCallback","message":"Callback value must be a string, a function handle, or a cell array containing string or function handle",)"
+                   R"("hint":"Callback takes a statement as text or a char row; or a function handle, or a cell array of a function handle and its extra arguments"})"},
                   {"ishandle(6.0009765625)", LOGICAL(false)}}}),
     scenarioName);
 

@@ -50,7 +50,6 @@ TEST_P(Input, AnswersEachStatementOnItsOwnLine)
 std::string withNul() { return std::string("x = 1\ny = 'a") + '\0' + "b'\nx\n"; }
 
 // What a refused color adds to its answer: the accepted forms and names.
-#define COLOR_HINT R"j(,"hint":"RGBAColor takes a color name (b, black, blue, cyan, defaultaxesboxcolor, defaultgridcolor, g, gray, green, k, magenta, red, w, white, yellow, none) or [r g b] or [r g b a]: 3 or 4 doubles between 0 and 1")j"
 
 INSTANTIATE_TEST_SUITE_P(
     Language, Input,
