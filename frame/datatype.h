@@ -303,6 +303,7 @@ public:
             qxErrMsg(74);
         }
     }
+
 protected:
     struct Ops {
         COSValue (*from)(const void*, COSValue);
