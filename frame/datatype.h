@@ -305,6 +305,7 @@ public:
             qxErrMsg(74);
         }
     }
+
 protected:
     struct Ops {
         COSValue (*from)(const void*, COSValue);
