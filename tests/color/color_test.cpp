@@ -113,7 +113,7 @@ std::vector<std::string> fieldNames(const qxArray* a)
 // A name that begins an existing one is refused unless it replaces; names are
 // kept as given (capitals never match a search); reset restores the built-in
 // colors.
-TEST_F(ColorTableTest, AddReplaceAndReset)
+TEST_F(ColorTableTest, AddReplaceResetAndReadAsAStruct)
 {
     EXPECT_EQ(vxtest::errorOf([&] { table.addNamedColor("re", 0.1, 0.1, 0.1, false); }),
               "vx:datatypes ColorNameTable::addNamedColor ColorNameTable::addNamedColor, color name: re is "
@@ -134,10 +134,7 @@ TEST_F(ColorTableTest, AddReplaceAndReset)
     table.reset();
     EXPECT_EQ(table.getNames(), builtInOrder);
     EXPECT_EQ(table.getColorValue("red"), (ColorNameTable::ColorValue{1, 0, 0}));
-}
-
-TEST_F(ColorTableTest, TableAsArrayIsOneStructWithAFieldPerNameInMapOrder)
-{
+    // As a host struct: one temporary 1x1 struct, a field per name in map order.
     qxArray* a = datatypes::getColorTableAsArray();
     EXPECT_EQ(vxtest::describe(a), "1x1 struct");
     EXPECT_EQ(qxGetArrayScope(a), 0);
