@@ -90,7 +90,7 @@ inline qxArray* Input::make() const
     if (null)
         return nullptr;
     if (noData) {
-        qxArray* a = qxCreateNumericMatrix(0, 0, cls, qxREAL);
+        qxArray* a = cls == qxCELL_CLASS ? qxCreateCellMatrix(0, 0) : qxCreateNumericMatrix(0, 0, cls, qxREAL);
         qxSetM(a, dims[0]);
         qxSetN(a, dims[1]);
         return a;

@@ -264,15 +264,4 @@ TEST_F(HostTest, StringConverterReadsAndWritesTheValue)
     type("Limits")->destroy(v);
 }
 
-TEST_F(HostTest, OutOfMemoryReachesTheCallerAndLeaksNothing)
-{
-    QxArrayPtr a(row({0, 1}).make());
-    const long blocks = ut::test::liveBlocks();
-    {
-        ut::test::AllocationFailure fail(1);
-        EXPECT_THROW(fromArray("Limits", a.get()), nyro::COSOutOfMemoryException);
-    }
-    EXPECT_EQ(ut::test::liveBlocks(), blocks);
-}
-
 } // namespace

@@ -40,14 +40,13 @@ TEST_P(PartialMatchTest, ExactNameFirstThenTheOnlyNameBeginningWithTheInput)
     }
 }
 
-// The match itself does not fold the case ("O"); the name tests do, and "o" begins both names.
+// How texts select names is the name matcher's own table; these rows are what
+// the enumeration adds: positions mapped back to its names, and case kept in
+// the match itself ("O"; the name tests fold it, and "o" begins both names).
 INSTANTIATE_TEST_SUITE_P(
     Lists, PartialMatchTest,
-    ::testing::Values(Match{{"ab", "abc", "a"}, "a", 2}, Match{{"a", "ab", "abc"}, "ab", 1},
-                      Match{{"ab", "abc", "a"}, "", -1}, Match{{"xa", "ya", "xb"}, "x", -1},
-                      Match{{"alpha", "beta", "gamma"}, "g", 2}, Match{{"reverselit", "unlit", "lit"}, "it", -1},
-                      Match{{"on", "off"}, "onn", -1}, Match{{"on", "off"}, "O", -1}, Match{{"only"}, "", 0},
-                      Match{{}, "", -1}));
+    ::testing::Values(Match{{"ab", "abc", "a"}, "a", 2}, Match{{"xa", "ya", "xb"}, "x", -1},
+                      Match{{"alpha", "beta", "gamma"}, "g", 2}, Match{{"on", "off"}, "O", -1}, Match{{}, "", -1}));
 
 // ---- the table around the host enumeration ---------------------------------------
 

@@ -112,20 +112,6 @@ TEST_P(EnumTypeTest, DefaultIsTheFirstNameOtherNamesDifferAndEveryNameInAnyCaseR
             EXPECT_EQ(setFromArray(t.name, input), std::to_string(i) + " " + t.names[i]);
 }
 
-// The catalog's names are the ones read back above, the default marked.
-TEST_P(EnumTypeTest, CatalogListsTheNamesInOrderTheDefaultMarked)
-{
-    datatypes::catalog::TypeEntry e;
-    ASSERT_TRUE(datatypes::catalog::find(t.name, e));
-    std::vector<std::string> names;
-    for (const datatypes::catalog::EnumName& n : e.names) {
-        names.push_back(n.name);
-        EXPECT_EQ(n.isDefault, names.size() == 1) << n.name;
-    }
-    EXPECT_EQ(names, t.names);
-    EXPECT_EQ(e.defaultValue, t.names.front());
-}
-
 TEST_P(EnumTypeTest, JavaObjectsRoundTripLeavingTheIntermediatesToTheHost)
 {
     nyro::JavaTypeConversion* jc = nyro::JavaTypeConversion::getConversion(nyro::COSNameID(t.name));

@@ -21,19 +21,13 @@ struct SmallFrom {
     int allocations; // the value's own blocks, plus any text the host array library makes
 };
 
-// Allocations: the value and the header of the shared-data copy it keeps.
-qxArray* limits() { return vxtest::rowVector({0, 10}); }
-// The C string made of the char array, and the value.
-qxArray* manual() { return qxCreateString("man"); }
-qxArray* red() { return qxCreateString("r"); }
-// The value only.
-qxArray* position() { return vxtest::rowVector({10, 20, 300, 200}); }
-
+// Limits: the value and the header of the shared-data copy it keeps; texts:
+// the C string made of the char array, and the value; Position: the value only.
 const SmallFrom rows[] = {
-    {"Limits_0_10", "Limits", limits, 2},
-    {"AutoManual_man", "AutoManual", manual, 2},
-    {"RGBAColor_r", "RGBAColor", red, 2},
-    {"Position", "Position", position, 1},
+    {"Limits_0_10", "Limits", [] { return vxtest::rowVector({0, 10}); }, 2},
+    {"AutoManual_man", "AutoManual", [] { return qxCreateString("man"); }, 2},
+    {"RGBAColor_r", "RGBAColor", [] { return qxCreateString("r"); }, 2},
+    {"Position", "Position", [] { return vxtest::rowVector({10, 20, 300, 200}); }, 1},
 };
 
 class Allocations : public vxtest::HostTest, public ::testing::WithParamInterface<SmallFrom> {};

@@ -14,6 +14,7 @@
 #include <utility>
 #include <vector>
 
+#include "arrays/array_inputs.h"
 #include "frame/datatype.h"
 #include "gui_objects/gui_objects.h"
 #include "objects/references.h"
@@ -24,15 +25,6 @@ namespace {
 
 using nyro::COSValue;
 using vxtest::HostTest;
-
-// A 1 x n array of class `cls` given its size after it was made without data.
-qxArray* withoutData(qxClassID cls, qxSize m, qxSize n)
-{
-    qxArray* a = cls == qxCELL_CLASS ? qxCreateCellMatrix(0, 0) : qxCreateNumericMatrix(0, 0, cls, qxREAL);
-    qxSetM(a, m);
-    qxSetN(a, n);
-    return a;
-}
 
 // An m x 1 sparse double column storing `v` in row 1 (nothing when v is 0).
 qxArray* sparseColumn(qxSize m, double v)
@@ -77,12 +69,11 @@ std::string outcomeFromArray(const char* type, const qxArray* a)
 
 struct NoDataCase {
     const char* type;
-    qxClassID cls;
-    qxSize m, n;
+    vxtest::Input input; // given its size after it was made without data
     const char* expected;
 };
 
-void PrintTo(const NoDataCase& c, std::ostream* os) { *os << c.type << " " << qx::className(c.cls) << " " << c.m << "x" << c.n; }
+void PrintTo(const NoDataCase& c, std::ostream* os) { *os << c.type << " " << c.input; }
 
 class WithoutData : public HostTest, public ::testing::WithParamInterface<NoDataCase> {};
 
@@ -92,23 +83,23 @@ class WithoutData : public HostTest, public ::testing::WithParamInterface<NoData
 TEST_P(WithoutData, GivesTheTypesAnswerWithoutReadingElements)
 {
     const NoDataCase& c = GetParam();
-    gui_objects::QxArrayPtr a(withoutData(c.cls, c.m, c.n));
+    gui_objects::QxArrayPtr a(c.input.withoutData().make());
     EXPECT_EQ(outcomeFromArray(c.type, a.get()), c.expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Types, WithoutData,
-    ::testing::Values(NoDataCase{"COSInterface", qxDOUBLE_CLASS, 1, 3, "null"},
-                      NoDataCase{"HandleOrEmpty", qxDOUBLE_CLASS, 1, 1, "error datatypes:HandleOrEmpty"},
-                      NoDataCase{"FontName", qxDOUBLE_CLASS, 1, 3, "[0 0 0]"},
-                      NoDataCase{"FontName", qxSINGLE_CLASS, 2, 1, "[0; 0]"},
-                      NoDataCase{"FontName", qxINT8_CLASS, 1, 2, "[0 0]"},
-                      NoDataCase{"FontName", qxUINT16_CLASS, 1, 1, "[0]"},
-                      NoDataCase{"FontName", qxINT64_CLASS, 1, 2, "[0 0]"},
-                      NoDataCase{"FontName", qxUINT64_CLASS, 1, 2, "[0 0]"},
-                      NoDataCase{"FontName", qxLOGICAL_CLASS, 1, 3, "[0 0 0]"},
-                      NoDataCase{"FontName", qxCHAR_CLASS, 1, 3, "error KELDAR:nyro:string:NulInText"},
-                      NoDataCase{"AxisScale", qxCHAR_CLASS, 1, 2, "error KELDAR:vx:propswch:FindObjFailed"}));
+    ::testing::Values(NoDataCase{"COSInterface", vxtest::mat(1, 3), "null"},
+                      NoDataCase{"HandleOrEmpty", vxtest::mat(1, 1), "error datatypes:HandleOrEmpty"},
+                      NoDataCase{"FontName", vxtest::mat(1, 3), "[0 0 0]"},
+                      NoDataCase{"FontName", vxtest::mat(2, 1).as(qxSINGLE_CLASS), "[0; 0]"},
+                      NoDataCase{"FontName", vxtest::mat(1, 2).as(qxINT8_CLASS), "[0 0]"},
+                      NoDataCase{"FontName", vxtest::mat(1, 1).as(qxUINT16_CLASS), "[0]"},
+                      NoDataCase{"FontName", vxtest::mat(1, 2).as(qxINT64_CLASS), "[0 0]"},
+                      NoDataCase{"FontName", vxtest::mat(1, 2).as(qxUINT64_CLASS), "[0 0]"},
+                      NoDataCase{"FontName", vxtest::mat(1, 3).as(qxLOGICAL_CLASS), "[0 0 0]"},
+                      NoDataCase{"FontName", vxtest::mat(1, 3).as(qxCHAR_CLASS), "error KELDAR:nyro:string:NulInText"},
+                      NoDataCase{"AxisScale", vxtest::mat(1, 2).as(qxCHAR_CLASS), "error KELDAR:vx:propswch:FindObjFailed"}));
 
 // Equality of host arrays reads an array without data as the zeros it stands for.
 TEST(HostArrayLimits, EqualityReadsArraysWithoutDataAsZeros)
@@ -118,15 +109,13 @@ TEST(HostArrayLimits, EqualityReadsArraysWithoutDataAsZeros)
         qxArray* b;
         bool equal;
     };
-    qxArray* three = qxCreateDoubleMatrix(1, 3, qxREAL);
-    qxArray* ones = qxCreateDoubleMatrix(1, 3, qxREAL);
-    std::fill(qxGetPr(ones), qxGetPr(ones) + 3, 1.0);
+    const vxtest::Input none = vxtest::mat(1, 3).withoutData();
     const Row rows[] = {
-        {withoutData(qxDOUBLE_CLASS, 1, 3), three, true},
-        {withoutData(qxDOUBLE_CLASS, 1, 3), withoutData(qxDOUBLE_CLASS, 1, 3), true},
-        {ones, withoutData(qxDOUBLE_CLASS, 1, 3), false},
-        {withoutData(qxINT64_CLASS, 1, 2), qxCreateNumericMatrix(1, 2, qxINT64_CLASS, qxREAL), true},
-        {withoutData(qxCELL_CLASS, 1, 2), qxCreateCellMatrix(1, 2), true},
+        {none.make(), vxtest::mat(1, 3).make(), true},
+        {none.make(), none.make(), true},
+        {vxtest::mat(1, 3, {1}).make(), none.make(), false},
+        {vxtest::mat(1, 2).as(qxINT64_CLASS).withoutData().make(), qxCreateNumericMatrix(1, 2, qxINT64_CLASS, qxREAL), true},
+        {vxtest::mat(1, 2).as(qxCELL_CLASS).withoutData().make(), qxCreateCellMatrix(1, 2), true},
     };
     for (const Row& r : rows) {
         EXPECT_EQ(qxAreMatricesEqual(r.a, r.b), r.equal);

@@ -25,23 +25,16 @@ enum class Quirk {
     CopyOfNullIsValue, // copying the null value makes a default-like value
 };
 
+// Value sizes and Java converters as the object system is told them: every
+// enumeration 12 bytes, every array-valued type 4 bytes and no Java converter,
+// the others as listed here.
 struct TypeRow {
     const char* name;
     int bytes;
     bool java;
     Quirk quirk = Quirk::None;
 };
-
-// Value sizes and Java converters as the object system is told them: every
-// enumeration 12 bytes, every array-valued type 4 bytes and no Java converter,
-// the others as listed here.
-struct Expected {
-    const char* name;
-    int bytes;
-    bool java;
-    Quirk quirk = Quirk::None;
-};
-const Expected others[] = {
+const TypeRow others[] = {
     {"BoundingVolume", 52, true}, {"COSInterface", 4, true}, {"Callback", 32, true},
     {"ColorTable", 0, true, Quirk::IdentityEquality}, {"FontName", 1, true, Quirk::NullSecondIsEmpty},
     {"HandleOrEmpty", 8, true}, {"Inset", 32, true}, {"JavaPeer", 8, true}, {"MeshAlpha", 12, true},
@@ -61,10 +54,9 @@ std::vector<TypeRow> listedRows()
         } else if (t.family == datatypes::TypeFamily::Array) {
             rows.push_back({t.name, 4, false});
         } else {
-            const Expected* e = std::find_if(std::begin(others), std::end(others),
-                                             [&](const Expected& x) { return std::string(x.name) == t.name; });
-            rows.push_back(e != std::end(others) ? TypeRow{t.name, e->bytes, e->java, e->quirk}
-                                                 : TypeRow{t.name, -1, false});
+            const TypeRow* e = std::find_if(std::begin(others), std::end(others),
+                                            [&](const TypeRow& x) { return std::string(x.name) == t.name; });
+            rows.push_back(e != std::end(others) ? *e : TypeRow{t.name, -1, false});
         }
     }
     return rows;

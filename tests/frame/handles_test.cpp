@@ -145,8 +145,7 @@ TEST_F(Handles, UnknownHandlesAndForeignObjectsGoToTheOtherObjectSystem)
     nyro::COSTypeRepository::addConversion(nyro::COSNameID("double"), nyro::COSNameID("gbtcos"),
                                            new OtherSystem(known.get()));
     EXPECT_EQ(objectOf(42.0).get(), known.get());
-    auto raised = vxtest::raisedBy([] { objectOf(7.5); });
-    EXPECT_EQ(raised ? raised->id + " " + raised->message : "", "KELDAR:vx:dt_conv:Matrix_to_HObject:BadHandle Invalid object handle");
+    EXPECT_EQ(vxtest::errorOf([] { objectOf(7.5); }), "KELDAR:vx:dt_conv:Matrix_to_HObject:BadHandle Invalid object handle");
     EXPECT_THROW(objectOf(7.5), datatypes::InvalidDoubleHandleException);
     EXPECT_EQ(exportOf(known.get()), 99.0);
     double h = exportOf(line.get());

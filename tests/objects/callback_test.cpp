@@ -80,8 +80,7 @@ TEST_F(CallbackProperty, ArraysConvertBothWaysTheRestIsRefusedAndTheNullValueIsA
         type->destroy(v);
     }
     gui_objects::QxArrayPtr number(qxCreateDoubleScalar(1));
-    auto raised = vxtest::raisedBy([&] { callbackArrays()->from(COSValue::fromPointer(number.get())); });
-    EXPECT_EQ(raised ? raised->id + " " + raised->message : "", "KELDAR:GUI:CreateCallback Callback value must be a "
+    EXPECT_EQ(vxtest::errorOf([&] { callbackArrays()->from(COSValue::fromPointer(number.get())); }), "KELDAR:GUI:CreateCallback Callback value must be a "
               "string, a function handle, or a cell array containing string or function handle");
     EXPECT_TRUE(callbackArrays()->from(COSValue()).isNull()) << "no array, no callback";
     EXPECT_TRUE(type->getDefaultValue().isNull());

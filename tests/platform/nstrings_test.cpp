@@ -76,7 +76,7 @@ INSTANTIATE_TEST_SUITE_P(Pairs, NStringsEqualityTest,
 // What holds no strings is refused as input; a cell that holds no char row vector (or nothing) as a cell.
 TEST_F(HostTest, NStringsRefuseWhatIsNoStringList)
 {
-    auto idOf = [](const qxArray* a) { return vxtest::raisedBy([&] { NStrings list(a); }).value_or(vxtest::Raised{}).id; };
+    auto idOf = [](const qxArray* a) { return vxtest::idOf([&] { NStrings list(a); }); };
     EXPECT_EQ(idOf(nullptr), "KELDAR:gui_objects:NStrings:InvalidInput");
     EXPECT_EQ(idOf(qxCreateDoubleScalar(1)), "KELDAR:gui_objects:NStrings:InvalidInput");
     qxArray* cells = qxCreateCellMatrix(1, 2);

@@ -46,14 +46,6 @@ TEST(ObjectSystem, DataTypeAllocationFailureThrowsOutOfMemory)
     EXPECT_THROW(new ProbeType("never"), nyro::COSOutOfMemoryException);
 }
 
-TEST(ObjectSystem, HostTypesAreInstalledOnce)
-{
-    nyro::installHostTypes();
-    std::size_t count = nyro::COSTypeRepository::globalTypes().size();
-    nyro::installHostTypes();
-    EXPECT_EQ(nyro::COSTypeRepository::globalTypes().size(), count);
-}
-
 TEST(ObjectSystem, AnyToStringWritesTheArrayText)
 {
     nyro::installHostTypes();

@@ -38,15 +38,11 @@ TEST_F(HostArrays, SharedDataCopySharesElementsAndOutlivesItsSource)
 
 TEST_F(HostArrays, ErrorsCarryIdentifierAndFormattedText)
 {
-    auto raised = vxtest::raisedBy([] { qxErrMsgIdAndTxt("KELDAR:test:Id", "Bad value %s for %s.", "x", "AutoManual"); });
-    ASSERT_TRUE(raised);
-    EXPECT_EQ(raised->id, "KELDAR:test:Id");
-    EXPECT_EQ(raised->message, "Bad value x for AutoManual.");
+    EXPECT_EQ(vxtest::errorOf([] { qxErrMsgIdAndTxt("KELDAR:test:Id", "Bad value %s for %s.", "x", "AutoManual"); }),
+              "KELDAR:test:Id Bad value x for AutoManual.");
     EXPECT_STREQ(qx::HostError("KELDAR:test:Id", "text").what(), "text");
-    raised = vxtest::raisedBy([] { qxErrMsg(74); });
-    ASSERT_TRUE(raised);
-    EXPECT_EQ(raised->id, "KELDAR:pmaxsize");
-    EXPECT_EQ(raised->message, "Maximum variable size allowed by the program is exceeded.");
+    EXPECT_EQ(vxtest::errorOf([] { qxErrMsg(74); }),
+              "KELDAR:pmaxsize Maximum variable size allowed by the program is exceeded.");
 }
 
 TEST_F(HostArrays, ArrayToStringGivesNullWhenMemoryRunsOut)
@@ -124,7 +120,6 @@ INSTANTIATE_TEST_SUITE_P(Arrays, FormatTest,
                                            FormatCase{1, 4, qxDOUBLE_CLASS, "[NaN Inf -Inf 0.1]"},
                                            FormatCase{1, 2, qxINT8_CLASS, "[-5 0]"},
                                            FormatCase{1, 2, qxSINGLE_CLASS, "[0.5 -Inf]"},
-                                           FormatCase{1, 2, qxUINT16_CLASS, "[65535 7]"},
                                            FormatCase{1, 1, qxUINT32_CLASS, "[4294967295]"},
                                            FormatCase{1, 1, qxINT64_CLASS, "[-9007199254740992]"},
                                            FormatCase{1, 2, qxLOGICAL_CLASS, "[1 0]"}));

@@ -36,6 +36,22 @@ std::optional<Raised> raisedBy(F&& f)
     return std::nullopt;
 }
 
+// What `f` raised as "identifier text", or "" when it returned normally.
+template <class F>
+std::string errorOf(F&& f)
+{
+    auto r = raisedBy(std::forward<F>(f));
+    return r ? r->id + " " + r->message : "";
+}
+
+// The identifier of what `f` raised, or "".
+template <class F>
+std::string idOf(F&& f)
+{
+    auto r = raisedBy(std::forward<F>(f));
+    return r ? r->id : "";
+}
+
 // Parses a console-style literal-free description: helpers to make arrays.
 qxArray* rowVector(std::initializer_list<double> values);
 
