@@ -285,26 +285,8 @@ public:
     GuardedConversion& operator=(const GuardedConversion&) = delete;
     ~GuardedConversion() override { ops_->destroy(inner_); }
 
-    COSValue from(COSValue v) const override
-    {
-        try {
-            return ops_->from(inner_, v);
-        } catch (const std::bad_alloc&) {
-            qxErrMsg(80);
-        } catch (const std::length_error&) {
-            qxErrMsg(74);
-        }
-    }
-    COSValue to(COSValue v) const override
-    {
-        try {
-            return ops_->to(inner_, v);
-        } catch (const std::bad_alloc&) {
-            qxErrMsg(80);
-        } catch (const std::length_error&) {
-            qxErrMsg(74);
-        }
-    }
+    COSValue from(COSValue v) const override { return guarded(ops_->from, v); }
+    COSValue to(COSValue v) const override { return guarded(ops_->to, v); }
 
 protected:
     struct Ops {
@@ -334,6 +316,19 @@ protected:
                 return nullptr;
         },
     };
+
+    // One of C's conversions, with the runtime's storage failures turned into
+    // the host's errors.
+    COSValue guarded(COSValue (*convert)(const void*, COSValue), COSValue v) const
+    {
+        try {
+            return convert(inner_, v);
+        } catch (const std::bad_alloc&) {
+            qxErrMsg(80);
+        } catch (const std::length_error&) {
+            qxErrMsg(74);
+        }
+    }
 
     const Ops* ops_;
     void* inner_ = nullptr;

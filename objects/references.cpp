@@ -257,7 +257,6 @@ COSValue JavaPeerMC::to(COSValue v) const
     return slotOf(array ? array : qxCreateDoubleMatrix(0, 0, qxREAL));
 }
 
-
 void COSInterfaceDataType::describe(catalog::TypeEntry& e)
 {
     e.accepts.push_back("a numeric handle (its first element), or an object array (its first object)");

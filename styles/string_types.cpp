@@ -127,7 +127,6 @@ gui_objects::UTF16String asUTF16String(const char* s)
     return gui_objects::UTF16String(units.get(), count);
 }
 
-
 void FontNameDataType::describe(catalog::TypeEntry& e)
 {
     e.accepts.push_back("text, or a char array read by the host's own conversion to text");

@@ -19,9 +19,6 @@ namespace {
 
 using datatypes::catalog::TypeEntry;
 using datatypes::TypeFamily;
-using nyro::COSNameID;
-using nyro::COSPropInfo;
-using nyro::COSValue;
 
 // The entry of a type by its registered name or by the name in its C++ names
 // ("OnOffBoolean" for "on/off").

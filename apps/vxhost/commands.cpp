@@ -26,12 +26,6 @@ namespace vxhost {
 
 namespace {
 
-using nyro::COSInterface;
-using nyro::COSInterfacePtr;
-using nyro::COSNameID;
-using nyro::COSPropInfo;
-using nyro::COSValue;
-
 // A slot of a type of this storage holds the address of a value object, and 0
 // means no value; other types (the on/off boolean, the host's scalars) keep
 // the value in the slot itself, where 0 is a value like any other.

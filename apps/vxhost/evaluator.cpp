@@ -15,9 +15,6 @@ namespace vxhost {
 
 namespace {
 
-using nyro::COSInterface;
-using nyro::COSInterfacePtr;
-using nyro::COSPropInfo;
 using syntax::Kind;
 using syntax::Node;
 
@@ -819,14 +816,17 @@ json::Value Evaluator::assign(const Node& n)
     for (std::size_t i = 1; i < target.children.size(); ++i)
         ops.push_back(target.children[i].get());
     json::Value out = answer;
-    if (ops.empty()) {
-        json::Value shown = display ? encodeValue(rhs) : json::Value();
-        scope[var] = variableOf(std::move(rhs));
+    // The variable takes the value; a shown answer carries it too.
+    auto store = [&](Value v) {
+        json::Value shown = display ? encodeValue(v) : json::Value();
+        scope[var] = variableOf(std::move(v));
         out["name"] = var;
         if (display)
             out["value"] = std::move(shown);
         return out;
-    }
+    };
+    if (ops.empty())
+        return store(std::move(rhs));
     Value current;
     if (auto it = scope.find(var); it != scope.end())
         current = valueOf(it->second);
@@ -847,12 +847,7 @@ json::Value Evaluator::assign(const Node& n)
     }
     if (row)
         fail(msg::ReservedName, var.c_str());
-    json::Value shown = display ? encodeValue(updated) : json::Value();
-    scope[var] = variableOf(std::move(updated));
-    out["name"] = var;
-    if (display)
-        out["value"] = std::move(shown);
-    return out;
+    return store(std::move(updated));
 }
 
 Value Evaluator::assignInto(Value current, const std::vector<const Node*>& ops, std::size_t k, const Value& rhs,

@@ -20,12 +20,6 @@ namespace vxhost {
 
 namespace {
 
-using nyro::COSInterface;
-using nyro::COSInterfacePtr;
-using nyro::COSNameID;
-using nyro::COSPropInfo;
-using nyro::COSValue;
-
 struct CatalogRow {
     enum Kind { Class, Property } kind;
     const char* name;

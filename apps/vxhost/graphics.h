@@ -23,6 +23,13 @@
 
 namespace vxhost {
 
+// The console's short names for the object system's types.
+using nyro::COSInterface;
+using nyro::COSInterfacePtr;
+using nyro::COSNameID;
+using nyro::COSPropInfo;
+using nyro::COSValue;
+
 struct GraphicsClass {
     std::string name;      // what users call it ("" for the shared base)
     nyro::COSClass* cls;

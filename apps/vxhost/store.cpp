@@ -17,12 +17,6 @@ namespace vxhost {
 
 namespace {
 
-using nyro::COSInterface;
-using nyro::COSInterfacePtr;
-using nyro::COSNameID;
-using nyro::COSPropInfo;
-using nyro::COSValue;
-
 constexpr const char* kFormat = "vxhost objects";
 constexpr int kVersion = 1;
 // The title and labels an axes makes with itself.
