@@ -1,53 +1,196 @@
 #include "nyro/nyro.h"
 
-#include <map>
+#include <cstddef>
 #include <memory>
 #include <mutex>
 #include <new>
-#include <set>
 #include <string>
-#include <string_view>
-#include <unordered_set>
 #include <utility>
 
 #include "qx/qx.h"
 
 namespace nyro {
 
-// ---- names ---------------------------------------------------------------------
+// ---- names and the repository -------------------------------------------------
+//
+// Every interned name is one entry of a hash table, and the entry is also where
+// the repository keeps what is registered under the name: its data type, its
+// conversions in registration order and its Java conversion. A COSNameID holds
+// the address of the entry's text, so that the repository reaches a name's
+// entry without a lookup, and registering a type costs one probe of the table.
+// Entries and conversion lists are cut from large blocks that are never
+// released: names and registrations live as long as the process, and stay
+// valid during static destruction.
 
 namespace {
-std::mutex& nameLock()
-{
-    static std::mutex m;
-    return m;
-}
-// Interned names live as long as the process; the set is never destroyed so
-// that names stay valid during static destruction. A name already interned is
-// found without building a string.
-struct NameHash {
-    using is_transparent = void;
-    std::size_t operator()(std::string_view s) const { return std::hash<std::string_view>()(s); }
+
+// The text a Java conversion is listed under; not an interned name, so that a
+// conversion registered from a foreign name "java" stays a different one.
+constexpr const char* javaListing = "java";
+
+struct Conversion {
+    const char* foreign; // an interned name's text, or javaListing
+    COSTypeConversion* conversion;
 };
-using NameSet = std::unordered_set<std::string, NameHash, std::equal_to<>>;
-NameSet& nameTable()
+
+struct NameEntry {
+    COSDataType* type = nullptr;
+    JavaTypeConversion* java = nullptr;
+    Conversion* conversions = nullptr;
+    std::uint32_t count = 0;
+    std::uint32_t capacity = 0;
+    std::size_t hash = 0;
+    std::size_t length = 0;
+    // The text follows the entry.
+    char* text() { return reinterpret_cast<char*>(this + 1); }
+};
+
+// Storage handed out in pieces and never given back.
+class Arena {
+public:
+    void* allocate(std::size_t bytes)
+    {
+        bytes = (bytes + alignof(std::max_align_t) - 1) & ~(alignof(std::max_align_t) - 1);
+        if (bytes > left_) {
+            const std::size_t size = bytes > blockBytes / 4 ? bytes + sizeof(Block) : blockBytes;
+            auto* block = static_cast<Block*>(::operator new(size));
+            block->previous = last_;
+            last_ = block;
+            next_ = reinterpret_cast<char*>(block) + sizeof(Block);
+            left_ = size - sizeof(Block);
+        }
+        void* p = next_;
+        next_ += bytes;
+        left_ -= bytes;
+        return p;
+    }
+
+private:
+    struct alignas(std::max_align_t) Block {
+        Block* previous;
+    };
+    static constexpr std::size_t blockBytes = 16384;
+    Block* last_ = nullptr;
+    char* next_ = nullptr;
+    std::size_t left_ = 0;
+};
+
+struct Repository {
+    std::mutex lock;
+    Arena arena;
+    // Open addressing over entry addresses; a power of two, at most half full.
+    NameEntry** slots = nullptr;
+    std::size_t slotCount = 0;
+    std::size_t nameCount = 0;
+    // What is registered under the null name.
+    NameEntry nullEntry;
+    std::vector<COSDataType*> types;
+
+    Repository()
+    {
+        slotCount = 1024;
+        slots = new NameEntry*[slotCount]();
+        types.reserve(256);
+    }
+
+    static std::size_t hashOf(const char* name, std::size_t& length)
+    {
+        std::size_t h = 14695981039346656037ull;
+        const char* p = name;
+        for (; *p; ++p)
+            h = (h ^ static_cast<unsigned char>(*p)) * 1099511628211ull;
+        length = static_cast<std::size_t>(p - name);
+        return h;
+    }
+
+    NameEntry* intern(const char* name)
+    {
+        std::size_t length = 0;
+        const std::size_t hash = hashOf(name, length);
+        std::size_t mask = slotCount - 1;
+        for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
+            NameEntry* e = slots[i];
+            if (!e)
+                break;
+            if (e->hash == hash && e->length == length && std::memcmp(e->text(), name, length) == 0)
+                return e;
+        }
+        if (2 * (nameCount + 1) > slotCount)
+            grow();
+        auto* e = ::new (arena.allocate(sizeof(NameEntry) + length + 1)) NameEntry;
+        e->hash = hash;
+        e->length = length;
+        std::memcpy(e->text(), name, length + 1);
+        mask = slotCount - 1;
+        std::size_t i = hash & mask;
+        while (slots[i])
+            i = (i + 1) & mask;
+        slots[i] = e;
+        ++nameCount;
+        return e;
+    }
+
+    void grow()
+    {
+        const std::size_t count = 2 * slotCount;
+        auto** grown = new NameEntry*[count]();
+        for (std::size_t k = 0; k < slotCount; ++k) {
+            if (NameEntry* e = slots[k]) {
+                std::size_t i = e->hash & (count - 1);
+                while (grown[i])
+                    i = (i + 1) & (count - 1);
+                grown[i] = e;
+            }
+        }
+        delete[] slots;
+        slots = grown;
+        slotCount = count;
+    }
+
+    NameEntry* entryOf(COSNameID name)
+    {
+        return name.isNull() ? &nullEntry : reinterpret_cast<NameEntry*>(const_cast<char*>(name.c_str())) - 1;
+    }
+
+    static COSTypeConversion* find(const NameEntry* e, const char* foreign)
+    {
+        for (std::uint32_t k = 0; k < e->count; ++k)
+            if (e->conversions[k].foreign == foreign)
+                return e->conversions[k].conversion;
+        return nullptr;
+    }
+
+    void list(NameEntry* e, const char* foreign, COSTypeConversion* conversion)
+    {
+        if (e->count == e->capacity) {
+            const std::uint32_t capacity = e->capacity ? 2 * e->capacity : 4;
+            auto* grown = static_cast<Conversion*>(arena.allocate(capacity * sizeof(Conversion)));
+            if (e->count)
+                std::memcpy(grown, e->conversions, e->count * sizeof(Conversion));
+            e->conversions = grown;
+            e->capacity = capacity;
+        }
+        e->conversions[e->count++] = {foreign, conversion};
+    }
+};
+
+// Registered types and conversions live until the process ends: the repository
+// is never destroyed, so nothing it holds is released during static destruction.
+Repository& repo()
 {
-    static auto* table = new NameSet;
-    return *table;
+    static auto* r = new Repository;
+    return *r;
 }
+
 } // namespace
 
 COSNameID::COSNameID(const char* name)
 {
     if (!name)
         return;
-    const std::string_view text(name);
-    std::lock_guard<std::mutex> g(nameLock());
-    NameSet& table = nameTable();
-    auto at = table.find(text);
-    if (at == table.end())
-        at = table.emplace(text).first;
-    name_ = at->c_str();
+    Repository& r = repo();
+    std::lock_guard<std::mutex> g(r.lock);
+    name_ = r.intern(name)->text();
 }
 
 // ---- exceptions ----------------------------------------------------------------
@@ -88,102 +231,84 @@ JavaTypeConversion::~JavaTypeConversion() = default;
 
 // ---- repository ----------------------------------------------------------------
 
-namespace {
-
-struct Repository {
-    std::mutex lock;
-    std::vector<COSDataType*> types;
-    std::map<COSNameID, COSDataType*> byName;
-    std::map<std::pair<COSNameID, COSNameID>, std::unique_ptr<COSTypeConversion>> conversions;
-    std::map<COSNameID, std::vector<std::string>> foreignNames;
-    std::map<COSNameID, std::unique_ptr<JavaTypeConversion>> java;
-};
-
-// Registered types and conversions live until the process ends: the repository
-// is never destroyed, so nothing it holds is released during static destruction.
-Repository& repo()
-{
-    static auto* r = new Repository;
-    return *r;
-}
-
-} // namespace
-
 void COSTypeRepository::addGlobalType(COSDataType* type)
 {
-    auto& r = repo();
-    COSNameID name(type->getName());
+    Repository& r = repo();
+    const char* text = type->getName();
     std::lock_guard<std::mutex> g(r.lock);
-    if (r.byName.count(name))
+    NameEntry* e = text ? r.intern(text) : &r.nullEntry;
+    if (e->type)
         throw COSMsgException("nyro:TypeRepository:DuplicateType",
-                              std::string("A type named ") + name.c_str() + " is already registered.");
-    r.byName[name] = type;
+                              std::string("A type named ") + (text ? text : "") + " is already registered.");
     r.types.push_back(type);
+    e->type = type;
 }
 
 COSDataTypePtr COSTypeRepository::getType(COSNameID name)
 {
-    auto& r = repo();
+    Repository& r = repo();
     std::lock_guard<std::mutex> g(r.lock);
-    auto it = r.byName.find(name);
-    return COSDataTypePtr(it == r.byName.end() ? nullptr : it->second);
+    return COSDataTypePtr(r.entryOf(name)->type);
 }
 
 void COSTypeRepository::addConversion(COSNameID foreign, COSNameID type, COSTypeConversion* conversion)
 {
     std::unique_ptr<COSTypeConversion> owned(conversion);
-    auto& r = repo();
+    Repository& r = repo();
     std::lock_guard<std::mutex> g(r.lock);
-    auto key = std::make_pair(foreign, type);
-    if (r.conversions.count(key))
+    NameEntry* e = r.entryOf(type);
+    if (Repository::find(e, foreign.c_str()))
         throw COSMsgException("nyro:TypeRepository:DuplicateConversion",
                               std::string("A conversion between ") + foreign.c_str() + " and " + type.c_str() +
                                   " is already registered.");
-    r.conversions.emplace(key, std::move(owned));
-    r.foreignNames[type].emplace_back(foreign.c_str());
+    r.list(e, foreign.c_str(), conversion);
+    owned.release();
 }
 
 COSTypeConversion* COSTypeRepository::getConversion(COSNameID foreign, COSNameID type)
 {
-    auto& r = repo();
+    Repository& r = repo();
     std::lock_guard<std::mutex> g(r.lock);
-    auto it = r.conversions.find(std::make_pair(foreign, type));
-    return it == r.conversions.end() ? nullptr : it->second.get();
+    return Repository::find(r.entryOf(type), foreign.c_str());
 }
 
 void JavaTypeConversion::addConversion(COSNameID typeName, JavaTypeConversion* conversion)
 {
     std::unique_ptr<JavaTypeConversion> owned(conversion);
-    auto& r = repo();
+    Repository& r = repo();
     std::lock_guard<std::mutex> g(r.lock);
-    if (r.java.count(typeName))
+    NameEntry* e = r.entryOf(typeName);
+    if (e->java)
         throw COSMsgException("nyro:TypeRepository:DuplicateConversion",
                               std::string("A Java conversion for ") + typeName.c_str() + " is already registered.");
-    r.java.emplace(typeName, std::move(owned));
-    r.foreignNames[typeName].emplace_back("java");
+    r.list(e, javaListing, conversion);
+    e->java = owned.release();
 }
 
 JavaTypeConversion* JavaTypeConversion::getConversion(COSNameID typeName)
 {
-    auto& r = repo();
+    Repository& r = repo();
     std::lock_guard<std::mutex> g(r.lock);
-    auto it = r.java.find(typeName);
-    return it == r.java.end() ? nullptr : it->second.get();
+    return r.entryOf(typeName)->java;
 }
 
 std::vector<COSDataType*> COSTypeRepository::globalTypes()
 {
-    auto& r = repo();
+    Repository& r = repo();
     std::lock_guard<std::mutex> g(r.lock);
     return r.types;
 }
 
 std::vector<std::string> COSTypeRepository::conversionsOf(COSNameID type)
 {
-    auto& r = repo();
+    Repository& r = repo();
     std::lock_guard<std::mutex> g(r.lock);
-    auto it = r.foreignNames.find(type);
-    return it == r.foreignNames.end() ? std::vector<std::string>{} : it->second;
+    const NameEntry* e = r.entryOf(type);
+    std::vector<std::string> names;
+    names.reserve(e->count);
+    for (std::uint32_t k = 0; k < e->count; ++k)
+        names.emplace_back(e->conversions[k].foreign);
+    return names;
 }
 
 bool COSTypeRepository::isReturnedTextBorrowed(COSNameID type)
