@@ -123,12 +123,13 @@ const char* familyName(TypeFamily family)
     return "";
 }
 
-void recordDescriber(std::string_view name, Describer describe)
+void recordDescriber(int position, Describer describe)
 {
-    const int i = listedIndexOf(name);
-    if (i >= 0)
-        describers[i] = describe;
+    if (position >= 0 && position < listed::count)
+        describers[position] = describe;
 }
+
+void recordDescriber(std::string_view name, Describer describe) { recordDescriber(listedIndexOf(name), describe); }
 
 std::vector<std::string> classNames(unsigned classSet)
 {

@@ -99,8 +99,10 @@ VX_API const char* familyName(TypeFamily family);
 
 // A type's own part of its entry, filled from its own tables.
 using Describer = void (*)(TypeEntry&);
-// Records the describer of the type registered as `name` (a listed name).
-// Inside the library only, as is classNames.
+// Records the describer of the type at `position` in the list (0 to
+// listed::count - 1). Inside the library only, as is classNames.
+void recordDescriber(int position, Describer describe);
+// The same for the type registered as `name` (a listed name).
 void recordDescriber(std::string_view name, Describer describe);
 
 // Element class names for the bits of a class set (one bit per class id), in

@@ -392,9 +392,13 @@ void registerType()
     nyro::COSTypeRepository::addConversion(detail::stringName(), name, detail::makeConverter<SC>(type));
     if constexpr (!std::is_void_v<JC>)
         nyro::JavaTypeConversion::addConversion(name, detail::makeConverter<JC>(type));
-    // What the type accepts, for the catalog: its data type's describe(entry).
-    if constexpr (requires(catalog::TypeEntry& e) { DT::describe(e); })
-        catalog::recordDescriber(base->getName(), &DT::describe);
+    // What the type accepts, for the catalog: its data type's describe(entry),
+    // filed under the type's place in the list, found while compiling.
+    if constexpr (requires(catalog::TypeEntry& e) { DT::describe(e); }) {
+        constexpr int position = listedIndexOf(DT::typeName);
+        if constexpr (position >= 0)
+            catalog::recordDescriber(position, &DT::describe);
+    }
 }
 
 } // namespace datatypes
