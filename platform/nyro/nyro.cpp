@@ -213,7 +213,7 @@ public:
 };
 } // namespace
 
-COSDataType::~COSDataType() = default;
+int COSDataType::getMatFormat() const { return 0; }
 COSValueEnumerationPtr COSDataType::noPossibleValues() { return COSValueEnumerationPtr(new EmptyEnumeration); }
 
 void* COSDataType::operator new(std::size_t size)

@@ -152,10 +152,14 @@ using COSValueEnumerationPtr = EnumerationPtr<COSValue>;
 // the class: a module that derives its types from this class then keeps its
 // own copies of them, so that the many slots of its virtual tables that hold a
 // default point into the module itself and are fixed up at load time without
-// a symbol lookup.
+// a symbol lookup. The destructor is written here too: a module's data types
+// then destroy their bases without calling out of the module, and the compiler
+// needs no virtual table for the abstract classes between this one and a
+// module's type. getMatFormat alone is defined in the object system's library,
+// which keeps the class's own virtual table and type information there.
 class COSDataType {
 public:
-    virtual ~COSDataType();
+    virtual ~COSDataType() = default;
     virtual const char* getDeclarationName() const = 0;
     virtual const char* getName() const = 0;
     virtual const char* getDescription() const { return nullptr; }
@@ -180,7 +184,7 @@ public:
     virtual void getReference() {}
     virtual void releaseReference() {}
     virtual int getInterfaces(COSValue) const { return 0; }
-    virtual int getMatFormat() const { return 0; }
+    virtual int getMatFormat() const;
     virtual bool isKELDARArrayType() const { return false; }
 
     // An enumeration without elements: what a type whose possible values are
