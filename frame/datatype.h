@@ -19,6 +19,7 @@
 // `equalValues(const V&, const V&) const` (else V's operator==).
 #pragma once
 
+#include <memory>
 #include <new>
 #include <stdexcept>
 #include <type_traits>
@@ -378,7 +379,8 @@ BoundaryOf<C>* makeConverter(DT* type)
 } // namespace detail
 
 // Registers a data type with its converters: the type, then "any" (host
-// arrays), then "string", then the Java conversion when JC is given.
+// arrays), then "string", then the Java conversion when JC is given. A type
+// whose name is taken registers nothing.
 template <class DT, class SC, class MC, class JC = void>
 void registerType()
 {
@@ -386,12 +388,15 @@ void registerType()
     if (!type)
         return;
     nyro::COSDataType* base = type;
-    COSNameID name(base->getName());
-    nyro::COSTypeRepository::addGlobalType(base);
-    nyro::COSTypeRepository::addConversion(detail::anyName(), name, detail::makeConverter<MC>(type));
-    nyro::COSTypeRepository::addConversion(detail::stringName(), name, detail::makeConverter<SC>(type));
+    // The converters are made first; the repository then takes the type and
+    // all of them in one step, or none.
+    const COSNameID any = detail::anyName(), string = detail::stringName();
+    std::unique_ptr<nyro::COSTypeConversion> mc(detail::makeConverter<MC>(type));
+    std::unique_ptr<nyro::COSTypeConversion> sc(detail::makeConverter<SC>(type));
+    std::unique_ptr<nyro::JavaTypeConversion> jc;
     if constexpr (!std::is_void_v<JC>)
-        nyro::JavaTypeConversion::addConversion(name, detail::makeConverter<JC>(type));
+        jc.reset(detail::makeConverter<JC>(type));
+    nyro::COSTypeRepository::addGlobalType(base, {{any, mc.release()}, {string, sc.release()}}, jc.release());
     // What the type accepts, for the catalog: its data type's describe(entry),
     // filed under the type's place in the list, found while compiling.
     if constexpr (requires(catalog::TypeEntry& e) { DT::describe(e); }) {

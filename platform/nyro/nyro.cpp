@@ -160,16 +160,24 @@ struct Repository {
         return nullptr;
     }
 
+    // Room for `more` conversions of the entry.
+    void reserve(NameEntry* e, std::uint32_t more)
+    {
+        if (e->count + more <= e->capacity)
+            return;
+        std::uint32_t capacity = e->capacity ? 2 * e->capacity : 4;
+        while (capacity < e->count + more)
+            capacity *= 2;
+        auto* grown = static_cast<Conversion*>(arena.allocate(capacity * sizeof(Conversion)));
+        if (e->count)
+            std::memcpy(grown, e->conversions, e->count * sizeof(Conversion));
+        e->conversions = grown;
+        e->capacity = capacity;
+    }
+
     void list(NameEntry* e, const char* foreign, COSTypeConversion* conversion)
     {
-        if (e->count == e->capacity) {
-            const std::uint32_t capacity = e->capacity ? 2 * e->capacity : 4;
-            auto* grown = static_cast<Conversion*>(arena.allocate(capacity * sizeof(Conversion)));
-            if (e->count)
-                std::memcpy(grown, e->conversions, e->count * sizeof(Conversion));
-            e->conversions = grown;
-            e->capacity = capacity;
-        }
+        reserve(e, 1);
         e->conversions[e->count++] = {foreign, conversion};
     }
 };
@@ -242,6 +250,55 @@ void COSTypeRepository::addGlobalType(COSDataType* type)
                               std::string("A type named ") + (text ? text : "") + " is already registered.");
     r.types.push_back(type);
     e->type = type;
+}
+
+void COSTypeRepository::addGlobalType(COSDataType* type, std::initializer_list<ForeignConversion> conversions,
+                                      JavaTypeConversion* java)
+{
+    // Owns the conversions until they are registered.
+    struct Pending {
+        std::initializer_list<ForeignConversion> conversions;
+        JavaTypeConversion* java;
+        bool registered = false;
+        ~Pending()
+        {
+            if (registered)
+                return;
+            for (const ForeignConversion& c : conversions)
+                delete c.conversion;
+            delete java;
+        }
+    } pending{conversions, java};
+    Repository& r = repo();
+    const char* text = type->getName();
+    std::lock_guard<std::mutex> g(r.lock);
+    NameEntry* e = text ? r.intern(text) : &r.nullEntry;
+    if (e->type)
+        throw COSMsgException("nyro:TypeRepository:DuplicateType",
+                              std::string("A type named ") + (text ? text : "") + " is already registered.");
+    for (auto c = conversions.begin(); c != conversions.end(); ++c) {
+        bool taken = Repository::find(e, c->foreign.c_str()) != nullptr;
+        for (auto earlier = conversions.begin(); earlier != c; ++earlier)
+            taken = taken || earlier->foreign == c->foreign;
+        if (taken)
+            throw COSMsgException("nyro:TypeRepository:DuplicateConversion",
+                                  std::string("A conversion between ") + c->foreign.c_str() + " and " +
+                                      (text ? text : "") + " is already registered.");
+    }
+    if (java && e->java)
+        throw COSMsgException("nyro:TypeRepository:DuplicateConversion",
+                              std::string("A Java conversion for ") + (text ? text : "") + " is already registered.");
+    // Storage first, so that nothing is registered when there is none.
+    r.reserve(e, static_cast<std::uint32_t>(conversions.size()) + (java ? 1 : 0));
+    r.types.push_back(type);
+    e->type = type;
+    for (const ForeignConversion& c : conversions)
+        r.list(e, c.foreign.c_str(), c.conversion);
+    if (java) {
+        r.list(e, javaListing, java);
+        e->java = java;
+    }
+    pending.registered = true;
 }
 
 COSDataTypePtr COSTypeRepository::getType(COSNameID name)

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -251,6 +252,18 @@ public:
     // is refused with COSException (and deleted).
     static void addConversion(COSNameID foreign, COSNameID type, COSTypeConversion* conversion);
     static COSTypeConversion* getConversion(COSNameID foreign, COSNameID type);
+
+    // A type with its conversions in one step: the type under its getName(),
+    // then each conversion from its foreign name, in the order given, then the
+    // Java conversion when there is one. The repository takes ownership of the
+    // conversions. When the name or one of the pairs is taken already, nothing
+    // is registered, the conversions are deleted and COSException is thrown.
+    struct ForeignConversion {
+        COSNameID foreign;
+        COSTypeConversion* conversion;
+    };
+    static void addGlobalType(COSDataType* type, std::initializer_list<ForeignConversion> conversions,
+                              JavaTypeConversion* java);
 
     // What a host inspects: every registered type in registration order, and the
     // foreign names a type has conversions for ("java" for a Java conversion).

@@ -40,6 +40,42 @@ TEST(ObjectSystem, SecondTypeOrConversionOfANameIsRefused)
     EXPECT_EQ(nyro::COSTypeRepository::conversionsOf(probe), std::vector<std::string>{"any"});
 }
 
+// A type with its conversions in one step registers all of it or nothing: a
+// taken name, a taken pair, or a pair given twice leaves the repository as it
+// was and deletes the conversions.
+TEST(ObjectSystem, ATypeWithItsConversionsRegistersAllOrNothing)
+{
+    using R = nyro::COSTypeRepository;
+    nyro::COSNameID any("any"), string("string"), taken("batch taken"), pair("batch pair"), twice("batch twice");
+    R::addGlobalType(new ProbeType("batch taken"));
+    R::addConversion(string, pair, new CountingConversion);
+    const int alive = CountingConversion::alive;
+    struct Row {
+        const char* name;
+        nyro::COSNameID second;
+    };
+    for (const Row& row : {Row{"batch taken", string}, Row{"batch pair", string}, Row{"batch twice", any}}) {
+        auto* type = new ProbeType(row.name);
+        EXPECT_THROW(R::addGlobalType(type, {{any, new CountingConversion}, {row.second, new CountingConversion}},
+                                      nullptr),
+                     nyro::COSException)
+            << row.name;
+        delete type;
+        EXPECT_EQ(CountingConversion::alive, alive) << row.name;
+    }
+    EXPECT_FALSE(R::getType(pair));
+    EXPECT_FALSE(R::getType(twice));
+    EXPECT_EQ(R::conversionsOf(pair), std::vector<std::string>{"string"});
+    EXPECT_EQ(R::conversionsOf(taken), std::vector<std::string>{});
+
+    nyro::COSNameID fresh("batch fresh");
+    R::addGlobalType(new ProbeType("batch fresh"), {{any, new CountingConversion}, {string, new CountingConversion}},
+                     nullptr);
+    EXPECT_TRUE(R::getType(fresh));
+    EXPECT_EQ(R::conversionsOf(fresh), (std::vector<std::string>{"any", "string"}));
+    EXPECT_EQ(CountingConversion::alive, alive + 2);
+}
+
 TEST(ObjectSystem, DataTypeAllocationFailureThrowsOutOfMemory)
 {
     ut::test::AllocationFailure fail(1);
