@@ -1,7 +1,6 @@
 #include "frame/handles.h"
 
 #include <cstdint>
-#include <mutex>
 #include <set>
 #include <utility>
 
@@ -31,9 +30,7 @@ struct HandleRecord {
 // The class number of "VXHandle", registered on first need.
 int handleClassNumber()
 {
-    static int number = -1;
-    static std::once_flag looked;
-    std::call_once(looked, [] { number = utGetClassNum("VXHandle"); });
+    static int number = utGetClassNum("VXHandle");
     if (number == -1)
         number = utRegisterObjectClass("VXHandle", utGetClassNum("VXHandle"), 0);
     return number;
