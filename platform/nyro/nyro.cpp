@@ -93,19 +93,27 @@ struct Repository {
         types.reserve(256);
     }
 
-    static std::size_t hashOf(const char* name, std::size_t& length)
+    // Eight bytes at a time: names are short, and many are interned.
+    static std::size_t hashOf(const char* name, std::size_t length)
     {
-        std::size_t h = 14695981039346656037ull;
-        const char* p = name;
-        for (; *p; ++p)
-            h = (h ^ static_cast<unsigned char>(*p)) * 1099511628211ull;
-        length = static_cast<std::size_t>(p - name);
-        return h;
+        std::uint64_t h = 0x9e3779b97f4a7c15ull ^ length;
+        std::size_t i = 0;
+        for (; i + 8 <= length; i += 8) {
+            std::uint64_t word;
+            std::memcpy(&word, name + i, sizeof word);
+            h = (h ^ word) * 0xff51afd7ed558ccdull;
+            h ^= h >> 32;
+        }
+        std::uint64_t tail = 0;
+        for (std::size_t k = i; k < length; ++k)
+            tail = tail << 8 | static_cast<unsigned char>(name[k]);
+        h = (h ^ tail) * 0xc4ceb9fe1a85ec53ull;
+        return static_cast<std::size_t>(h ^ h >> 29);
     }
 
     NameEntry* intern(const char* name)
     {
-        std::size_t length = 0;
+        const std::size_t length = std::strlen(name);
         const std::size_t hash = hashOf(name, length);
         std::size_t mask = slotCount - 1;
         for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
