@@ -29,9 +29,12 @@ namespace {
 constexpr const char* javaListing = "java";
 
 struct Conversion {
-    const char* foreign; // an interned name's text, or javaListing
+    const char* foreign; // an interned name's text, javaListing, or null for the null name
     COSTypeConversion* conversion;
 };
+
+// How a foreign name is kept in a conversion list: its interned text.
+const char* keyOf(COSNameID name) { return name.isNull() ? nullptr : name.c_str(); }
 
 struct NameEntry {
     COSDataType* type = nullptr;
@@ -285,7 +288,7 @@ void COSTypeRepository::addGlobalType(COSDataType* type, std::initializer_list<F
         throw COSMsgException("nyro:TypeRepository:DuplicateType",
                               std::string("A type named ") + (text ? text : "") + " is already registered.");
     for (auto c = conversions.begin(); c != conversions.end(); ++c) {
-        bool taken = Repository::find(e, c->foreign.c_str()) != nullptr;
+        bool taken = Repository::find(e, keyOf(c->foreign)) != nullptr;
         for (auto earlier = conversions.begin(); earlier != c; ++earlier)
             taken = taken || earlier->foreign == c->foreign;
         if (taken)
@@ -301,7 +304,7 @@ void COSTypeRepository::addGlobalType(COSDataType* type, std::initializer_list<F
     r.types.push_back(type);
     e->type = type;
     for (const ForeignConversion& c : conversions)
-        r.list(e, c.foreign.c_str(), c.conversion);
+        r.list(e, keyOf(c.foreign), c.conversion);
     if (java) {
         r.list(e, javaListing, java);
         e->java = java;
@@ -322,11 +325,11 @@ void COSTypeRepository::addConversion(COSNameID foreign, COSNameID type, COSType
     Repository& r = repo();
     std::lock_guard<std::mutex> g(r.lock);
     NameEntry* e = r.entryOf(type);
-    if (Repository::find(e, foreign.c_str()))
+    if (Repository::find(e, keyOf(foreign)))
         throw COSMsgException("nyro:TypeRepository:DuplicateConversion",
                               std::string("A conversion between ") + foreign.c_str() + " and " + type.c_str() +
                                   " is already registered.");
-    r.list(e, foreign.c_str(), conversion);
+    r.list(e, keyOf(foreign), conversion);
     owned.release();
 }
 
@@ -334,7 +337,7 @@ COSTypeConversion* COSTypeRepository::getConversion(COSNameID foreign, COSNameID
 {
     Repository& r = repo();
     std::lock_guard<std::mutex> g(r.lock);
-    return Repository::find(r.entryOf(type), foreign.c_str());
+    return Repository::find(r.entryOf(type), keyOf(foreign));
 }
 
 void JavaTypeConversion::addConversion(COSNameID typeName, JavaTypeConversion* conversion)
@@ -372,7 +375,7 @@ std::vector<std::string> COSTypeRepository::conversionsOf(COSNameID type)
     std::vector<std::string> names;
     names.reserve(e->count);
     for (std::uint32_t k = 0; k < e->count; ++k)
-        names.emplace_back(e->conversions[k].foreign);
+        names.emplace_back(e->conversions[k].foreign ? e->conversions[k].foreign : "");
     return names;
 }
 
