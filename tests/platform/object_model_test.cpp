@@ -171,9 +171,21 @@ TEST_F(ObjectTest, EventsReachObjectListenersThenClassListenersUpTheChain)
     std::vector<std::string> log;
     auto listen = [&](const char* tag) { return nyro::COSListener::createListener(new RecordingOp(&log, tag)); };
     COSNameID click("Click");
-    COSClass::find("vx2utils.VXHandle")->addListener(click, listen("base"));
-    COSClass::find("vx.Line")->addListener(click, listen("line"));
-    COSClass::find("vx.Group")->addListener(COSNameID(nyro::events::InstanceCreated), listen("created"));
+    // Class listeners outlive the test unless taken off: they write to `log`.
+    const std::pair<COSClass*, nyro::COSListenerPtr> classListeners[] = {
+        {COSClass::find("vx2utils.VXHandle"), listen("base")},
+        {COSClass::find("vx.Line"), listen("line")},
+        {COSClass::find("vx.Group"), listen("created")}};
+    struct TakeOff {
+        const std::pair<COSClass*, nyro::COSListenerPtr> (&all)[3];
+        ~TakeOff()
+        {
+            for (const auto& [cls, listener] : all)
+                cls->removeListener(listener.get());
+        }
+    } takeOff{classListeners};
+    for (const auto& [cls, listener] : classListeners)
+        cls->addListener(cls == classListeners[2].first ? COSNameID(nyro::events::InstanceCreated) : click, listener);
     COSInterfacePtr group = make("vx.Group"), line = make("vx.Line");
     group->addListener(click, listen("object 1"));
     group->addListener(COSNameID("Other"), listen("other event"));
