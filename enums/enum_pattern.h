@@ -147,7 +147,7 @@ public:
             raise(msg::BadEnumValue, "", DT::typeName);
             return {};
         }
-        QxString text = charArrayText(array);
+        CharText text(array);
         return EnumSC<DT>(*type_).from(slotOf(text.get()));
     }
     // The null value has no name to give: an error.
