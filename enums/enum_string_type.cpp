@@ -52,13 +52,15 @@ void VXTypedEnumStringType::addElement(nyro::COSValue value, const char* name)
 {
     if (!name)
         return;
-    std::string lower = normalizeCase(name);
+    const std::string lower = normalizeCase(name);
     if (lookups().isValidEnumName(lower.c_str()))
         return;
-    names.push_back(std::move(lower));
-    matcher.add(names.back());
-    host->addElement(value, names.back().c_str());
-    hostNames.push_back(host->storedName(names.back().c_str()));
+    hostNames.reserve(hostNames.size() + 1);
+    matcher.add(lower);
+    const char* own = matcher.keyAt(static_cast<int>(matcher.size() - 1));
+    host->addElement(value, own);
+    const char* hostCopy = host->storedName(own);
+    hostNames.push_back(hostCopy ? hostCopy : own);
 }
 
 int VXTypedEnumStringType::getEnumLength() const { return lookups().getEnumLength(); }
@@ -98,8 +100,7 @@ const char* VXTypedEnumStringType::getEnumFromPartialMatch(std::string input) co
     // An exact name wins wherever it stands, even when it also begins other
     // names ("major" and "majorandminor"); otherwise the one name that begins
     // with the input, and none when two or more do.
-    const int i = matcher.match(std::string_view(input));
-    return i >= 0 ? names[static_cast<std::size_t>(i)].c_str() : nullptr;
+    return matcher.keyAt(matcher.match(std::string_view(input)));
 }
 
 EnumStringType::~EnumStringType() = default;

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include <boost/container/small_vector.hpp>
+
 #include "frame/export.h"
 #include "nyro/nyro.h"
 #include "nyro/typed_enum.h"
@@ -66,20 +68,16 @@ private:
     const char* canonicalName(const char* name) const
     {
         const int i = matcher.match(name);
-        if (i < 0)
-            return nullptr;
-        const auto k = static_cast<std::size_t>(i);
-        return hostNames[k] ? hostNames[k] : names[k].c_str();
+        return i >= 0 ? hostNames[static_cast<std::size_t>(i)] : nullptr;
     }
 
     bool owns = false;
     nyro::TypedEnumStringType* host = nullptr;
-    // Names as added (lower case), only those the enumeration did not accept yet.
-    std::vector<std::string> names;
-    // The same names indexed for matching: positions in `names`.
+    // The names as added (lower case), only those the enumeration did not
+    // accept yet, indexed for matching; positions in the order added.
     ut::NameMatcher matcher;
-    // For each name, the host enumeration's copy of it (null: use our own).
-    std::vector<const char*> hostNames;
+    // For each name, the host enumeration's copy of it (our own when it keeps none).
+    boost::container::small_vector<const char*, 8> hostNames;
 };
 
 class EnumStringType : public VXTypedEnumStringType {
