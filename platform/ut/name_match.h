@@ -114,6 +114,13 @@ public:
     }
 
     std::size_t size() const { return entries_.size(); }
+    // Forgets every name (their copies go with them).
+    void clear()
+    {
+        entries_.clear();
+        blocks_.clear();
+        head_.fill(end);
+    }
 
     // The position of the name `text` selects (exact, else unique prefix), or
     // none, or ambiguous. A null text selects nothing.
@@ -329,6 +336,16 @@ private:
     // names beginning with a NUL).
     std::array<Index, 256> head_;
 };
+
+// Whether folding leaves every byte of `text` as it is.
+inline bool isFolded(std::string_view text)
+{
+    const std::int32_t* table = lowerCaseTable();
+    for (char c : text)
+        if (foldByte(c, table) != c)
+            return false;
+    return true;
+}
 
 // Whether two texts are the same name in any letter case (each byte folded
 // as the matcher folds it).
