@@ -216,7 +216,7 @@ private:
         bool operator==(const T& o) const { return value_ == o.value_; }                                  \
     };                                                                                                    \
     VX_ENUM_NAME_TABLE_CLASS(T##Style, NAMES)                                                             \
-    class T##DataType : public EnumDataType<T##DataType, T##Style, T> {                                   \
+    class T##DataType final : public EnumDataType<T##DataType, T##Style, T> {                             \
     public:                                                                                               \
         static constexpr const char* typeName = #T;                                                       \
     };                                                                                                    \

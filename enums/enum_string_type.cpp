@@ -67,17 +67,6 @@ int VXTypedEnumStringType::getEnumLength() const { return lookups().getEnumLengt
 
 const char* VXTypedEnumStringType::getEnumString(nyro::COSValue v) const { return lookups().getEnumString(v); }
 
-int VXTypedEnumStringType::getEnumValue(const char* name) const
-{
-    return lookups().getEnumValue(canonicalName(name));
-}
-
-bool VXTypedEnumStringType::isValidEnumName(const char* name) const
-{
-    // A failed match hands the enumeration a null name, which it never accepts.
-    return name && lookups().isValidEnumName(canonicalName(name));
-}
-
 bool VXTypedEnumStringType::isEnumNameAmbiguous(const char* name) const
 {
     if (!name)

@@ -40,10 +40,14 @@ public:
     virtual const char* getEnumString(nyro::COSValue v) const;
     // Value of the name that `name` selects; only meaningful when
     // isValidEnumName(name) holds.
-    virtual int getEnumValue(const char* name) const;
+    virtual int getEnumValue(const char* name) const { return lookups().getEnumValue(canonicalName(name)); }
     // Whether `name` selects a name: exactly or as an unambiguous abbreviation,
     // in any letter case. False for null.
-    virtual bool isValidEnumName(const char* name) const;
+    virtual bool isValidEnumName(const char* name) const
+    {
+        // A failed match hands the enumeration a null name, which it never accepts.
+        return name && lookups().isValidEnumName(canonicalName(name));
+    }
     // The enumeration's own answer for `name` in lower case (no abbreviation).
     virtual bool isEnumNameAmbiguous(const char* name) const;
     virtual nyro::EnumVisibility getEnumVisibility(const char* name) const;

@@ -20,9 +20,16 @@ CharText::CharText(const qxArray* array)
             raise(msg::OutOfMemory);
         out = heap_.get();
     }
-    std::size_t length;
+    std::size_t length = 0;
     if (units) {
-        length = utf16_to_utf8(units, count, out);
+        // Names and numbers are plain ASCII: copied as they are, the codec
+        // takes over at the first unit that is not.
+        while (length < count && units[length] < 0x80) {
+            out[length] = static_cast<char>(units[length]);
+            ++length;
+        }
+        if (length < count)
+            length += utf16_to_utf8(units + length, count - length, out + length);
     } else {
         std::memset(out, 0, count);
         length = count;
