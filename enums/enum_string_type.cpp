@@ -1,6 +1,7 @@
 #include "enums/enum_string_type.h"
 
 #include <cctype>
+#include <cstring>
 #include <utility>
 
 namespace datatypes {
@@ -29,7 +30,8 @@ std::string normalizeCase(const char* text)
 
 VXTypedEnumStringType::VXTypedEnumStringType(const char* name)
 {
-    nyro::COSDataTypePtr base = nyro::COSTypeRepository::getType(nyro::COSNameID("uint32 scalar"));
+    static const nyro::COSNameID baseName("uint32 scalar"); // interned once
+    nyro::COSDataTypePtr base = nyro::COSTypeRepository::getType(baseName);
     nyro::COSDataTypePtr existing = nyro::COSTypeRepository::getType(nyro::COSNameID(name));
     // A repository type of that name that is no typed enumeration is not ours
     // to fill: the table then keeps an enumeration of its own.
@@ -52,14 +54,27 @@ void VXTypedEnumStringType::addElement(nyro::COSValue value, const char* name)
 {
     if (!name)
         return;
-    const std::string lower = normalizeCase(name);
-    if (lookups().isValidEnumName(lower.c_str()))
+    // The lower-case form, in place for the short names every table holds.
+    char shortName[64];
+    std::string longName;
+    const std::size_t length = std::strlen(name);
+    char* lower = shortName;
+    if (length >= sizeof shortName) {
+        longName.resize(length);
+        lower = longName.data();
+    }
+    const std::int32_t* table = ut::lowerCaseTable();
+    for (std::size_t i = 0; i < length; ++i)
+        lower[i] = ut::foldByte(name[i], table);
+    lower[length] = '\0';
+    if (lookups().isValidEnumName(lower))
         return;
     hostNames.reserve(hostNames.size() + 1);
-    matcher.add(lower);
+    matcher.add(std::string_view(lower, length));
     const char* own = matcher.keyAt(static_cast<int>(matcher.size() - 1));
     host->addElement(value, own);
-    const char* hostCopy = host->storedName(own);
+    // The element just added is the enumeration's last one.
+    const char* hostCopy = host->elementName(host->getEnumLength() - 1);
     hostNames.push_back(hostCopy ? hostCopy : own);
 }
 
