@@ -2,6 +2,7 @@
 
 #include <boost/numeric/conversion/cast.hpp>
 
+#include <algorithm>
 #include <cstdint>
 
 #define VX_MESSAGES "color/messages.def"
@@ -155,7 +156,8 @@ void ColorNameTable::addNamedColor(std::string name, double r, double g, double 
     // lower-casing leaves as they are; map nodes stay where they are.
     if (added && ut::isFolded(it->first)) {
         try {
-            colors_.reserve(colors_.size() + 1);
+            if (colors_.size() == colors_.capacity())
+                colors_.reserve(std::max<std::size_t>(16, 2 * colors_.size()));
             index_.add(it->first);
         } catch (...) {
             map_.erase(it);

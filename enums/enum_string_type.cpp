@@ -69,7 +69,8 @@ void VXTypedEnumStringType::addElement(nyro::COSValue value, const char* name)
     lower[length] = '\0';
     if (lookups().isValidEnumName(lower))
         return;
-    hostNames.reserve(hostNames.size() + 1);
+    if (hostNames.size() == hostNames.capacity()) // room first: nothing below leaves a name half-added
+        hostNames.reserve(2 * hostNames.size());
     matcher.add(std::string_view(lower, length));
     const char* own = matcher.keyAt(static_cast<int>(matcher.size() - 1));
     host->addElement(value, own);
