@@ -2,6 +2,7 @@
 
 #include <boost/numeric/conversion/cast.hpp>
 
+#include <algorithm>
 #include <cstdint>
 
 #define VX_MESSAGES "color/messages.def"
@@ -31,17 +32,19 @@ gui_objects::QxArrayPtr ColorBase::getColorAsArray() const
 void ColorBase::setColorFromString(const char* text)
 {
     const ColorNameTable& table = ColorNameTable::getInstance();
-    if (table.isNameInTable(text)) {
-        ColorNameTable::ColorValue c;
-        try {
-            c = table.getColorValue(text);
-        } catch (const AmbiguousNameException&) {
-            raise(msg::AmbiguousColorName);
-        }
-        red_ = c.red;
-        green_ = c.green;
-        blue_ = c.blue;
+    bool ambiguous = false;
+    if (const ColorNameTable::ColorValue* c = table.find(text, ambiguous)) {
+        red_ = c->red;
+        green_ = c->green;
+        blue_ = c->blue;
         return;
+    }
+    if (ambiguous) {
+        try {
+            table.getColorValue(text); // gives the console notice
+        } catch (const AmbiguousNameException&) {
+        }
+        raise(msg::AmbiguousColorName);
     }
     double v[4];
     bool withAlpha = false;
@@ -102,10 +105,6 @@ constexpr NamedColor builtInColors[] = {
     {"defaultaxesboxcolor", 0.2, 0.2, 0.2},
 };
 
-using Lowered = ColorNameTable::LoweredText;
-
-Lowered lowered(const char* text) { return {text ? text : "", ut::lowerCaseTable()}; }
-
 } // namespace
 
 ColorNameTable& ColorNameTable::getInstance()
@@ -117,35 +116,31 @@ ColorNameTable& ColorNameTable::getInstance()
 void ColorNameTable::reset()
 {
     map_.clear();
+    index_.clear();
+    colors_.clear();
     for (const NamedColor& c : builtInColors)
-        map_.emplace(c.name, createColorValueFromRGB(c.red, c.green, c.blue));
+        addNamedColor(c.name, c.red, c.green, c.blue, true);
 }
 
-// Names that begin with a text are contiguous in byte order, starting at the
-// first name not below the text.
-ColorNameTable::Map::const_iterator ColorNameTable::firstMatch(const LoweredText& text) const
+const ColorNameTable::ColorValue* ColorNameTable::find(const char* text, bool& ambiguous) const
 {
-    auto it = map_.lower_bound(text);
-    return it != map_.end() && beginsWith(it->first, text) ? it : map_.end();
+    const int i = text ? index_.match(text) : ut::NameMatcher::none;
+    ambiguous = i == ut::NameMatcher::ambiguous;
+    return i >= 0 ? colors_[static_cast<std::size_t>(i)] : nullptr;
 }
 
 bool ColorNameTable::isNameInTable(const char* text) const
 {
-    return text && firstMatch(lowered(text)) != map_.end();
+    return text && index_.match(text) != ut::NameMatcher::none;
 }
 
 ColorNameTable::ColorValue ColorNameTable::getColorValue(const char* text) const
 {
-    const Lowered t = lowered(text);
-    auto first = firstMatch(t);
-    if (!text || first == map_.end())
+    bool ambiguous = false;
+    if (const ColorValue* c = find(text, ambiguous))
+        return *c;
+    if (!ambiguous)
         throw MissingNameException();
-    auto second = std::next(first);
-    if (second == map_.end() || !beginsWith(second->first, t))
-        return first->second;
-    // The first match is the smallest name beginning with t: t itself if present.
-    if (equals(first->first, t))
-        return first->second;
     qxPrintf(msg::AmbiguousColorNameNotice.text, text);
     throw AmbiguousNameException();
 }
@@ -156,7 +151,20 @@ void ColorNameTable::addNamedColor(std::string name, double r, double g, double 
         std::string detail = "ColorNameTable::addNamedColor, color name: " + name + " is already used in the color table.";
         raise(msg::ColorNameInUse, detail.c_str());
     }
-    map_.insert_or_assign(std::move(name), createColorValueFromRGB(r, g, b));
+    const auto [it, added] = map_.insert_or_assign(std::move(name), createColorValueFromRGB(r, g, b));
+    // A search lower-cases its text, so it can only reach names that
+    // lower-casing leaves as they are; map nodes stay where they are.
+    if (added && ut::isFolded(it->first)) {
+        try {
+            if (colors_.size() == colors_.capacity())
+                colors_.reserve(std::max<std::size_t>(16, 2 * colors_.size()));
+            index_.add(it->first);
+        } catch (...) {
+            map_.erase(it);
+            throw;
+        }
+        colors_.push_back(&it->second);
+    }
 }
 
 std::vector<std::string> ColorNameTable::getNames() const

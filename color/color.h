@@ -59,9 +59,10 @@ private:
     double alpha_ = 1;
 };
 
-// The named colors, one table per process. Names are matched against the
-// lower-cased search text: an exact name wins, otherwise a name the text
-// uniquely abbreviates.
+// The named colors, one table per process. Names are kept as given and
+// matched against the search text with each of its bytes lower-cased: an
+// exact name wins, otherwise a name the text uniquely abbreviates. A name
+// holding capitals is listed but no search reaches it.
 class VX_API ColorNameTable {
 public:
     struct ColorValue {
@@ -70,28 +71,8 @@ public:
         double blue = 0;
         friend bool operator==(const ColorValue&, const ColorValue&) = default;
     };
-    // A search text as the table sees it: each byte lower-cased as it is read,
-    // so that looking a name up builds no string.
-    struct LoweredText {
-        const char* text;
-        const std::int32_t* table; // ut::lowerCaseTable()
-    };
-    // Plain byte order of the names; a LoweredText is compared as its lower-cased bytes.
-    struct NameOrder {
-        using is_transparent = void;
-        bool operator()(std::string_view a, std::string_view b) const { return a < b; }
-        bool operator()(std::string_view name, const LoweredText& t) const
-        {
-            bool prefix = false;
-            return order(name, t, prefix) < 0;
-        }
-        bool operator()(const LoweredText& t, std::string_view name) const
-        {
-            bool prefix = false;
-            return order(name, t, prefix) > 0;
-        }
-    };
-    using Map = std::map<std::string, ColorValue, NameOrder>;
+    // Byte order of the names.
+    using Map = std::map<std::string, ColorValue>;
 
     static ColorValue createColorValueFromRGB(double r, double g, double b) { return {r, g, b}; }
 
@@ -106,6 +87,9 @@ public:
     // it, AmbiguousNameException (after a console notice) when several do and
     // none equals it.
     ColorValue getColorValue(const char* text) const;
+    // The color the text selects, or null when it selects none; `ambiguous`
+    // tells the two causes apart. One search, no notice.
+    const ColorValue* find(const char* text, bool& ambiguous) const;
     // Adds `name` as given (no lower-casing) or replaces its color. Without
     // `replace`, a name that begins an existing name is refused with a host error.
     void addNamedColor(std::string name, double r, double g, double b, bool replace);
@@ -116,40 +100,11 @@ public:
 
 private:
     ColorNameTable() { reset(); }
-    // How a name stands to a lowered text in byte order: negative when it
-    // sorts before it, positive after, 0 when equal; `prefix` tells whether
-    // the text runs out within the name (the name begins with it).
-    static int order(std::string_view name, const LoweredText& t, bool& prefix)
-    {
-        for (std::size_t i = 0;; ++i) {
-            const char c = t.text[i];
-            if (c == '\0') {
-                prefix = true;
-                return i == name.size() ? 0 : 1;
-            }
-            prefix = false;
-            if (i == name.size())
-                return -1;
-            const auto a = static_cast<unsigned char>(name[i]);
-            const auto b = static_cast<unsigned char>(ut::foldByte(c, t.table));
-            if (a != b)
-                return a < b ? -1 : 1;
-        }
-    }
-    static bool beginsWith(std::string_view name, const LoweredText& t)
-    {
-        bool prefix = false;
-        order(name, t, prefix);
-        return prefix;
-    }
-    static bool equals(std::string_view name, const LoweredText& t)
-    {
-        bool prefix = false;
-        return order(name, t, prefix) == 0;
-    }
-    // The first name (in map order) that begins with the lower-cased text, or end.
-    Map::const_iterator firstMatch(const LoweredText& text) const;
     Map map_;
+    // The names a search can reach (those lower-casing leaves as they are),
+    // with the color of each by position.
+    ut::NameMatcher index_{ut::NameMatcher::Case::Fold};
+    std::vector<const ColorValue*> colors_;
 };
 
 // The table as a new 1x1 struct (scope 0): one field per name in map order,

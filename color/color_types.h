@@ -220,7 +220,7 @@ COSValue StyledMC<DT>::from(COSValue a) const
     if (!array)
         return {};
     if (qxGetClassID(array) == qxCHAR_CLASS) {
-        QxString text = charArrayText(array);
+        CharText text(array);
         return DT::store(DT::fromText(text.get()));
     }
     if constexpr (requires(typename DT::Value& out) { DT::fromNumbers(array, out); }) {

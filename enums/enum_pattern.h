@@ -147,7 +147,7 @@ public:
             raise(msg::BadEnumValue, "", DT::typeName);
             return {};
         }
-        QxString text = charArrayText(array);
+        CharText text(array);
         return EnumSC<DT>(*type_).from(slotOf(text.get()));
     }
     // The null value has no name to give: an error.
@@ -216,7 +216,7 @@ private:
         bool operator==(const T& o) const { return value_ == o.value_; }                                  \
     };                                                                                                    \
     VX_ENUM_NAME_TABLE_CLASS(T##Style, NAMES)                                                             \
-    class T##DataType : public EnumDataType<T##DataType, T##Style, T> {                                   \
+    class T##DataType final : public EnumDataType<T##DataType, T##Style, T> {                             \
     public:                                                                                               \
         static constexpr const char* typeName = #T;                                                       \
     };                                                                                                    \

@@ -1,6 +1,7 @@
 #include "enums/enum_string_type.h"
 
 #include <cctype>
+#include <cstring>
 #include <utility>
 
 namespace datatypes {
@@ -29,7 +30,8 @@ std::string normalizeCase(const char* text)
 
 VXTypedEnumStringType::VXTypedEnumStringType(const char* name)
 {
-    nyro::COSDataTypePtr base = nyro::COSTypeRepository::getType(nyro::COSNameID("uint32 scalar"));
+    static const nyro::COSNameID baseName("uint32 scalar"); // interned once
+    nyro::COSDataTypePtr base = nyro::COSTypeRepository::getType(baseName);
     nyro::COSDataTypePtr existing = nyro::COSTypeRepository::getType(nyro::COSNameID(name));
     // A repository type of that name that is no typed enumeration is not ours
     // to fill: the table then keeps an enumeration of its own.
@@ -52,29 +54,34 @@ void VXTypedEnumStringType::addElement(nyro::COSValue value, const char* name)
 {
     if (!name)
         return;
-    std::string lower = normalizeCase(name);
-    if (lookups().isValidEnumName(lower.c_str()))
+    // The lower-case form, in place for the short names every table holds.
+    char shortName[64];
+    std::string longName;
+    const std::size_t length = std::strlen(name);
+    char* lower = shortName;
+    if (length >= sizeof shortName) {
+        longName.resize(length);
+        lower = longName.data();
+    }
+    const std::int32_t* table = ut::lowerCaseTable();
+    for (std::size_t i = 0; i < length; ++i)
+        lower[i] = ut::foldByte(name[i], table);
+    lower[length] = '\0';
+    if (lookups().isValidEnumName(lower))
         return;
-    names.push_back(std::move(lower));
-    matcher.add(names.back());
-    host->addElement(value, names.back().c_str());
-    hostNames.push_back(host->storedName(names.back().c_str()));
+    if (hostNames.size() == hostNames.capacity()) // room first: nothing below leaves a name half-added
+        hostNames.reserve(2 * hostNames.size());
+    matcher.add(std::string_view(lower, length));
+    const char* own = matcher.keyAt(static_cast<int>(matcher.size() - 1));
+    host->addElement(value, own);
+    // The element just added is the enumeration's last one.
+    const char* hostCopy = host->elementName(host->getEnumLength() - 1);
+    hostNames.push_back(hostCopy ? hostCopy : own);
 }
 
 int VXTypedEnumStringType::getEnumLength() const { return lookups().getEnumLength(); }
 
 const char* VXTypedEnumStringType::getEnumString(nyro::COSValue v) const { return lookups().getEnumString(v); }
-
-int VXTypedEnumStringType::getEnumValue(const char* name) const
-{
-    return lookups().getEnumValue(canonicalName(name));
-}
-
-bool VXTypedEnumStringType::isValidEnumName(const char* name) const
-{
-    // A failed match hands the enumeration a null name, which it never accepts.
-    return name && lookups().isValidEnumName(canonicalName(name));
-}
 
 bool VXTypedEnumStringType::isEnumNameAmbiguous(const char* name) const
 {
@@ -98,8 +105,7 @@ const char* VXTypedEnumStringType::getEnumFromPartialMatch(std::string input) co
     // An exact name wins wherever it stands, even when it also begins other
     // names ("major" and "majorandminor"); otherwise the one name that begins
     // with the input, and none when two or more do.
-    const int i = matcher.match(std::string_view(input));
-    return i >= 0 ? names[static_cast<std::size_t>(i)].c_str() : nullptr;
+    return matcher.keyAt(matcher.match(std::string_view(input)));
 }
 
 EnumStringType::~EnumStringType() = default;

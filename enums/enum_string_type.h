@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include <boost/container/small_vector.hpp>
+
 #include "frame/export.h"
 #include "nyro/nyro.h"
 #include "nyro/typed_enum.h"
@@ -38,10 +40,14 @@ public:
     virtual const char* getEnumString(nyro::COSValue v) const;
     // Value of the name that `name` selects; only meaningful when
     // isValidEnumName(name) holds.
-    virtual int getEnumValue(const char* name) const;
+    virtual int getEnumValue(const char* name) const { return lookups().getEnumValue(canonicalName(name)); }
     // Whether `name` selects a name: exactly or as an unambiguous abbreviation,
     // in any letter case. False for null.
-    virtual bool isValidEnumName(const char* name) const;
+    virtual bool isValidEnumName(const char* name) const
+    {
+        // A failed match hands the enumeration a null name, which it never accepts.
+        return name && lookups().isValidEnumName(canonicalName(name));
+    }
     // The enumeration's own answer for `name` in lower case (no abbreviation).
     virtual bool isEnumNameAmbiguous(const char* name) const;
     virtual nyro::EnumVisibility getEnumVisibility(const char* name) const;
@@ -66,20 +72,16 @@ private:
     const char* canonicalName(const char* name) const
     {
         const int i = matcher.match(name);
-        if (i < 0)
-            return nullptr;
-        const auto k = static_cast<std::size_t>(i);
-        return hostNames[k] ? hostNames[k] : names[k].c_str();
+        return i >= 0 ? hostNames[static_cast<std::size_t>(i)] : nullptr;
     }
 
     bool owns = false;
     nyro::TypedEnumStringType* host = nullptr;
-    // Names as added (lower case), only those the enumeration did not accept yet.
-    std::vector<std::string> names;
-    // The same names indexed for matching: positions in `names`.
+    // The names as added (lower case), only those the enumeration did not
+    // accept yet, indexed for matching; positions in the order added.
     ut::NameMatcher matcher;
-    // For each name, the host enumeration's copy of it (null: use our own).
-    std::vector<const char*> hostNames;
+    // For each name, the host enumeration's copy of it (our own when it keeps none).
+    boost::container::small_vector<const char*, 8> hostNames;
 };
 
 class EnumStringType : public VXTypedEnumStringType {

@@ -35,7 +35,7 @@ COSValue OnOffBooleanMC::from(COSValue a) const
         raise(msg::UnknownOnOffBooleanValue);
         return {};
     }
-    QxString text = charArrayText(array);
+    CharText text(array);
     return OnOffBooleanSC().from(slotOf(text.get()));
 }
 

@@ -3,37 +3,55 @@
 #include "frame/datatype.h"
 #define VX_MESSAGES "frame/messages.def"
 #include "frame/messages.h"
+#include "ut/utf.h"
 
 namespace datatypes {
 
-QxString charArrayText(const qxArray* array)
+CharText::CharText(const qxArray* array)
 {
-    QxString text(qxArrayToString(array));
-    if (!text)
-        raise(msg::OutOfMemory);
     const qxSize count = qxGetNumberOfElements(array);
     const qxChar* units = qxGetChars(array);
-    qxSize nuls = 0;
-    for (qxSize i = 0; i < count; ++i)
-        nuls += !units || units[i] == 0;
-    if (nuls == 0)
-        return text;
-    // Every NUL becomes the two characters backslash and zero.
-    const std::string whole = qxArrayToStdString(array);
-    QxString escaped(static_cast<char*>(qxMalloc(whole.size() + nuls + 1)));
-    if (!escaped)
-        raise(msg::OutOfMemory);
-    char* out = escaped.get();
-    for (char c : whole) {
-        if (c == '\0') {
-            *out++ = '\\';
-            *out++ = '0';
-        } else {
-            *out++ = c;
-        }
+    // Each unit takes at most three bytes, a NUL written as "\0" two.
+    const std::size_t room = utf8_room(count);
+    char* out = inPlace_;
+    if (room >= sizeof inPlace_) {
+        heap_.reset(static_cast<char*>(qxMalloc(room + 1)));
+        if (!heap_)
+            raise(msg::OutOfMemory);
+        out = heap_.get();
     }
-    *out = '\0';
-    return escaped;
+    std::size_t length = 0;
+    if (units) {
+        // Names and numbers are plain ASCII: copied as they are, the codec
+        // takes over at the first unit that is not.
+        while (length < count && units[length] < 0x80) {
+            out[length] = static_cast<char>(units[length]);
+            ++length;
+        }
+        if (length < count)
+            length += utf16_to_utf8(units + length, count - length, out + length);
+    } else {
+        std::memset(out, 0, count);
+        length = count;
+    }
+    // Every NUL becomes the two characters backslash and zero, moving what
+    // follows it along; the text is rewritten from its end.
+    std::size_t nuls = 0;
+    for (std::size_t i = 0; i < length; ++i)
+        nuls += out[i] == '\0';
+    if (nuls) {
+        char* to = out + length + nuls;
+        for (std::size_t i = length; i-- > 0;) {
+            if (out[i] == '\0') {
+                *--to = '0';
+                *--to = '\\';
+            } else {
+                *--to = out[i];
+            }
+        }
+        length += nuls;
+    }
+    out[length] = '\0';
 }
 
 } // namespace datatypes

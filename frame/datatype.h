@@ -96,13 +96,24 @@ struct QxStringDtor {
 };
 using QxString = gui_objects::AutoPtr<char, QxStringDtor>;
 
-// The text of a host char array, for a type's text rules. A C string cannot
+// CharText: the text of a host char array, for a type's text rules. A C string cannot
 // hold a NUL character, so each NUL of the array is written as the two
 // characters "\0": the rules see the whole text, and refuse it as the text it
 // is (no name, number or color holds a backslash), where a text cut at the NUL
 // could have passed for another. An array without data reads as NULs. No
-// storage for the text raises the library's out-of-memory error.
-QxString charArrayText(const qxArray* array);
+// storage for the text raises the library's out-of-memory error. Short texts
+// are kept in place, longer ones in the utility heap.
+class CharText {
+public:
+    explicit CharText(const qxArray* array);
+    CharText(const CharText&) = delete;
+    CharText& operator=(const CharText&) = delete;
+    const char* get() const { return heap_ ? heap_.get() : inPlace_; }
+
+private:
+    QxString heap_;
+    char inPlace_[64];
+};
 
 // ---- data types ------------------------------------------------------------------
 

@@ -57,6 +57,9 @@ public:
     // null. It stays valid as long as the enumeration, and lookups given it
     // find their element by its address, without reading the text.
     const char* storedName(const char* name) const { return index_.keyAt(index_.find(name)); }
+    // The enumeration's own copy of the name of element `i` (in the order
+    // added), or null when there is no such element.
+    const char* elementName(int i) const { return index_.keyAt(i); }
 
     // ---- EnumerationType --------------------------------------------------------
     int getEnumLength() const override;

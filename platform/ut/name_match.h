@@ -62,7 +62,7 @@ public:
         if (entries_.size() >= end)
             throw std::length_error("NameMatcher: too many names");
         const auto position = static_cast<Index>(entries_.size());
-        char* stored = storage(name.size(), position);
+        char* stored = storage(name.size());
         if (case_ == Case::Fold) {
             const std::int32_t* table = lowerCaseTable();
             for (std::size_t i = 0; i < name.size(); ++i)
@@ -71,7 +71,8 @@ public:
             std::memcpy(stored, name.data(), name.size());
         }
         stored[name.size()] = '\0';
-        Entry e{stored, static_cast<std::uint32_t>(name.size()), position, position, end};
+        Entry e{{}, stored, static_cast<std::uint32_t>(name.size()), position, position, end};
+        std::memcpy(e.head, stored, std::min(name.size() + 1, inlineBytes));
         const std::string_view key = keyOf(e);
         // The chain of the first byte stays in byte order, equal names in the
         // order added, so a name comes before every longer name it begins.
@@ -82,6 +83,8 @@ public:
             link = &entries_[*link].next;
         }
         e.next = *link;
+        const Index header[2] = {position, e.firstEqual};
+        std::memcpy(stored - sizeof header, header, sizeof header);
         *link = position;
         entries_.push_back(e);
     }
@@ -99,22 +102,34 @@ public:
     {
         const auto at = reinterpret_cast<std::uintptr_t>(p);
         for (const Block& b : blocks_) {
-            // The offset of `p` in the block, when it lies past a position.
+            // The offset of `p` in the block, when it lies past a header.
             const std::size_t offset = at - reinterpret_cast<std::uintptr_t>(b.bytes.get());
-            if (offset - sizeof(Index) < b.used - sizeof(Index)) {
-                Index i;
-                std::memcpy(&i, b.bytes.get() + (offset - sizeof(Index)), sizeof i);
-                return i < entries_.size() && entries_[i].key == p ? entries_[i].firstEqual : none;
+            if (offset - headerBytes < b.used - headerBytes) {
+                Index header[2]; // position, first equal name
+                std::memcpy(header, b.bytes.get() + (offset - headerBytes), headerBytes);
+                return header[0] < entries_.size() && entries_[header[0]].key == p ? header[1] : none;
             }
         }
         return none;
     }
 
     std::size_t size() const { return entries_.size(); }
+    // Forgets every name (their copies go with them).
+    void clear()
+    {
+        entries_.clear();
+        blocks_.clear();
+        head_.fill(end);
+    }
 
     // The position of the name `text` selects (exact, else unique prefix), or
     // none, or ambiguous. A null text selects nothing.
-    int match(const char* text) const { return text ? search<true>(text, 0) : none; }
+    int match(const char* text) const
+    {
+        if (!text)
+            return none;
+        return case_ == Case::Fold ? searchText<true>(text) : searchText<false>(text);
+    }
     int match(std::string_view text) const { return search<false>(text.data(), text.size()); }
 
     // The position of the first name equal to `text`, or none.
@@ -135,11 +150,17 @@ public:
 private:
     using Index = std::uint16_t;
     static constexpr Index end = 0xffff; // no entry; also one more than the most names
+    // The first bytes of a key are kept in its entry, so that comparing a
+    // text with a short name reads no memory beyond the entry.
+    static constexpr std::size_t inlineBytes = 16;
     struct Entry {
+        char head[inlineBytes];     // the key's first bytes and its NUL when they fit
         const char* key;
         std::uint32_t length;
         Index position, firstEqual; // firstEqual: the first name equal to this one
         Index next;                 // the next name of the same first byte, in byte order
+        // The key's bytes, from the entry itself when they fit.
+        const char* bytes() const { return length < inlineBytes ? head : key; }
     };
     enum class Relation { Other, Prefix, Equal };
 
@@ -157,7 +178,7 @@ private:
     static Relation compare(const Entry& e, const char* text, std::size_t length, const std::int32_t*& table,
                             bool& fetched)
     {
-        const char* name = e.key;
+        const char* name = e.bytes();
         for (std::size_t i = 0;; ++i) {
             if (Terminated ? text[i] == '\0' : i == length)
                 return i == e.length ? Relation::Equal : Relation::Prefix;
@@ -190,6 +211,50 @@ private:
         table = lowerCaseTable();
         fetched = true;
         return head_[static_cast<unsigned char>(foldByte(first, table))];
+    }
+
+    // match of a NUL-terminated text: the path every conversion takes.
+    template <bool Fold>
+    int searchText(const char* text) const
+    {
+        const auto first = static_cast<unsigned char>(text[0]);
+        if (first == 0)
+            return search<true, Fold>(text, 0);
+        const std::int32_t* table = nullptr;
+        Index i = head_[first];
+        if (Fold && i == end) {
+            table = lowerCaseTable();
+            i = head_[static_cast<unsigned char>(foldByte(text[0], table))];
+        }
+        // Every name of the chain begins with the text's first byte (folded).
+        for (; i != end; i = entries_[i].next) {
+            const Entry& e = entries_[i];
+            const char* name = e.bytes();
+            for (std::size_t k = 1;; ++k) {
+                const char c = text[k];
+                if (c == '\0') {
+                    if (k == e.length)
+                        return e.position;
+                    // The text is the beginning of this name: of the next one
+                    // too when that begins with the same k bytes.
+                    if (e.next != end) {
+                        const Entry& n = entries_[e.next];
+                        if (n.length >= k && std::memcmp(n.bytes(), name, k) == 0)
+                            return ambiguous;
+                    }
+                    return e.position;
+                }
+                if (c == name[k])
+                    continue;
+                if (!Fold || name[k] == '\0')
+                    break;
+                if (!table)
+                    table = lowerCaseTable();
+                if (foldByte(c, table) != name[k])
+                    break;
+            }
+        }
+        return none;
     }
 
     template <bool Terminated>
@@ -243,21 +308,21 @@ private:
         return none;
     }
 
-    // Room for a name of `n` bytes and its NUL, preceded by its position (for
-    // fromKey). Names are packed into blocks that are never moved or freed
-    // before the matcher.
-    char* storage(std::size_t n, Index position)
+    // Room for a name of `n` bytes and its NUL, preceded by a header (its
+    // position and the first name equal to it, for fromKey). Names are packed
+    // into blocks that are never moved or freed before the matcher.
+    static constexpr std::size_t headerBytes = 2 * sizeof(Index);
+    char* storage(std::size_t n)
     {
-        const std::size_t need = sizeof(Index) + n + 1;
+        const std::size_t need = headerBytes + n + 1;
         if (blocks_.empty() || blocks_.back().size - blocks_.back().used < need) {
             const std::size_t size = std::max<std::size_t>(256, need);
             blocks_.push_back(Block{std::unique_ptr<char[]>(new char[size]), size, 0});
         }
         Block& b = blocks_.back();
         char* p = b.bytes.get() + b.used;
-        std::memcpy(p, &position, sizeof position);
         b.used += need;
-        return p + sizeof(Index);
+        return p + headerBytes;
     }
 
     struct Block {
@@ -271,6 +336,16 @@ private:
     // names beginning with a NUL).
     std::array<Index, 256> head_;
 };
+
+// Whether folding leaves every byte of `text` as it is.
+inline bool isFolded(std::string_view text)
+{
+    const std::int32_t* table = lowerCaseTable();
+    for (char c : text)
+        if (foldByte(c, table) != c)
+            return false;
+    return true;
+}
 
 // Whether two texts are the same name in any letter case (each byte folded
 // as the matcher folds it).

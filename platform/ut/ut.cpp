@@ -1,16 +1,82 @@
 #include "ut/ut.h"
 
 #include <atomic>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <map>
 #include <mutex>
 #include <string>
+#include <vector>
 
 namespace {
 std::atomic<unsigned> failSkip{0};
-std::atomic<unsigned> failCount{0};
-std::atomic<long> live{0};
+
+// Blocks handed out and not yet freed, counted per thread so that an
+// allocation pays a plain add instead of a locked one: each thread owns one
+// counter (taken back for another thread when it ends), and the live count is
+// the sum of all of them plus what ended threads left behind.
+struct LiveCounter {
+    std::atomic<long> blocks{0};
+    LiveCounter* next = nullptr;
+};
+
+struct LiveRegistry {
+    std::mutex lock;
+    LiveCounter* all = nullptr;  // every counter ever made, in use or free
+    std::vector<LiveCounter*> freeList;
+    long ended = 0;              // what ended threads left behind
+};
+LiveRegistry& liveRegistry()
+{
+    static auto* registry = new LiveRegistry; // outlives every thread's exit
+    return *registry;
+}
+
+[[gnu::tls_model("initial-exec")]] thread_local LiveCounter* threadCounter = nullptr;
+
+// Gives the thread's counter back when the thread ends.
+struct CounterReturn {
+    LiveCounter* counter = nullptr;
+    ~CounterReturn()
+    {
+        LiveRegistry& r = liveRegistry();
+        std::lock_guard<std::mutex> g(r.lock);
+        r.ended += counter->blocks.exchange(0, std::memory_order_relaxed);
+        r.freeList.push_back(counter);
+        threadCounter = nullptr; // a later block of this thread takes a counter again
+    }
+};
+
+[[gnu::noinline]] LiveCounter* enrolThread()
+{
+    LiveRegistry& r = liveRegistry();
+    LiveCounter* c;
+    {
+        std::lock_guard<std::mutex> g(r.lock);
+        if (!r.freeList.empty()) {
+            c = r.freeList.back();
+            r.freeList.pop_back();
+        } else {
+            c = new LiveCounter;
+            c->next = r.all;
+            r.all = c;
+        }
+    }
+    thread_local CounterReturn giveBack;
+    giveBack.counter = c;
+    threadCounter = c;
+    return c;
+}
+
+inline void countBlocks(long delta)
+{
+    LiveCounter* c = threadCounter;
+    if (!c)
+        c = enrolThread();
+    // Only this thread writes its counter: no locked add needed.
+    c->blocks.store(c->blocks.load(std::memory_order_relaxed) + delta, std::memory_order_relaxed);
+}
 
 struct ClassTable {
     std::mutex lock;
@@ -25,29 +91,39 @@ ClassTable& classes()
 }
 } // namespace
 
-namespace ut::test {
-void failAllocations(unsigned count, unsigned skip)
-{
-    failSkip = skip;
-    failCount = count;
-}
-unsigned pendingFailures() { return failCount.load(); }
-long liveBlocks() { return live.load(); }
-} // namespace ut::test
-
 namespace ut::detail {
-bool allocationShouldFail()
+std::atomic<unsigned> failuresPending{0};
+
+bool consumeFailure()
 {
-    if (failCount.load(std::memory_order_relaxed) == 0)
+    if (failuresPending.load() == 0)
         return false;
     if (failSkip > 0) {
         --failSkip;
         return false;
     }
-    --failCount;
+    --failuresPending;
     return true;
 }
 } // namespace ut::detail
+
+namespace ut::test {
+void failAllocations(unsigned count, unsigned skip)
+{
+    failSkip = skip;
+    ut::detail::failuresPending = count;
+}
+unsigned pendingFailures() { return ut::detail::failuresPending.load(); }
+long liveBlocks()
+{
+    LiveRegistry& r = liveRegistry();
+    std::lock_guard<std::mutex> g(r.lock);
+    long n = r.ended;
+    for (const LiveCounter* c = r.all; c; c = c->next)
+        n += c->blocks.load(std::memory_order_relaxed);
+    return n;
+}
+} // namespace ut::test
 
 extern "C" {
 
@@ -57,7 +133,7 @@ void* utMalloc(std::size_t size)
         return nullptr;
     void* p = std::malloc(size ? size : 1);
     if (p)
-        ++live;
+        countBlocks(1);
     return p;
 }
 
@@ -65,9 +141,18 @@ void* utCalloc(std::size_t size, std::size_t count)
 {
     if (ut::detail::allocationShouldFail())
         return nullptr;
-    void* p = std::calloc(count ? count : 1, size ? size : 1);
-    if (p)
-        ++live;
+    // A cleared block from the allocator's fast path (calloc bypasses the
+    // per-thread cache that small blocks come from).
+    const std::size_t n = count ? count : 1, each = size ? size : 1;
+    if (n > SIZE_MAX / each)
+        return nullptr;
+    void* p = std::malloc(n * each);
+    if (!p)
+        return nullptr;
+    // Keeps the compiler from folding the two calls back into calloc.
+    asm volatile("" : : "r"(p) : "memory");
+    std::memset(p, 0, n * each);
+    countBlocks(1);
     return p;
 }
 
@@ -75,7 +160,7 @@ void utFree(void* p)
 {
     if (!p)
         return;
-    --live;
+    countBlocks(-1);
     std::free(p);
 }
 

@@ -2,6 +2,7 @@
 // and the Quillmark::System exception hierarchy.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <exception>
 #include <string>
@@ -42,8 +43,15 @@ public:
 } // namespace ut::test
 
 namespace ut::detail {
+// Failures the test hooks still have to hand out (0 outside tests), read by
+// every allocation before it takes the slower path that consumes one.
+extern std::atomic<unsigned> failuresPending;
+bool consumeFailure();
 // True when the allocation about to be made must fail (consumes one failure).
-bool allocationShouldFail();
+inline bool allocationShouldFail()
+{
+    return failuresPending.load(std::memory_order_relaxed) != 0 && consumeFailure();
+}
 }
 
 namespace Quillmark::System {

@@ -135,29 +135,37 @@ std::u16string utf8_to_u16string(const char* utf8, std::size_t length)
     return out;
 }
 
-std::string utf16_to_utf8(const std::uint16_t* units, std::size_t n)
+std::size_t utf16_to_utf8(const std::uint16_t* units, std::size_t n, char* out)
 {
-    std::string out;
-    out.reserve(n);
+    char* const start = out;
     for (std::size_t i = 0; i < n; ++i) {
         unsigned cp = units[i];
+        if (cp < 0x80) {
+            *out++ = static_cast<char>(cp);
+            continue;
+        }
         if (cp >= 0xd800 && cp < 0xdc00 && i + 1 < n && units[i + 1] >= 0xdc00 && units[i + 1] < 0xe000)
             cp = 0x10000 + ((cp - 0xd800) << 10) + (units[++i] - 0xdc00);
-        if (cp < 0x80) {
-            out += static_cast<char>(cp);
-        } else if (cp < 0x800) {
-            out += static_cast<char>(0xc0 | (cp >> 6));
-            out += static_cast<char>(0x80 | (cp & 0x3f));
+        if (cp < 0x800) {
+            *out++ = static_cast<char>(0xc0 | (cp >> 6));
+            *out++ = static_cast<char>(0x80 | (cp & 0x3f));
         } else if (cp < 0x10000) {
-            out += static_cast<char>(0xe0 | (cp >> 12));
-            out += static_cast<char>(0x80 | ((cp >> 6) & 0x3f));
-            out += static_cast<char>(0x80 | (cp & 0x3f));
+            *out++ = static_cast<char>(0xe0 | (cp >> 12));
+            *out++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3f));
+            *out++ = static_cast<char>(0x80 | (cp & 0x3f));
         } else {
-            out += static_cast<char>(0xf0 | (cp >> 18));
-            out += static_cast<char>(0x80 | ((cp >> 12) & 0x3f));
-            out += static_cast<char>(0x80 | ((cp >> 6) & 0x3f));
-            out += static_cast<char>(0x80 | (cp & 0x3f));
+            *out++ = static_cast<char>(0xf0 | (cp >> 18));
+            *out++ = static_cast<char>(0x80 | ((cp >> 12) & 0x3f));
+            *out++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3f));
+            *out++ = static_cast<char>(0x80 | (cp & 0x3f));
         }
     }
+    return static_cast<std::size_t>(out - start);
+}
+
+std::string utf16_to_utf8(const std::uint16_t* units, std::size_t n)
+{
+    std::string out(utf8_room(n), '\0');
+    out.resize(utf16_to_utf8(units, n, out.data()));
     return out;
 }

@@ -40,3 +40,8 @@ std::u16string utf8_to_u16string(const char* utf8, std::size_t length);
 // UTF-16 code units as UTF-8: pairs as one 4-byte sequence, an unpaired
 // surrogate as its own 3-byte form (which utf8_to_utf16 reads back).
 std::string utf16_to_utf8(const std::uint16_t* units, std::size_t n);
+// The same into `out`, which has room for utf8_room(n) bytes; returns the
+// number of bytes written (no terminator is added).
+std::size_t utf16_to_utf8(const std::uint16_t* units, std::size_t n, char* out);
+// The most bytes the UTF-8 form of `n` code units takes (3 per unit).
+constexpr std::size_t utf8_room(std::size_t n) { return 3 * n; }

@@ -134,6 +134,7 @@ TEST_F(ColorTableTest, AddReplaceResetAndReadAsAStruct)
     table.reset();
     EXPECT_EQ(table.getNames(), builtInOrder);
     EXPECT_EQ(table.getColorValue("red"), (ColorNameTable::ColorValue{1, 0, 0}));
+    EXPECT_FALSE(table.isNameInTable("redd")) << "reset forgets the added names";
     // As a host struct: one temporary 1x1 struct, a field per name in map order.
     qxArray* a = datatypes::getColorTableAsArray();
     EXPECT_EQ(vxtest::describe(a), "1x1 struct");

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "enums/enum_types.h"
@@ -125,6 +126,34 @@ TEST_F(StringTypeTest, NoStorageForTheEnumerationLeavesNothingBehind)
         ut::test::AllocationFailure failure(1);
         EXPECT_THROW(EnumStringType("NoMemoryStyle"), nyro::COSOutOfMemoryException);
     }
+    EXPECT_EQ(ut::test::liveBlocks(), before);
+}
+
+// Two threads match at once; the values one thread made are released by
+// another, and the heap's count of live blocks still comes back.
+TEST_F(StringTypeTest, ThreadsMatchAtOnceAndReleaseEachOthersValues)
+{
+    nyro::COSDataType* type = vxtest::type("MarkerStyle");
+    nyro::COSTypeConversion* sc = vxtest::conversion("string", "MarkerStyle");
+    const long before = ut::test::liveBlocks();
+    std::vector<nyro::COSValue> made[2];
+    int wrong[2] = {0, 0};
+    const auto work = [&](int t) {
+        const char* inputs[] = {"Hexagram", "p", "SQ", "<", "x"};
+        const std::int32_t numbers[] = {13, 12, 6, 11, 5};
+        for (int i = 0; i < 5000; ++i) {
+            const nyro::COSValue v = sc->from(datatypes::slotOf(inputs[i % 5]));
+            made[t].push_back(v);
+            wrong[t] += v.isNull() || nyro::pointerValue<const datatypes::EnumBase*>(v)->getIntValue() != numbers[i % 5];
+        }
+    };
+    std::thread first(work, 0), second(work, 1);
+    first.join();
+    second.join();
+    EXPECT_EQ(wrong[0] + wrong[1], 0);
+    for (const auto& values : made)
+        for (nyro::COSValue v : values)
+            type->destroy(v);
     EXPECT_EQ(ut::test::liveBlocks(), before);
 }
 

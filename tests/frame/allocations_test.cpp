@@ -22,11 +22,11 @@ struct SmallFrom {
 };
 
 // Limits: the value and the header of the shared-data copy it keeps; texts:
-// the C string made of the char array, and the value; Position: the value only.
+// the value only (a short text is read in place); Position: the value only.
 const SmallFrom rows[] = {
     {"Limits_0_10", "Limits", [] { return vxtest::rowVector({0, 10}); }, 2},
-    {"AutoManual_man", "AutoManual", [] { return qxCreateString("man"); }, 2},
-    {"RGBAColor_r", "RGBAColor", [] { return qxCreateString("r"); }, 2},
+    {"AutoManual_man", "AutoManual", [] { return qxCreateString("man"); }, 1},
+    {"RGBAColor_r", "RGBAColor", [] { return qxCreateString("r"); }, 1},
     {"Position", "Position", [] { return vxtest::rowVector({10, 20, 300, 200}); }, 1},
 };
 

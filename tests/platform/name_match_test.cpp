@@ -27,6 +27,8 @@ void PrintTo(const Match& m, std::ostream* os) { *os << "'" << m.text << "' -> "
 const std::vector<std::string> grid = {"major", "majorandminor", "minor"};
 const std::vector<std::string> units = {"inches", "centimeters", "characters", "normalized", "points", "pixels"};
 const std::vector<std::string> mixed = {"XLim", "XLimMode", "xscale", "YLim"};
+// Longer than what an entry keeps of a name.
+const std::vector<std::string> longer = {"defaultaxesboxcolor", "defaultaxesboxcolors", "defaultgridcolor"};
 constexpr auto Fold = NameMatcher::Case::Fold;
 constexpr auto Exact = NameMatcher::Case::Exact;
 
@@ -50,6 +52,11 @@ const Match matches[] = {
     {mixed, Exact, "XLim", 0},
     {mixed, Exact, "X", ambiguous},
     {mixed, Exact, "x", 2},
+    {longer, Fold, "DefaultAxesBoxColor", 0},
+    {longer, Fold, "defaultaxesboxcolo", ambiguous},
+    {longer, Fold, "defaultaxesboxcolors", 1},
+    {longer, Fold, "defaultg", 2},
+    {longer, Fold, "defaultaxesboxcolorz", none},
     {{"-", "--", ":", "-."}, Fold, "-", 0},
     {{"-", "--", ":", "-."}, Fold, "-.", 3},
     {{"caf\xc3\xa9"}, Fold, "CAF\xc3\xa9", 0},   // bytes above 127 match only themselves
@@ -87,6 +94,10 @@ TEST(NameMatcher, RepeatedNamesAnswerWithTheFirstAndCount)
     EXPECT_EQ(m.count("o"), 0);
     EXPECT_EQ(m.match(nullptr), none);
     EXPECT_EQ(m.find(nullptr), none);
+    m.clear();
+    EXPECT_EQ(m.find("on"), none);
+    m.add("off");
+    EXPECT_EQ(m.match("o"), 0);
 }
 
 // Only the matcher's own copies of names are answered by address: the same
