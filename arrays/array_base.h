@@ -26,6 +26,8 @@ public:
     ArrayBase() = default;
     // Holds a shared copy of `a` (nothing when `a` is null).
     explicit ArrayBase(const qxArray* a);
+    // The same, for a caller that has already read `view` = qxGetArrayView(a).
+    ArrayBase(const qxArray* a, const qxArrayView& view);
     ArrayBase(const ArrayBase& other);
     // Copy-and-swap, so assigning a value to itself is harmless.
     ArrayBase& operator=(const ArrayBase& other);

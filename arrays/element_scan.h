@@ -27,11 +27,11 @@ inline qxSize storedElements(const qxArray* a)
     return jc ? std::min(jc[qxGetN(a)], qxGetNzmax(a)) : 0;
 }
 
-// What the element checks read of an array, asked of the host once; `total`
-// is its element count, known to the caller from its dimensions.
-inline ElementView elementView(const qxArray* a, qxSize total, bool sparse)
+// What the element checks read of an array whose data the caller has read;
+// `total` is its element count, known to the caller from its dimensions.
+inline ElementView elementView(const qxArray* a, qxSize total, bool sparse, const void* data)
 {
-    ElementView v{qxGetData(a), total, 0, sparse};
+    ElementView v{data, total, 0, sparse};
     v.stored = !v.data ? 0 : sparse ? storedElements(a) : v.total;
     return v;
 }

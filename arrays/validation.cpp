@@ -74,7 +74,9 @@ template <class Rule>
 ElementFault scan(const qxArray* a, const ElementView& view, qxClassID cls)
 {
 #ifdef VX_AVX2_LOOPS
-    if (useAvx2())
+    // A few elements are judged before wide loops could pay for their set-up.
+    constexpr qxSize fewElements = 16;
+    if (view.total > fewElements && useAvx2())
         return avx2Scan<Rule>(a, view, cls);
 #endif
     return baseScan<Rule>(a, view, cls);
@@ -86,12 +88,12 @@ ElementFault scan(const qxArray* a, const ElementView& view, qxClassID cls)
 
 namespace {
 
-bool hasDimensions(Dims dims, qxSize count, const qxArray* a)
+bool hasDimensions(Dims dims, const qxArrayView& v)
 {
     switch (dims) {
-    case Dims::Two: return count == 2;
-    case Dims::Three: return count == 3;
-    case Dims::Vector: return qxIsVector(a);
+    case Dims::Two: return v.ndim == 2;
+    case Dims::Three: return v.ndim == 3;
+    case Dims::Vector: return v.ndim == 2 && (v.dims[0] == 1 || v.dims[1] == 1); // qxIsVector
     }
     return false;
 }
@@ -102,32 +104,37 @@ bool inSet(ClassSet set, qxClassID cls) { return cls >= 0 && cls < 32 && (set & 
 
 const Failure* firstFailure(const Form& form, const qxArray* a)
 {
-    if (!a)
+    return firstFailure(form, a, qxGetArrayView(a));
+}
+
+const Failure* firstFailure(const Form& form, const qxArray* a, const qxArrayView& v)
+{
+    if (!a || !hasDimensions(form.dims, v))
         return &form.shape;
-    // The size is read once: rows are the first dimension, columns all the
-    // others together (what qxGetN reports).
-    const qxSize count = qxGetNumberOfDimensions(a);
-    if (!hasDimensions(form.dims, count, a))
-        return &form.shape;
-    const qxSize* dims = qxGetDimensions(a);
+    // Rows are the first dimension, columns all the others together (what
+    // qxGetN reports).
+    const qxSize* dims = v.dims;
     if (form.rows != Any && dims[0] != form.rows)
         return &form.rowCount;
     qxSize cols = 1;
-    for (qxSize k = 1; k < count; ++k)
+    for (qxSize k = 1; k < v.ndim; ++k)
         cols *= dims[k];
     if (form.cols != Any && cols != form.cols)
         return &form.columnCount;
     if (form.dims == Dims::Three && dims[2] != 3)
         return &form.thirdDimension;
-    const bool sparse = qxIsSparse(a);
-    if (form.sparseCheck && sparse)
+    if (form.sparseCheck && v.sparse)
         return &form.sparse;
-    if (form.complexCheck && qxIsComplex(a) && qxGetImagData(a))
+    if (form.complexCheck && v.complex && v.imag)
         return &form.complex;
-    const qxClassID cls = vx::TL::detail::ArrayDispatcherBase::getClassID(a);
+    // Object classes are resolved through the host; the others are what the
+    // array says.
+    const qxClassID cls = v.cls > qxFUNCTION_CLASS ? vx::TL::detail::ArrayDispatcherBase::getClassID(a) : v.cls;
     if (!inSet(form.classes, cls))
         return &form.elementClass;
-    switch (form.elements ? form.elements(a, elementView(a, dims[0] * cols, sparse), cls) : ElementFault::None) {
+    if (!form.elements)
+        return nullptr;
+    switch (form.elements(a, elementView(a, dims[0] * cols, v.sparse, v.data), cls)) {
     case ElementFault::None: return nullptr;
     case ElementFault::Range: return &form.range;
     case ElementFault::NaN: return &form.nan;

@@ -114,6 +114,8 @@ constexpr bool hasColumnsText(unsigned c) { return c >= 1 && c < 4; }
 // (forms without the sparse check) are judged on their stored elements and,
 // when some elements are not stored, on one zero standing for those.
 const Failure* firstFailure(const Form& form, const qxArray* a);
+// The same, for a caller that has already read `view` = qxGetArrayView(a).
+const Failure* firstFailure(const Form& form, const qxArray* a, const qxArrayView& view);
 
 // The validator of a form: true when `a` has it; otherwise false, and the
 // failed check's identifier, text and retry flag go to `record` if there is one.
@@ -122,19 +124,28 @@ bool validate(const Form& form, const qxArray* a, ErrorMessage* record);
 // A property's rule for combining its forms: the first form that `a` has makes
 // it valid; after a failure whose retry flag is clear the array is invalid;
 // each failure overwrites the record, so the last form tried speaks.
+//
+// refusal() gives the failure the record ends with (null when `a` is valid);
+// validateForms() writes it to the record.
+template <const Form&... Forms>
+const Failure* refusal(const qxArray* a, const qxArrayView& view)
+{
+    const Failure* failure = nullptr;
+    for (const Form* form : {&Forms...}) {
+        failure = firstFailure(*form, a, view);
+        if (!failure || !failure->tryNextForm)
+            return failure;
+    }
+    return failure;
+}
+
 template <const Form&... Forms>
 bool validateForms(const qxArray* a, ErrorMessage* record)
 {
-    for (const Form* form : {&Forms...}) {
-        const Failure* failure = firstFailure(*form, a);
-        if (!failure)
-            return true;
-        if (record)
-            *record = ErrorMessage(failure->id, failure->text, failure->tryNextForm);
-        if (!failure->tryNextForm)
-            return false;
-    }
-    return false;
+    const Failure* failure = refusal<Forms...>(a, qxGetArrayView(a));
+    if (failure && record)
+        *record = ErrorMessage(failure->id, failure->text, failure->tryNextForm);
+    return !failure;
 }
 
 // What the catalog says of a form: shape, classes, checks, rule and identifiers.
