@@ -15,27 +15,6 @@
 
 namespace datatypes {
 
-// Elements an array actually stores: all of them, or a sparse array's
-// non-zeros (never more than its allocated capacity).
-inline qxSize storedElements(const qxArray* a)
-{
-    if (!qxGetData(a))
-        return 0;
-    if (!qxIsSparse(a))
-        return qxGetNumberOfElements(a);
-    const qxSize* jc = qxGetJc(a);
-    return jc ? std::min(jc[qxGetN(a)], qxGetNzmax(a)) : 0;
-}
-
-// What the element checks read of an array whose data the caller has read;
-// `total` is its element count, known to the caller from its dimensions.
-inline ElementView elementView(const qxArray* a, qxSize total, bool sparse, const void* data)
-{
-    ElementView v{data, total, 0, sparse};
-    v.stored = !v.data ? 0 : sparse ? storedElements(a) : v.total;
-    return v;
-}
-
 // The check the first faulty element of d[0, n) fails, or None: blocks are
 // judged without branches, and only the first block holding a fault is
 // walked element by element.

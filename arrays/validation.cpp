@@ -2,6 +2,7 @@
 
 #include "arrays/element_scan.h"
 
+#include <algorithm>
 #include <atomic>
 #if defined(__x86_64__) && defined(__GNUC__)
 #include <cpuid.h>
@@ -86,63 +87,24 @@ ElementFault scan(const qxArray* a, const ElementView& view, qxClassID cls)
 #define VX_RULE(Rule, Words) template ElementFault scan<rule::Rule>(const qxArray*, const ElementView&, qxClassID);
 #include "arrays/rules.def"
 
-namespace {
-
-bool hasDimensions(Dims dims, const qxArrayView& v)
+qxSize storedElements(const qxArray* a)
 {
-    switch (dims) {
-    case Dims::Two: return v.ndim == 2;
-    case Dims::Three: return v.ndim == 3;
-    case Dims::Vector: return v.ndim == 2 && (v.dims[0] == 1 || v.dims[1] == 1); // qxIsVector
-    }
-    return false;
+    if (!qxGetData(a))
+        return 0;
+    if (!qxIsSparse(a))
+        return qxGetNumberOfElements(a);
+    const qxSize* jc = qxGetJc(a);
+    return jc ? std::min(jc[qxGetN(a)], qxGetNzmax(a)) : 0;
 }
-
-bool inSet(ClassSet set, qxClassID cls) { return cls >= 0 && cls < 32 && (set & bit(cls)); }
-
-} // namespace
 
 const Failure* firstFailure(const Form& form, const qxArray* a)
 {
-    return firstFailure(form, a, qxGetArrayView(a));
+    return detail::checkForm(form, a, qxGetArrayView(a));
 }
 
-const Failure* firstFailure(const Form& form, const qxArray* a, const qxArrayView& v)
+const Failure* firstFailure(const Form& form, const qxArray* a, const qxArrayView& view)
 {
-    if (!a || !hasDimensions(form.dims, v))
-        return &form.shape;
-    // Rows are the first dimension, columns all the others together (what
-    // qxGetN reports).
-    const qxSize* dims = v.dims;
-    if (form.rows != Any && dims[0] != form.rows)
-        return &form.rowCount;
-    qxSize cols = 1;
-    for (qxSize k = 1; k < v.ndim; ++k)
-        cols *= dims[k];
-    if (form.cols != Any && cols != form.cols)
-        return &form.columnCount;
-    if (form.dims == Dims::Three && dims[2] != 3)
-        return &form.thirdDimension;
-    if (form.sparseCheck && v.sparse)
-        return &form.sparse;
-    if (form.complexCheck && v.complex && v.imag)
-        return &form.complex;
-    // Object classes are resolved through the host; the others are what the
-    // array says.
-    const qxClassID cls = v.cls > qxFUNCTION_CLASS ? vx::TL::detail::ArrayDispatcherBase::getClassID(a) : v.cls;
-    if (!inSet(form.classes, cls))
-        return &form.elementClass;
-    if (!form.elements)
-        return nullptr;
-    switch (form.elements(a, elementView(a, dims[0] * cols, v.sparse, v.data), cls)) {
-    case ElementFault::None: return nullptr;
-    case ElementFault::Range: return &form.range;
-    case ElementFault::NaN: return &form.nan;
-    case ElementFault::Inf: return &form.inf;
-    case ElementFault::Zero: return &form.minimum;
-    case ElementFault::Predicate: break;
-    }
-    return &form.elementClass;
+    return detail::checkForm(form, a, view);
 }
 
 bool validate(const Form& form, const qxArray* a, ErrorMessage* record)

@@ -23,6 +23,7 @@
 #include "frame/messages.h"
 #include "arrays/rules.h"
 #include "frame/catalog.h"
+#include "frame/dispatch.h"
 #include "frame/errors.h"
 #include "qx/qx.h"
 
@@ -117,6 +118,69 @@ const Failure* firstFailure(const Form& form, const qxArray* a);
 // The same, for a caller that has already read `view` = qxGetArrayView(a).
 const Failure* firstFailure(const Form& form, const qxArray* a, const qxArrayView& view);
 
+// Elements an array actually stores: all of them, or a sparse array's
+// non-zeros (never more than its allocated capacity).
+qxSize storedElements(const qxArray* a);
+
+namespace detail {
+
+inline bool hasDimensions(Dims dims, const qxArrayView& v)
+{
+    switch (dims) {
+    case Dims::Two: return v.ndim == 2;
+    case Dims::Three: return v.ndim == 3;
+    case Dims::Vector: return v.ndim == 2 && (v.dims[0] == 1 || v.dims[1] == 1); // qxIsVector
+    }
+    return false;
+}
+
+inline bool inSet(ClassSet set, qxClassID cls) { return cls >= 0 && cls < 32 && (set & bit(cls)); }
+
+// The checks of firstFailure, in their order. Inlined where the form is a
+// constant (a property's own forms), so that the checks the form does not ask
+// for cost nothing.
+[[gnu::always_inline]] inline const Failure* checkForm(const Form& form, const qxArray* a, const qxArrayView& v)
+{
+    if (!a || !hasDimensions(form.dims, v))
+        return &form.shape;
+    // Rows are the first dimension, columns all the others together (what
+    // qxGetN reports).
+    const qxSize* dims = v.dims;
+    if (form.rows != Any && dims[0] != form.rows)
+        return &form.rowCount;
+    qxSize cols = 1;
+    for (qxSize k = 1; k < v.ndim; ++k)
+        cols *= dims[k];
+    if (form.cols != Any && cols != form.cols)
+        return &form.columnCount;
+    if (form.dims == Dims::Three && dims[2] != 3)
+        return &form.thirdDimension;
+    if (form.sparseCheck && v.sparse)
+        return &form.sparse;
+    if (form.complexCheck && v.complex && v.imag)
+        return &form.complex;
+    // Object classes are resolved through the host; the others are what the
+    // array says.
+    const qxClassID cls = v.cls > qxFUNCTION_CLASS ? vx::TL::detail::ArrayDispatcherBase::getClassID(a) : v.cls;
+    if (!inSet(form.classes, cls))
+        return &form.elementClass;
+    if (!form.elements)
+        return nullptr;
+    const qxSize total = dims[0] * cols;
+    const ElementView view{v.data, total, !v.data ? 0 : v.sparse ? storedElements(a) : total, v.sparse};
+    switch (form.elements(a, view, cls)) {
+    case ElementFault::None: return nullptr;
+    case ElementFault::Range: return &form.range;
+    case ElementFault::NaN: return &form.nan;
+    case ElementFault::Inf: return &form.inf;
+    case ElementFault::Zero: return &form.minimum;
+    case ElementFault::Predicate: break;
+    }
+    return &form.elementClass;
+}
+
+} // namespace detail
+
 // The validator of a form: true when `a` has it; otherwise false, and the
 // failed check's identifier, text and retry flag go to `record` if there is one.
 bool validate(const Form& form, const qxArray* a, ErrorMessage* record);
@@ -127,14 +191,13 @@ bool validate(const Form& form, const qxArray* a, ErrorMessage* record);
 //
 // refusal() gives the failure the record ends with (null when `a` is valid);
 // validateForms() writes it to the record.
-template <const Form&... Forms>
+template <const Form& First, const Form&... Rest>
 const Failure* refusal(const qxArray* a, const qxArrayView& view)
 {
-    const Failure* failure = nullptr;
-    for (const Form* form : {&Forms...}) {
-        failure = firstFailure(*form, a, view);
-        if (!failure || !failure->tryNextForm)
-            return failure;
+    const Failure* failure = detail::checkForm(First, a, view);
+    if constexpr (sizeof...(Rest) > 0) {
+        if (failure && failure->tryNextForm)
+            return refusal<Rest...>(a, view);
     }
     return failure;
 }

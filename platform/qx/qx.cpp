@@ -2,8 +2,6 @@
 #include "qx/element_class.h"
 #include "ut/utf.h"
 
-#include <boost/container/small_vector.hpp>
-
 #include <algorithm>
 #include <atomic>
 #include <charconv>
@@ -12,6 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <initializer_list>
 #include <limits>
 #include <map>
 #include <memory>
@@ -103,6 +102,78 @@ qxSize product(const qxSize* dims, qxSize n)
 
 struct TemporaryList;
 
+// The dimensions of an array: up to four kept in place (a copy of them is a
+// few stores), more on the heap.
+class DimList {
+public:
+    DimList() = default;
+    DimList(std::initializer_list<qxSize> dims) { assign(dims.begin(), dims.end()); }
+    DimList(const DimList& other) { *this = other; }
+    DimList& operator=(const DimList& other)
+    {
+        if (this == &other)
+            return *this;
+        if (!other.heap_ && !heap_) {
+            n_ = other.n_;
+            std::memcpy(local_, other.local_, sizeof local_);
+            return *this;
+        }
+        assign(other.data(), other.data() + other.n_);
+        return *this;
+    }
+    ~DimList() { delete[] heap_; }
+
+    qxSize size() const { return n_; }
+    bool empty() const { return n_ == 0; }
+    const qxSize* data() const { return heap_ ? heap_ : local_; }
+    qxSize* data() { return heap_ ? heap_ : local_; }
+    const qxSize& operator[](qxSize i) const { return data()[i]; }
+    qxSize& operator[](qxSize i) { return data()[i]; }
+    qxSize back() const { return data()[n_ - 1]; }
+    bool operator==(const DimList& other) const
+    {
+        return n_ == other.n_ && std::equal(data(), data() + n_, other.data());
+    }
+
+    void assign(const qxSize* first, const qxSize* last)
+    {
+        const qxSize n = qxSize(last - first);
+        if (n > inPlace) {
+            auto* heap = new qxSize[n];
+            std::copy(first, last, heap);
+            delete[] heap_;
+            heap_ = heap;
+        } else {
+            std::copy(first, last, local_); // before the heap goes: `first` may point into it
+            delete[] heap_;
+            heap_ = nullptr;
+        }
+        n_ = n;
+    }
+    // New dimensions are 0.
+    void resize(qxSize n)
+    {
+        if (n > n_) {
+            std::vector<qxSize> all(data(), data() + n_);
+            all.resize(n, 0);
+            assign(all.data(), all.data() + n);
+        }
+        n_ = n;
+    }
+    void push_back(qxSize v)
+    {
+        resize(n_ + 1);
+        data()[n_ - 1] = v;
+    }
+    void pop_back() { --n_; }
+
+private:
+    static constexpr qxSize inPlace = 4;
+    qxSize n_ = 0;
+    qxSize* heap_ = nullptr; // more than inPlace dimensions
+    qxSize local_[inPlace] = {};
+};
+
 // The number of elements of `dims`, or the host's size error when it does not
 // fit a size.
 qxSize checkedProduct(const qxSize* dims, qxSize n)
@@ -141,7 +212,7 @@ struct qxArray {
     bool complex = false;
     bool sparse = false;
     int scope = 0;
-    boost::container::small_vector<qxSize, 4> dims;
+    DimList dims;
     std::unique_ptr<ArrayExtras> more; // null for plain numeric, char and logical arrays
 
     // A new array: a temporary of the host call in progress, or (when
