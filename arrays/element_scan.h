@@ -22,7 +22,7 @@ template <class Rule, class T>
 ElementFault firstFault(const T* d, qxSize n)
 {
     const qxSize start = rule::firstBlockWith<rule::FlagOf<T>>(0, n, [d](qxSize i) { return Rule::faulty(d[i]); });
-    for (qxSize i = start, end = std::min(n, start + rule::block); i < end; ++i)
+    for (qxSize i = start, end = rule::blockEnd(0, start, n, sizeof(T)); i < end; ++i)
         if (const ElementFault f = Rule::fault(d[i]); f != ElementFault::None)
             return f;
     return ElementFault::None;
