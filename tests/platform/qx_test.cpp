@@ -130,8 +130,9 @@ TEST_P(ArrayKinds, ScopedCopyIsAKeptSharedDataCopy)
     qxArray* a = GetParam().make();
     qxArray* reference = qxDuplicateArray(a);
     qxSetArrayScope(reference, 2);
-    if (qxGetData(a))
+    if (qxGetData(a)) {
         EXPECT_NE(qxGetData(reference), qxGetData(a)) << "a duplicate has storage of its own";
+    }
     const qxSize temporaries = qxCountTemporaries();
     qxArray* kept = qxCreateScopedSharedDataCopy(a, 2);
     EXPECT_EQ(qxCountTemporaries(), temporaries) << "never a temporary";
