@@ -217,7 +217,11 @@ struct qxArray {
 
     // A new array: a temporary of the host call in progress, or (when
     // `temporary` is false) an array of scope `scope` that is never on the list.
-    explicit qxArray(bool temporary = true, int scope = 0);
+    explicit qxArray(bool temporary = true, int arrayScope = 0) : scope(arrayScope)
+    {
+        if (temporary)
+            linkTemporary(this);
+    }
     qxArray(const qxArray&) = delete;
     qxArray& operator=(const qxArray&) = delete;
     ~qxArray()
@@ -228,6 +232,7 @@ struct qxArray {
         release(im);
     }
     qxSize numel() const { return product(dims.data(), dims.size()); }
+    static void linkTemporary(qxArray* a);
     static void unlinkTemporary(qxArray* a);
 
     // The rare parts: read (empty when the array has none), or made for writing.
@@ -317,17 +322,15 @@ TemporaryList& temporaries()
 
 } // namespace
 
-qxArray::qxArray(bool temporary, int arrayScope) : scope(arrayScope)
+void qxArray::linkTemporary(qxArray* a)
 {
-    if (!temporary)
-        return;
     TemporaryList& t = temporaries();
     t.lock();
-    nextTemp = t.head;
+    a->nextTemp = t.head;
     if (t.head)
-        t.head->prevTemp = this;
-    t.head = this;
-    tempList = &t;
+        t.head->prevTemp = a;
+    t.head = a;
+    a->tempList = &t;
     ++t.count;
     t.unlock();
 }
