@@ -216,7 +216,7 @@ struct qxArray {
     std::unique_ptr<ArrayExtras> more; // null for plain numeric, char and logical arrays
 
     // A new array: a temporary of the host call in progress, or (when
-    // `temporary` is false) an array of scope `scope` that is never on the list.
+    // `temporary` is false) an array of scope `arrayScope`, never on the list.
     explicit qxArray(bool temporary = true, int arrayScope = 0) : scope(arrayScope)
     {
         if (temporary)
