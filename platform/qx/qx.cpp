@@ -679,10 +679,18 @@ qxArray* qxCreateScopedSharedDataCopy(const qxArray* a, int scope)
         return c;
     }
     // A plain numeric, char or logical array: a header and two references.
-    Header c = copyHeader(a, false, scope);
+    if (ut::detail::allocationShouldFail())
+        outOfMemory();
+    void* block = ::operator new(sizeof(qxArray), std::nothrow);
+    if (!block)
+        outOfMemory();
+    auto* c = ::new (block) qxArray(false, scope);
+    c->cls = a->cls;
+    c->complex = a->complex;
+    c->dims = a->dims;
     c->re = retain(a->re);
     c->im = retain(a->im);
-    return c.release();
+    return c;
 }
 
 qxArray* qxDuplicateArray(const qxArray* a)
