@@ -43,7 +43,7 @@ ArrayBase::InvalidArrayException::~InvalidArrayException() = default;
 
 ArrayBase::ArrayBase(const qxArray* a) : array_(create_shared_array(a)) {}
 
-ArrayBase::ArrayBase(const qxArray* a, const qxArrayView& view) : array_(create_shared_array(a, view)) {}
+qxArray* ArrayBase::keptCopy(const qxArray* a, const qxArrayView& view) { return create_shared_array(a, view); }
 
 ArrayBase::ArrayBase(const ArrayBase& other) : array_(create_shared_array(other.array_)) {}
 

@@ -232,6 +232,17 @@ struct qxArray {
         release(im);
     }
     qxSize numel() const { return product(dims.data(), dims.size()); }
+    // Headers come straight from the C heap: the runtime's wrappers around it
+    // would add a call and an exception frame to every array made.
+    static void* operator new(std::size_t size)
+    {
+        if (void* p = std::malloc(size))
+            return p;
+        throw std::bad_alloc();
+    }
+    static void* operator new(std::size_t size, const std::nothrow_t&) noexcept { return std::malloc(size); }
+    static void operator delete(void* p) noexcept { std::free(p); }
+    static void operator delete(void* p, const std::nothrow_t&) noexcept { std::free(p); }
     static void linkTemporary(qxArray* a);
     static void unlinkTemporary(qxArray* a);
 
@@ -681,10 +692,9 @@ qxArray* qxCreateScopedSharedDataCopy(const qxArray* a, int scope)
     // A plain numeric, char or logical array: a header and two references.
     if (ut::detail::allocationShouldFail())
         outOfMemory();
-    void* block = ::operator new(sizeof(qxArray), std::nothrow);
-    if (!block)
+    auto* c = new (std::nothrow) qxArray(false, scope);
+    if (!c)
         outOfMemory();
-    auto* c = ::new (block) qxArray(false, scope);
     c->cls = a->cls;
     c->complex = a->complex;
     c->dims = a->dims;
@@ -791,9 +801,11 @@ qxArrayView qxGetArrayView(const qxArray* a)
 {
     if (!a)
         return {qxUNKNOWN_CLASS, false, false, 0, nullptr, 0, nullptr, nullptr};
-    return {a->cls,         a->sparse,
-            a->complex,     a->dims.size(),
-            a->dims.data(), a->numel(),
+    const qxSize ndim = a->dims.size();
+    const qxSize* dims = a->dims.data();
+    // Nearly every array is a matrix: its count is one product.
+    const qxSize numel = ndim == 2 ? dims[0] * dims[1] : product(dims, ndim);
+    return {a->cls, a->sparse, a->complex, ndim, dims, numel,
             a->re ? a->re->data() : nullptr, a->im ? a->im->data() : nullptr};
 }
 
