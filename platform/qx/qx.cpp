@@ -108,7 +108,15 @@ class DimList {
 public:
     DimList() = default;
     DimList(std::initializer_list<qxSize> dims) { assign(dims.begin(), dims.end()); }
-    DimList(const DimList& other) { *this = other; }
+    DimList(const DimList& other)
+    {
+        if (other.heap_) {
+            assign(other.heap_, other.heap_ + other.n_);
+        } else {
+            n_ = other.n_;
+            std::memcpy(local_, other.local_, sizeof local_);
+        }
+    }
     DimList& operator=(const DimList& other)
     {
         if (this == &other)
@@ -201,7 +209,78 @@ struct ArrayExtras {
     ~ArrayExtras();
 };
 
-struct qxArray {
+namespace {
+
+// Freed array headers, kept per thread for the thread's next arrays: a value
+// made and dropped again and again (what a property setter does) takes its
+// header back without a trip through the C heap. Each thread keeps a few; the
+// rest, and all of them when the thread ends, go back to the C heap. The
+// sanitizer builds keep none, so that every header is a heap block of its own
+// there.
+#if defined(__SANITIZE_ADDRESS__)
+#define QX_KEEP_FREED_HEADERS 0
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define QX_KEEP_FREED_HEADERS 0
+#endif
+#endif
+#ifndef QX_KEEP_FREED_HEADERS
+#define QX_KEEP_FREED_HEADERS 32
+#endif
+constexpr unsigned keptHeaders = QX_KEEP_FREED_HEADERS;
+
+struct HeaderCache {
+    void* head = nullptr; // free headers, linked through their first word
+    unsigned count = 0;
+    bool draining = false; // registered to give the headers back at thread end
+    bool closed = false;   // the thread is ending: nothing more is kept
+};
+__attribute__((tls_model("initial-exec"))) thread_local HeaderCache headerCache;
+
+struct HeaderCacheDrain {
+    ~HeaderCacheDrain()
+    {
+        HeaderCache& c = headerCache;
+        c.closed = true;
+        while (void* p = c.head) {
+            c.head = *static_cast<void**>(p);
+            std::free(p);
+        }
+        c.count = 0;
+    }
+};
+
+inline void* takeHeader(std::size_t size) noexcept
+{
+    HeaderCache& c = headerCache;
+    if (void* p = c.head) {
+        c.head = *static_cast<void**>(p);
+        --c.count;
+        return p;
+    }
+    return std::malloc(size);
+}
+
+inline void giveHeader(void* p) noexcept
+{
+    HeaderCache& c = headerCache;
+    if (!p || c.count + 1 > keptHeaders || c.closed) {
+        std::free(p);
+        return;
+    }
+    if (!c.draining) [[unlikely]] {
+        static thread_local HeaderCacheDrain drain;
+        (void)drain;
+        c.draining = true;
+    }
+    *static_cast<void**>(p) = c.head;
+    c.head = p;
+    ++c.count;
+}
+
+} // namespace
+
+struct qxArray final {
     // Temporaries of the current host call are kept on a list (see qxSetArrayScope).
     qxArray* prevTemp = nullptr;
     qxArray* nextTemp = nullptr;
@@ -222,6 +301,14 @@ struct qxArray {
         if (temporary)
             linkTemporary(this);
     }
+    // A shared-data copy of the plain array `source` (no extras), of scope
+    // `arrayScope` and never on the list: every member is set once.
+    qxArray(const qxArray& source, int arrayScope)
+        : cls(source.cls), complex(source.complex), scope(arrayScope), dims(source.dims)
+    {
+        re = retain(source.re);
+        im = retain(source.im);
+    }
     qxArray(const qxArray&) = delete;
     qxArray& operator=(const qxArray&) = delete;
     ~qxArray()
@@ -232,17 +319,18 @@ struct qxArray {
         release(im);
     }
     qxSize numel() const { return product(dims.data(), dims.size()); }
-    // Headers come straight from the C heap: the runtime's wrappers around it
-    // would add a call and an exception frame to every array made.
+    // Headers come from the thread's cache of freed headers, else straight
+    // from the C heap (see HeaderCache); `final`, so that every block is the
+    // size of a header.
     static void* operator new(std::size_t size)
     {
-        if (void* p = std::malloc(size))
+        if (void* p = takeHeader(size))
             return p;
         throw std::bad_alloc();
     }
-    static void* operator new(std::size_t size, const std::nothrow_t&) noexcept { return std::malloc(size); }
-    static void operator delete(void* p) noexcept { std::free(p); }
-    static void operator delete(void* p, const std::nothrow_t&) noexcept { std::free(p); }
+    static void* operator new(std::size_t size, const std::nothrow_t&) noexcept { return takeHeader(size); }
+    static void operator delete(void* p) noexcept { giveHeader(p); }
+    static void operator delete(void* p, const std::nothrow_t&) noexcept { giveHeader(p); }
     static void linkTemporary(qxArray* a);
     static void unlinkTemporary(qxArray* a);
 
@@ -692,15 +780,11 @@ qxArray* qxCreateScopedSharedDataCopy(const qxArray* a, int scope)
     // A plain numeric, char or logical array: a header and two references.
     if (ut::detail::allocationShouldFail())
         outOfMemory();
-    auto* c = new (std::nothrow) qxArray(false, scope);
-    if (!c)
+    try {
+        return new qxArray(*a, scope);
+    } catch (const std::bad_alloc&) {
         outOfMemory();
-    c->cls = a->cls;
-    c->complex = a->complex;
-    c->dims = a->dims;
-    c->re = retain(a->re);
-    c->im = retain(a->im);
-    return c;
+    }
 }
 
 qxArray* qxDuplicateArray(const qxArray* a)
