@@ -76,8 +76,7 @@ ElementFault scan(const qxArray* a, const ElementView& view, qxClassID cls)
 {
 #ifdef VX_AVX2_LOOPS
     // A few elements are judged before wide loops could pay for their set-up.
-    constexpr qxSize fewElements = 16;
-    if (view.total > fewElements && useAvx2())
+    if (view.total > detail::fewElements && useAvx2())
         return avx2Scan<Rule>(a, view, cls);
 #endif
     return baseScan<Rule>(a, view, cls);

@@ -18,6 +18,7 @@
 #pragma once
 
 #include <cstdint>
+#include <type_traits>
 
 #define VX_MESSAGES "arrays/messages.def"
 #include "frame/messages.h"
@@ -136,9 +137,28 @@ inline bool hasDimensions(Dims dims, const qxArrayView& v)
 
 inline bool inSet(ClassSet set, qxClassID cls) { return cls >= 0 && cls < 32 && (set & bit(cls)); }
 
+// Up to this many elements are judged one by one: wide loops could not pay
+// for their set-up.
+inline constexpr qxSize fewElements = 16;
+
+// Whether the whole-array rule Rule, known where the form is, judges a few
+// doubles in place rather than through its scan.
+template <class Rule>
+constexpr bool judgedInPlace()
+{
+    if constexpr (std::is_void_v<Rule>)
+        return false;
+    else if constexpr (!Rule::inspectsElements || Rule::elementwise)
+        return false;
+    else
+        return Rule::Classes::Head::classID == qxDOUBLE_CLASS;
+}
+
 // The checks of firstFailure, in their order. Inlined where the form is a
 // constant (a property's own forms), so that the checks the form does not ask
-// for cost nothing.
+// for cost nothing; `Rule`, the form's rule when known there, lets a few
+// doubles be judged without a call.
+template <class Rule = void>
 [[gnu::always_inline]] inline const Failure* checkForm(const Form& form, const qxArray* a, const qxArrayView& v)
 {
     if (!a || !hasDimensions(form.dims, v))
@@ -167,6 +187,10 @@ inline bool inSet(ClassSet set, qxClassID cls) { return cls >= 0 && cls < 32 && 
     if (!form.elements)
         return nullptr;
     const qxSize total = dims[0] * cols;
+    if constexpr (judgedInPlace<Rule>()) {
+        if (cls == qxDOUBLE_CLASS && !v.sparse && total <= fewElements)
+            return Rule::holds(static_cast<const double*>(v.data), total) ? nullptr : &form.elementClass;
+    }
     const ElementView view{v.data, total, !v.data ? 0 : v.sparse ? storedElements(a) : total, v.sparse};
     switch (form.elements(a, view, cls)) {
     case ElementFault::None: return nullptr;
@@ -191,10 +215,14 @@ bool validate(const Form& form, const qxArray* a, ErrorMessage* record);
 //
 // refusal() gives the failure the record ends with (null when `a` is valid);
 // validateForms() writes it to the record.
+// The rule of a form, as a type (arrays/forms.h).
+template <const Form& F>
+struct FormRule;
+
 template <const Form& First, const Form&... Rest>
 const Failure* refusal(const qxArray* a, const qxArrayView& view)
 {
-    const Failure* failure = detail::checkForm(First, a, view);
+    const Failure* failure = detail::checkForm<typename FormRule<First>::type>(First, a, view);
     if constexpr (sizeof...(Rest) > 0) {
         if (failure && failure->tryNextForm)
             return refusal<Rest...>(a, view);
