@@ -110,8 +110,8 @@ public:
     DimList(std::initializer_list<qxSize> dims) { assign(dims.begin(), dims.end()); }
     DimList(const DimList& other)
     {
-        if (other.heap_) {
-            assign(other.heap_, other.heap_ + other.n_);
+        if (other.heap_) [[unlikely]] {
+            copyFromHeap(other);
         } else {
             n_ = other.n_;
             std::memcpy(local_, other.local_, sizeof local_);
@@ -158,6 +158,7 @@ public:
         }
         n_ = n;
     }
+    [[gnu::noinline]] void copyFromHeap(const DimList& other) { assign(other.heap_, other.heap_ + other.n_); }
     // New dimensions are 0.
     void resize(qxSize n)
     {
@@ -768,15 +769,21 @@ qxArray* qxCreateSharedDataCopy(const qxArray* a)
     return c.release();
 }
 
+namespace {
+[[gnu::noinline]] qxArray* scopedCopyOfAny(const qxArray* a, int scope)
+{
+    qxArray* c = qxCreateSharedDataCopy(a);
+    qxSetArrayScope(c, scope);
+    return c;
+}
+} // namespace
+
 qxArray* qxCreateScopedSharedDataCopy(const qxArray* a, int scope)
 {
     if (!a)
         return nullptr;
-    if (scope == 0 || a->more) {
-        qxArray* c = qxCreateSharedDataCopy(a);
-        qxSetArrayScope(c, scope);
-        return c;
-    }
+    if (scope == 0 || a->more) [[unlikely]]
+        return scopedCopyOfAny(a, scope);
     // A plain numeric, char or logical array: a header and two references.
     if (ut::detail::allocationShouldFail())
         outOfMemory();
