@@ -28,7 +28,7 @@ public:
     explicit ArrayBase(const qxArray* a);
     // The same, for a caller that has already read `view` = qxGetArrayView(a).
     // A full array with elements, the common case, is copied in one host call.
-    ArrayBase(const qxArray* a, const qxArrayView& view)
+    [[gnu::always_inline]] ArrayBase(const qxArray* a, const qxArrayView& view)
         : array_(a && view.data && !view.sparse ? qxCreateScopedSharedDataCopy(a, 2) : keptCopy(a, view))
     {
     }

@@ -76,12 +76,16 @@ private:
     }
     // What the record of isValid(a, record) would end with, thrown; the
     // record itself is never built for an array that is accepted.
-    static void validateOrThrow(const qxArray* a, const qxArrayView& view)
+    [[gnu::always_inline]] static void validateOrThrow(const qxArray* a, const qxArrayView& view)
     {
         if (Empty == EmptyArrays::Accepted && (!a || view.numel == 0))
             return;
-        if (const Failure* failure = refusal<Forms...>(a, view))
-            throw InvalidArrayException(failure->id, failure->text);
+        if (const Failure* failure = refusal<Forms...>(a, view)) [[unlikely]]
+            refuse(*failure);
+    }
+    [[noreturn, gnu::noinline, gnu::cold]] static void refuse(const Failure& failure)
+    {
+        throw InvalidArrayException(failure.id, failure.text);
     }
     static const qxArray* validatedIfSparse(const qxArray* a, const qxArrayView& view)
     {
