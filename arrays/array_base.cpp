@@ -12,33 +12,38 @@ namespace {
 // A copy of `a` that the value can keep: a shared-data copy of a full array, a
 // full copy of a sparse one, and a fresh array of the same shape and class for
 // one without elements. The copy outlives the host call (scope 2).
-qxArray* create_shared_array(const qxArray* a)
+qxArray* create_shared_array(const qxArray* a, const qxArrayView& view)
 {
     if (!a)
         return nullptr;
+    if (view.data && !view.sparse)
+        return qxCreateScopedSharedDataCopy(a, 2);
     qxArray* copy = nullptr;
-    if (qxGetData(a)) {
-        copy = qxIsSparse(a) ? qxMustBeFull(a) : qxCreateSharedDataCopy(a);
+    if (view.data) {
+        copy = qxMustBeFull(a);
     } else {
-        const qxSize k = qxGetNumberOfDimensions(a);
-        const qxSize* dims = qxGetDimensions(a);
-        const qxClassID cls = qxGetClassID(a);
+        const qxSize k = view.ndim;
+        const qxSize* dims = view.dims;
         if (k > 2)
-            copy = qxCreateNumericArray_730(k, dims, cls, qxREAL);
+            copy = qxCreateNumericArray_730(k, dims, view.cls, qxREAL);
         else if (k == 2)
-            copy = qxCreateNumericMatrix_730(dims[0], dims[1], cls, qxREAL);
+            copy = qxCreateNumericMatrix_730(dims[0], dims[1], view.cls, qxREAL);
         else if (k == 1)
-            copy = qxCreateNumericMatrix_730(dims[0], 0, cls, qxREAL);
+            copy = qxCreateNumericMatrix_730(dims[0], 0, view.cls, qxREAL);
     }
     qxSetArrayScope(copy, 2);
     return copy;
 }
+
+qxArray* create_shared_array(const qxArray* a) { return a ? create_shared_array(a, qxGetArrayView(a)) : nullptr; }
 
 } // namespace
 
 ArrayBase::InvalidArrayException::~InvalidArrayException() = default;
 
 ArrayBase::ArrayBase(const qxArray* a) : array_(create_shared_array(a)) {}
+
+qxArray* ArrayBase::keptCopy(const qxArray* a, const qxArrayView& view) { return create_shared_array(a, view); }
 
 ArrayBase::ArrayBase(const ArrayBase& other) : array_(create_shared_array(other.array_)) {}
 

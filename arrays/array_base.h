@@ -26,6 +26,12 @@ public:
     ArrayBase() = default;
     // Holds a shared copy of `a` (nothing when `a` is null).
     explicit ArrayBase(const qxArray* a);
+    // The same, for a caller that has already read `view` = qxGetArrayView(a).
+    // A full array with elements, the common case, is copied in one host call.
+    [[gnu::always_inline]] ArrayBase(const qxArray* a, const qxArrayView& view)
+        : array_(a && view.data && !view.sparse ? qxCreateScopedSharedDataCopy(a, 2) : keptCopy(a, view))
+    {
+    }
     ArrayBase(const ArrayBase& other);
     // Copy-and-swap, so assigning a value to itself is harmless.
     ArrayBase& operator=(const ArrayBase& other);
@@ -52,6 +58,9 @@ public:
     bool operator==(const ArrayBase& other) const;
 
 private:
+    // What the value keeps of `a` (see the constructors).
+    static qxArray* keptCopy(const qxArray* a, const qxArrayView& view);
+
     qxArray* array_ = nullptr;
 };
 

@@ -37,17 +37,7 @@ public:
     // the forms throws InvalidArrayException and leaves nothing behind. A sparse
     // array is validated first, on its stored elements, and made full only once
     // accepted: the refusal is the same, without the cost of a full copy.
-    explicit ArrayValue(const qxArray* a) : ArrayBase(validatedIfSparse(a))
-    {
-        if (!a || !qxIsSparse(a))
-            validateOrThrow(a);
-        if constexpr (Store == Stored::AsRow) {
-            if (qxArray* held = getPtr()) {
-                qxSetM(held, 1);
-                qxSetN(held, qxGetNumberOfElements(a));
-            }
-        }
-    }
+    explicit ArrayValue(const qxArray* a) : ArrayValue(a, qxGetArrayView(a)) {}
 
     // The type's forms, tried in order (see validateForms).
     static bool accepts(const qxArray* a, ErrorMessage* record)
@@ -72,16 +62,35 @@ public:
     unsigned long getMaxNumberOfValuesToCompare() const override { return 32000; }
 
 private:
-    static void validateOrThrow(const qxArray* a)
+    // The array is read once (`view`) for the copy and every check.
+    ArrayValue(const qxArray* a, const qxArrayView& view) : ArrayBase(validatedIfSparse(a, view), view)
     {
-        ErrorMessage record("", "", true);
-        if (!accepts(a, &record))
-            throw InvalidArrayException(std::move(record.id), std::move(record.message));
+        if (!view.sparse)
+            validateOrThrow(a, view);
+        if constexpr (Store == Stored::AsRow) {
+            if (qxArray* held = getPtr()) {
+                qxSetM(held, 1);
+                qxSetN(held, view.numel);
+            }
+        }
     }
-    static const qxArray* validatedIfSparse(const qxArray* a)
+    // What the record of isValid(a, record) would end with, thrown; the
+    // record itself is never built for an array that is accepted.
+    [[gnu::always_inline]] static void validateOrThrow(const qxArray* a, const qxArrayView& view)
     {
-        if (a && qxIsSparse(a))
-            validateOrThrow(a);
+        if (Empty == EmptyArrays::Accepted && (!a || view.numel == 0))
+            return;
+        if (const Failure* failure = refusal<Forms...>(a, view)) [[unlikely]]
+            refuse(*failure);
+    }
+    [[noreturn, gnu::noinline, gnu::cold]] static void refuse(const Failure& failure)
+    {
+        throw InvalidArrayException(failure.id, failure.text);
+    }
+    static const qxArray* validatedIfSparse(const qxArray* a, const qxArrayView& view)
+    {
+        if (view.sparse)
+            validateOrThrow(a, view);
         return a;
     }
 };

@@ -15,27 +15,6 @@
 
 namespace datatypes {
 
-// Elements an array actually stores: all of them, or a sparse array's
-// non-zeros (never more than its allocated capacity).
-inline qxSize storedElements(const qxArray* a)
-{
-    if (!qxGetData(a))
-        return 0;
-    if (!qxIsSparse(a))
-        return qxGetNumberOfElements(a);
-    const qxSize* jc = qxGetJc(a);
-    return jc ? std::min(jc[qxGetN(a)], qxGetNzmax(a)) : 0;
-}
-
-// What the element checks read of an array, asked of the host once; `total`
-// is its element count, known to the caller from its dimensions.
-inline ElementView elementView(const qxArray* a, qxSize total, bool sparse)
-{
-    ElementView v{qxGetData(a), total, 0, sparse};
-    v.stored = !v.data ? 0 : sparse ? storedElements(a) : v.total;
-    return v;
-}
-
 // The check the first faulty element of d[0, n) fails, or None: blocks are
 // judged without branches, and only the first block holding a fault is
 // walked element by element.
@@ -43,7 +22,7 @@ template <class Rule, class T>
 ElementFault firstFault(const T* d, qxSize n)
 {
     const qxSize start = rule::firstBlockWith<rule::FlagOf<T>>(0, n, [d](qxSize i) { return Rule::faulty(d[i]); });
-    for (qxSize i = start, end = std::min(n, start + rule::block); i < end; ++i)
+    for (qxSize i = start, end = rule::blockEnd(0, start, n, sizeof(T)); i < end; ++i)
         if (const ElementFault f = Rule::fault(d[i]); f != ElementFault::None)
             return f;
     return ElementFault::None;

@@ -46,9 +46,6 @@ namespace form {
 
 // ---- what a form gives the value classes -------------------------------------------------
 
-// The rule of a form, as a type.
-template <const Form& F>
-struct FormRule;
 // Named predicates of a form (most have none).
 template <const Form& F>
 struct FormPredicate {};

@@ -61,9 +61,15 @@ using FlagOf =
 // Elements are judged in blocks, so that a scan stops soon after the first
 // bad element however long the array. A block is read as `streams` adjacent
 // runs side by side, each gathering its own flag, so that the vector units
-// never wait on a single running flag.
-inline constexpr std::size_t block = 1024;
+// never wait on a single running flag. A run is one page of elements (4 KiB):
+// the processor's prefetcher follows one ascending stream per page, so runs
+// that shared a page would read at memory's pace only in part. The first block
+// is short, so that a refusal near the start costs next to nothing.
 inline constexpr std::size_t streams = 4;
+inline constexpr std::size_t runBytes = 4096;
+inline constexpr std::size_t firstBlock = 256;
+// Elements of a full block of elements of `bytes` bytes.
+constexpr std::size_t blockOf(std::size_t bytes) { return streams * runBytes / bytes; }
 
 // Whether bad(i) holds for some i in [begin, end), without branches per element.
 template <class Flag, class Bad>
@@ -83,15 +89,24 @@ inline bool anyIn(std::size_t begin, std::size_t end, Bad bad)
     return ((f0 != Flag(0)) | (f1 != Flag(0))) | ((f2 != Flag(0)) | (f3 != Flag(0)));
 }
 
+// The end of the block of [begin, end) that starts at `start`, for elements
+// of `bytes` bytes.
+inline std::size_t blockEnd(std::size_t begin, std::size_t start, std::size_t end, std::size_t bytes)
+{
+    const std::size_t length = start == begin ? firstBlock : blockOf(bytes);
+    return end - start < length ? end : start + length;
+}
+
 // The start of the first block of [begin, end) in which bad(i) holds for
-// some i; `end` when it holds for none.
+// some i; `end` when it holds for none. Flag has the width of the elements.
 template <class Flag, class Bad>
 inline std::size_t firstBlockWith(std::size_t begin, std::size_t end, Bad bad)
 {
-    for (std::size_t start = begin; start < end; start += block) {
-        const std::size_t stop = end - start < block ? end : start + block;
+    for (std::size_t start = begin; start < end;) {
+        const std::size_t stop = blockEnd(begin, start, end, sizeof(Flag));
         if (anyIn<Flag>(start, stop, bad))
             return start;
+        start = stop;
     }
     return end;
 }

@@ -2,6 +2,7 @@
 
 #include "arrays/element_scan.h"
 
+#include <algorithm>
 #include <atomic>
 #if defined(__x86_64__) && defined(__GNUC__)
 #include <cpuid.h>
@@ -74,7 +75,8 @@ template <class Rule>
 ElementFault scan(const qxArray* a, const ElementView& view, qxClassID cls)
 {
 #ifdef VX_AVX2_LOOPS
-    if (useAvx2())
+    // A few elements are judged before wide loops could pay for their set-up.
+    if (view.total > detail::fewElements && useAvx2())
         return avx2Scan<Rule>(a, view, cls);
 #endif
     return baseScan<Rule>(a, view, cls);
@@ -84,58 +86,24 @@ ElementFault scan(const qxArray* a, const ElementView& view, qxClassID cls)
 #define VX_RULE(Rule, Words) template ElementFault scan<rule::Rule>(const qxArray*, const ElementView&, qxClassID);
 #include "arrays/rules.def"
 
-namespace {
-
-bool hasDimensions(Dims dims, qxSize count, const qxArray* a)
+qxSize storedElements(const qxArray* a)
 {
-    switch (dims) {
-    case Dims::Two: return count == 2;
-    case Dims::Three: return count == 3;
-    case Dims::Vector: return qxIsVector(a);
-    }
-    return false;
+    if (!qxGetData(a))
+        return 0;
+    if (!qxIsSparse(a))
+        return qxGetNumberOfElements(a);
+    const qxSize* jc = qxGetJc(a);
+    return jc ? std::min(jc[qxGetN(a)], qxGetNzmax(a)) : 0;
 }
-
-bool inSet(ClassSet set, qxClassID cls) { return cls >= 0 && cls < 32 && (set & bit(cls)); }
-
-} // namespace
 
 const Failure* firstFailure(const Form& form, const qxArray* a)
 {
-    if (!a)
-        return &form.shape;
-    // The size is read once: rows are the first dimension, columns all the
-    // others together (what qxGetN reports).
-    const qxSize count = qxGetNumberOfDimensions(a);
-    if (!hasDimensions(form.dims, count, a))
-        return &form.shape;
-    const qxSize* dims = qxGetDimensions(a);
-    if (form.rows != Any && dims[0] != form.rows)
-        return &form.rowCount;
-    qxSize cols = 1;
-    for (qxSize k = 1; k < count; ++k)
-        cols *= dims[k];
-    if (form.cols != Any && cols != form.cols)
-        return &form.columnCount;
-    if (form.dims == Dims::Three && dims[2] != 3)
-        return &form.thirdDimension;
-    const bool sparse = qxIsSparse(a);
-    if (form.sparseCheck && sparse)
-        return &form.sparse;
-    if (form.complexCheck && qxIsComplex(a) && qxGetImagData(a))
-        return &form.complex;
-    const qxClassID cls = vx::TL::detail::ArrayDispatcherBase::getClassID(a);
-    if (!inSet(form.classes, cls))
-        return &form.elementClass;
-    switch (form.elements ? form.elements(a, elementView(a, dims[0] * cols, sparse), cls) : ElementFault::None) {
-    case ElementFault::None: return nullptr;
-    case ElementFault::Range: return &form.range;
-    case ElementFault::NaN: return &form.nan;
-    case ElementFault::Inf: return &form.inf;
-    case ElementFault::Zero: return &form.minimum;
-    case ElementFault::Predicate: break;
-    }
-    return &form.elementClass;
+    return detail::checkForm(form, a, qxGetArrayView(a));
+}
+
+const Failure* firstFailure(const Form& form, const qxArray* a, const qxArrayView& view)
+{
+    return detail::checkForm(form, a, view);
 }
 
 bool validate(const Form& form, const qxArray* a, ErrorMessage* record)

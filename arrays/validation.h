@@ -18,11 +18,13 @@
 #pragma once
 
 #include <cstdint>
+#include <type_traits>
 
 #define VX_MESSAGES "arrays/messages.def"
 #include "frame/messages.h"
 #include "arrays/rules.h"
 #include "frame/catalog.h"
+#include "frame/dispatch.h"
 #include "frame/errors.h"
 #include "qx/qx.h"
 
@@ -114,6 +116,94 @@ constexpr bool hasColumnsText(unsigned c) { return c >= 1 && c < 4; }
 // (forms without the sparse check) are judged on their stored elements and,
 // when some elements are not stored, on one zero standing for those.
 const Failure* firstFailure(const Form& form, const qxArray* a);
+// The same, for a caller that has already read `view` = qxGetArrayView(a).
+const Failure* firstFailure(const Form& form, const qxArray* a, const qxArrayView& view);
+
+// Elements an array actually stores: all of them, or a sparse array's
+// non-zeros (never more than its allocated capacity).
+qxSize storedElements(const qxArray* a);
+
+namespace detail {
+
+inline bool hasDimensions(Dims dims, const qxArrayView& v)
+{
+    switch (dims) {
+    case Dims::Two: return v.ndim == 2;
+    case Dims::Three: return v.ndim == 3;
+    case Dims::Vector: return v.ndim == 2 && (v.dims[0] == 1 || v.dims[1] == 1); // qxIsVector
+    }
+    return false;
+}
+
+inline bool inSet(ClassSet set, qxClassID cls) { return cls >= 0 && cls < 32 && (set & bit(cls)); }
+
+// Up to this many elements are judged one by one: wide loops could not pay
+// for their set-up.
+inline constexpr qxSize fewElements = 16;
+
+// Whether the whole-array rule Rule, known where the form is, judges a few
+// doubles in place rather than through its scan.
+template <class Rule>
+constexpr bool judgedInPlace()
+{
+    if constexpr (std::is_void_v<Rule>)
+        return false;
+    else if constexpr (!Rule::inspectsElements || Rule::elementwise)
+        return false;
+    else
+        return Rule::Classes::Head::classID == qxDOUBLE_CLASS;
+}
+
+// The checks of firstFailure, in their order. Inlined where the form is a
+// constant (a property's own forms), so that the checks the form does not ask
+// for cost nothing; `Rule`, the form's rule when known there, lets a few
+// doubles be judged without a call.
+template <class Rule = void>
+[[gnu::always_inline]] inline const Failure* checkForm(const Form& form, const qxArray* a, const qxArrayView& v)
+{
+    if (!a || !hasDimensions(form.dims, v))
+        return &form.shape;
+    // Rows are the first dimension, columns all the others together (what
+    // qxGetN reports).
+    const qxSize* dims = v.dims;
+    if (form.rows != Any && dims[0] != form.rows)
+        return &form.rowCount;
+    qxSize cols = 1;
+    for (qxSize k = 1; k < v.ndim; ++k)
+        cols *= dims[k];
+    if (form.cols != Any && cols != form.cols)
+        return &form.columnCount;
+    if (form.dims == Dims::Three && dims[2] != 3)
+        return &form.thirdDimension;
+    if (form.sparseCheck && v.sparse)
+        return &form.sparse;
+    if (form.complexCheck && v.complex && v.imag)
+        return &form.complex;
+    // Object classes are resolved through the host; the others are what the
+    // array says.
+    const qxClassID cls = v.cls > qxFUNCTION_CLASS ? vx::TL::detail::ArrayDispatcherBase::getClassID(a) : v.cls;
+    if (!inSet(form.classes, cls))
+        return &form.elementClass;
+    if (!form.elements)
+        return nullptr;
+    const qxSize total = dims[0] * cols;
+    if constexpr (judgedInPlace<Rule>()) {
+        if (cls == qxDOUBLE_CLASS && !v.sparse && total <= fewElements)
+            return Rule::holds(static_cast<const double*>(v.data), total) ? nullptr : &form.elementClass;
+    }
+    const ElementView view{v.data, total, !v.data ? 0 : v.sparse ? storedElements(a) : total, v.sparse};
+    switch (form.elements(a, view, cls)) {
+    case ElementFault::None: return nullptr;
+    case ElementFault::Range: return &form.range;
+    case ElementFault::NaN: return &form.nan;
+    case ElementFault::Inf: return &form.inf;
+    case ElementFault::Zero: return &form.minimum;
+    case ElementFault::Predicate: break;
+    }
+    return &form.elementClass;
+}
+
+} // namespace detail
 
 // The validator of a form: true when `a` has it; otherwise false, and the
 // failed check's identifier, text and retry flag go to `record` if there is one.
@@ -122,19 +212,31 @@ bool validate(const Form& form, const qxArray* a, ErrorMessage* record);
 // A property's rule for combining its forms: the first form that `a` has makes
 // it valid; after a failure whose retry flag is clear the array is invalid;
 // each failure overwrites the record, so the last form tried speaks.
+//
+// refusal() gives the failure the record ends with (null when `a` is valid);
+// validateForms() writes it to the record.
+// The rule of a form, as a type (arrays/forms.h).
+template <const Form& F>
+struct FormRule;
+
+template <const Form& First, const Form&... Rest>
+const Failure* refusal(const qxArray* a, const qxArrayView& view)
+{
+    const Failure* failure = detail::checkForm<typename FormRule<First>::type>(First, a, view);
+    if constexpr (sizeof...(Rest) > 0) {
+        if (failure && failure->tryNextForm)
+            return refusal<Rest...>(a, view);
+    }
+    return failure;
+}
+
 template <const Form&... Forms>
 bool validateForms(const qxArray* a, ErrorMessage* record)
 {
-    for (const Form* form : {&Forms...}) {
-        const Failure* failure = firstFailure(*form, a);
-        if (!failure)
-            return true;
-        if (record)
-            *record = ErrorMessage(failure->id, failure->text, failure->tryNextForm);
-        if (!failure->tryNextForm)
-            return false;
-    }
-    return false;
+    const Failure* failure = refusal<Forms...>(a, qxGetArrayView(a));
+    if (failure && record)
+        *record = ErrorMessage(failure->id, failure->text, failure->tryNextForm);
+    return !failure;
 }
 
 // What the catalog says of a form: shape, classes, checks, rule and identifiers.

@@ -2,8 +2,6 @@
 #include "qx/element_class.h"
 #include "ut/utf.h"
 
-#include <boost/container/small_vector.hpp>
-
 #include <algorithm>
 #include <atomic>
 #include <charconv>
@@ -12,6 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <initializer_list>
 #include <limits>
 #include <map>
 #include <memory>
@@ -76,7 +75,9 @@ Buffer* retain(Buffer* b)
 
 void release(Buffer* b)
 {
-    if (b && b->refs.fetch_sub(1, std::memory_order_acq_rel) == 1) {
+    // The last holder needs no atomic step: no other holder is left to race
+    // with it, and only a holder can make another.
+    if (b && (b->refs.load(std::memory_order_acquire) == 1 || b->refs.fetch_sub(1, std::memory_order_acq_rel) == 1)) {
         b->~Buffer();
         std::free(b);
     }
@@ -101,6 +102,87 @@ qxSize product(const qxSize* dims, qxSize n)
 
 struct TemporaryList;
 
+// The dimensions of an array: up to four kept in place (a copy of them is a
+// few stores), more on the heap.
+class DimList {
+public:
+    DimList() = default;
+    DimList(std::initializer_list<qxSize> dims) { assign(dims.begin(), dims.end()); }
+    DimList(const DimList& other)
+    {
+        if (other.heap_) [[unlikely]] {
+            copyFromHeap(other);
+        } else {
+            n_ = other.n_;
+            std::memcpy(local_, other.local_, sizeof local_);
+        }
+    }
+    DimList& operator=(const DimList& other)
+    {
+        if (this == &other)
+            return *this;
+        if (!other.heap_ && !heap_) {
+            n_ = other.n_;
+            std::memcpy(local_, other.local_, sizeof local_);
+            return *this;
+        }
+        assign(other.data(), other.data() + other.n_);
+        return *this;
+    }
+    ~DimList() { delete[] heap_; }
+
+    qxSize size() const { return n_; }
+    bool empty() const { return n_ == 0; }
+    const qxSize* data() const { return heap_ ? heap_ : local_; }
+    qxSize* data() { return heap_ ? heap_ : local_; }
+    const qxSize& operator[](qxSize i) const { return data()[i]; }
+    qxSize& operator[](qxSize i) { return data()[i]; }
+    qxSize back() const { return data()[n_ - 1]; }
+    bool operator==(const DimList& other) const
+    {
+        return n_ == other.n_ && std::equal(data(), data() + n_, other.data());
+    }
+
+    void assign(const qxSize* first, const qxSize* last)
+    {
+        const qxSize n = qxSize(last - first);
+        if (n > inPlace) {
+            auto* heap = new qxSize[n];
+            std::copy(first, last, heap);
+            delete[] heap_;
+            heap_ = heap;
+        } else {
+            std::copy(first, last, local_); // before the heap goes: `first` may point into it
+            delete[] heap_;
+            heap_ = nullptr;
+        }
+        n_ = n;
+    }
+    [[gnu::noinline]] void copyFromHeap(const DimList& other) { assign(other.heap_, other.heap_ + other.n_); }
+    // New dimensions are 0.
+    void resize(qxSize n)
+    {
+        if (n > n_) {
+            std::vector<qxSize> all(data(), data() + n_);
+            all.resize(n, 0);
+            assign(all.data(), all.data() + n);
+        }
+        n_ = n;
+    }
+    void push_back(qxSize v)
+    {
+        resize(n_ + 1);
+        data()[n_ - 1] = v;
+    }
+    void pop_back() { --n_; }
+
+private:
+    static constexpr qxSize inPlace = 4;
+    qxSize n_ = 0;
+    qxSize* heap_ = nullptr; // more than inPlace dimensions
+    qxSize local_[inPlace] = {};
+};
+
 // The number of elements of `dims`, or the host's size error when it does not
 // fit a size.
 qxSize checkedProduct(const qxSize* dims, qxSize n)
@@ -114,18 +196,10 @@ qxSize checkedProduct(const qxSize* dims, qxSize n)
 
 } // namespace
 
-struct qxArray {
-    // Temporaries of the current host call are kept on a list (see qxSetArrayScope).
-    qxArray* prevTemp = nullptr;
-    qxArray* nextTemp = nullptr;
-    TemporaryList* tempList = nullptr; // the list the array is on, if any
-    qxClassID cls = qxDOUBLE_CLASS;
-    bool complex = false;
-    bool sparse = false;
-    int scope = 0;
-    boost::container::small_vector<qxSize, 4> dims{0, 0};
-    Buffer* re = nullptr;
-    Buffer* im = nullptr;
+// What only sparse, cell, struct, object and function handle arrays hold: kept
+// apart, made when first needed, so that the header of a plain numeric array
+// is small and cheap to make, copy and destroy.
+struct ArrayExtras {
     Buffer* ir = nullptr; // sparse row indices (nzmax)
     Buffer* jc = nullptr; // sparse column starts (n + 1)
     qxSize nzmax = 0;
@@ -133,26 +207,153 @@ struct qxArray {
     std::vector<std::string> fields; // struct field names
     std::string typeName;            // object arrays: element class; function handles: function name
     std::vector<qx::SharedElement*> objects; // object array elements, one reference each
+    ~ArrayExtras();
+};
 
-    qxArray();
+namespace {
+
+// Freed array headers, kept per thread for the thread's next arrays: a value
+// made and dropped again and again (what a property setter does) takes its
+// header back without a trip through the C heap. Each thread keeps a few; the
+// rest, and all of them when the thread ends, go back to the C heap. The
+// sanitizer builds keep none, so that every header is a heap block of its own
+// there.
+#if defined(__SANITIZE_ADDRESS__)
+#define QX_KEEP_FREED_HEADERS 0
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define QX_KEEP_FREED_HEADERS 0
+#endif
+#endif
+#ifndef QX_KEEP_FREED_HEADERS
+#define QX_KEEP_FREED_HEADERS 32
+#endif
+constexpr unsigned keptHeaders = QX_KEEP_FREED_HEADERS;
+
+struct HeaderCache {
+    void* head = nullptr; // free headers, linked through their first word
+    unsigned count = 0;
+    bool draining = false; // registered to give the headers back at thread end
+    bool closed = false;   // the thread is ending: nothing more is kept
+};
+__attribute__((tls_model("initial-exec"))) thread_local HeaderCache headerCache;
+
+struct HeaderCacheDrain {
+    ~HeaderCacheDrain()
+    {
+        HeaderCache& c = headerCache;
+        c.closed = true;
+        while (void* p = c.head) {
+            c.head = *static_cast<void**>(p);
+            std::free(p);
+        }
+        c.count = 0;
+    }
+};
+
+inline void* takeHeader(std::size_t size) noexcept
+{
+    HeaderCache& c = headerCache;
+    if (void* p = c.head) {
+        c.head = *static_cast<void**>(p);
+        --c.count;
+        return p;
+    }
+    return std::malloc(size);
+}
+
+inline void giveHeader(void* p) noexcept
+{
+    HeaderCache& c = headerCache;
+    if (!p || c.count + 1 > keptHeaders || c.closed) {
+        std::free(p);
+        return;
+    }
+    if (!c.draining) [[unlikely]] {
+        static thread_local HeaderCacheDrain drain;
+        (void)drain;
+        c.draining = true;
+    }
+    *static_cast<void**>(p) = c.head;
+    c.head = p;
+    ++c.count;
+}
+
+} // namespace
+
+struct qxArray final {
+    // Temporaries of the current host call are kept on a list (see qxSetArrayScope).
+    qxArray* prevTemp = nullptr;
+    qxArray* nextTemp = nullptr;
+    TemporaryList* tempList = nullptr; // the list the array is on, if any
+    Buffer* re = nullptr;
+    Buffer* im = nullptr;
+    qxClassID cls = qxDOUBLE_CLASS;
+    bool complex = false;
+    bool sparse = false;
+    int scope = 0;
+    DimList dims;
+    std::unique_ptr<ArrayExtras> more; // null for plain numeric, char and logical arrays
+
+    // A new array: a temporary of the host call in progress, or (when
+    // `temporary` is false) an array of scope `arrayScope`, never on the list.
+    explicit qxArray(bool temporary = true, int arrayScope = 0) : scope(arrayScope)
+    {
+        if (temporary)
+            linkTemporary(this);
+    }
+    // A shared-data copy of the plain array `source` (no extras), of scope
+    // `arrayScope` and never on the list: every member is set once.
+    qxArray(const qxArray& source, int arrayScope)
+        : cls(source.cls), complex(source.complex), scope(arrayScope), dims(source.dims)
+    {
+        re = retain(source.re);
+        im = retain(source.im);
+    }
     qxArray(const qxArray&) = delete;
     qxArray& operator=(const qxArray&) = delete;
     ~qxArray()
     {
-        unlinkTemporary(this);
+        if (tempList)
+            unlinkTemporary(this);
         release(re);
         release(im);
-        release(ir);
-        release(jc);
-        for (qxArray* e : elems)
-            delete e;
-        for (qx::SharedElement* o : objects)
-            if (o)
-                o->releaseReference();
     }
     qxSize numel() const { return product(dims.data(), dims.size()); }
+    // Headers come from the thread's cache of freed headers, else straight
+    // from the C heap (see HeaderCache); `final`, so that every block is the
+    // size of a header.
+    static void* operator new(std::size_t size)
+    {
+        if (void* p = takeHeader(size))
+            return p;
+        throw std::bad_alloc();
+    }
+    static void* operator new(std::size_t size, const std::nothrow_t&) noexcept { return takeHeader(size); }
+    static void operator delete(void* p) noexcept { giveHeader(p); }
+    static void operator delete(void* p, const std::nothrow_t&) noexcept { giveHeader(p); }
+    static void linkTemporary(qxArray* a);
     static void unlinkTemporary(qxArray* a);
+
+    // The rare parts: read (empty when the array has none), or made for writing.
+    const ArrayExtras& x() const
+    {
+        static const ArrayExtras none;
+        return more ? *more : none;
+    }
+    ArrayExtras& own();
 };
+
+ArrayExtras::~ArrayExtras()
+{
+    release(ir);
+    release(jc);
+    for (qxArray* e : elems)
+        delete e;
+    for (qx::SharedElement* o : objects)
+        if (o)
+            o->releaseReference();
+}
 
 namespace {
 
@@ -221,15 +422,15 @@ TemporaryList& temporaries()
 
 } // namespace
 
-qxArray::qxArray()
+void qxArray::linkTemporary(qxArray* a)
 {
     TemporaryList& t = temporaries();
     t.lock();
-    nextTemp = t.head;
+    a->nextTemp = t.head;
     if (t.head)
-        t.head->prevTemp = this;
-    t.head = this;
-    tempList = &t;
+        t.head->prevTemp = a;
+    t.head = a;
+    a->tempList = &t;
     ++t.count;
     t.unlock();
 }
@@ -252,6 +453,18 @@ void qxArray::unlinkTemporary(qxArray* a)
     t.unlock();
 }
 
+ArrayExtras& qxArray::own()
+{
+    if (!more) {
+        try {
+            more = std::make_unique<ArrayExtras>();
+        } catch (const std::bad_alloc&) {
+            outOfMemory();
+        }
+    }
+    return *more;
+}
+
 namespace {
 // A container takes its element over: the element is no longer a temporary.
 qxArray* adopt(qxArray* element)
@@ -265,13 +478,15 @@ namespace {
 
 // A new array header, owned by the caller until it is handed out; allocation
 // consults the utility heap's failure hooks like every host allocation.
+// A header made with `temporary` false is given `scope` and never goes on
+// the temporaries list.
 using Header = std::unique_ptr<qxArray>;
-Header newHeader()
+Header newHeader(bool temporary = true, int scope = 0)
 {
     if (ut::detail::allocationShouldFail())
         outOfMemory();
     try {
-        return Header(new qxArray);
+        return Header(new qxArray(temporary, scope));
     } catch (const std::bad_alloc&) {
         outOfMemory();
     }
@@ -319,8 +534,9 @@ Header makeHeader(qxSize ndim, const qxSize* dims, qxClassID cls, qxComplexity c
             a->im = newBuffer(bytesOf(count, es));
         }
     } else if (cls == qxCELL_CLASS) {
-        reserveFor(a->elems, count);
-        a->elems.assign(count, nullptr);
+        std::vector<qxArray*>& elems = a->own().elems;
+        reserveFor(elems, count);
+        elems.assign(count, nullptr);
     }
     return a;
 }
@@ -330,23 +546,23 @@ qxArray* makeArray(qxSize ndim, const qxSize* dims, qxClassID cls, qxComplexity 
     return makeHeader(ndim, dims, cls, c).release();
 }
 
-Header copyHeader(const qxArray* a)
+// A header like that of `a` (class, flags, dimensions, struct fields, object
+// elements and names), without element data or cell and struct elements.
+Header copyHeader(const qxArray* a, bool temporary = true, int scope = 0)
 {
-    Header c = newHeader();
+    Header c = newHeader(temporary, scope);
     c->cls = a->cls;
     c->complex = a->complex;
     c->sparse = a->sparse;
     c->dims = a->dims;
-    c->nzmax = a->nzmax;
-    // Most arrays are plain numbers: their copies skip what only structs,
-    // objects and function handles hold.
-    if (!a->fields.empty())
-        c->fields = a->fields;
-    if (!a->typeName.empty())
-        c->typeName = a->typeName;
-    if (!a->objects.empty()) {
-        c->objects = a->objects;
-        for (qx::SharedElement* o : c->objects)
+    // Most arrays are plain numbers: their copies have no side block.
+    if (const ArrayExtras* x = a->more.get()) {
+        ArrayExtras& y = c->own();
+        y.nzmax = x->nzmax;
+        y.fields = x->fields;
+        y.typeName = x->typeName;
+        y.objects = x->objects;
+        for (qx::SharedElement* o : y.objects)
             if (o)
                 o->addReference();
     }
@@ -492,11 +708,12 @@ qxArray* qxCreateStructMatrix(qxSize m, qxSize n, int nfields, const char** name
 {
     qxSize dims[2] = {m, n};
     Header a = makeHeader(2, dims, qxSTRUCT_CLASS, qxREAL);
-    reserveFor(a->fields, nfields > 0 ? nfields : 0);
+    ArrayExtras& x = a->own();
+    reserveFor(x.fields, nfields > 0 ? nfields : 0);
     for (int f = 0; f < nfields; ++f)
-        a->fields.emplace_back(names[f]);
-    reserveFor(a->elems, bytesOf(a->numel(), a->fields.size()));
-    a->elems.assign(a->numel() * a->fields.size(), nullptr);
+        x.fields.emplace_back(names[f]);
+    reserveFor(x.elems, bytesOf(a->numel(), x.fields.size()));
+    x.elems.assign(a->numel() * x.fields.size(), nullptr);
     return a.release();
 }
 
@@ -509,14 +726,15 @@ Header makeSparse(qxSize m, qxSize n, qxSize nzmax, qxClassID cls, qxComplexity 
     a->cls = cls;
     a->sparse = true;
     a->dims = {m, n};
-    a->nzmax = nzmax ? nzmax : 1;
-    a->re = newBuffer(bytesOf(a->nzmax, qx::elementSize(cls)));
+    ArrayExtras& x = a->own();
+    x.nzmax = nzmax ? nzmax : 1;
+    a->re = newBuffer(bytesOf(x.nzmax, qx::elementSize(cls)));
     if (c == qxCOMPLEX) {
         a->complex = true;
-        a->im = newBuffer(bytesOf(a->nzmax, qx::elementSize(cls)));
+        a->im = newBuffer(bytesOf(x.nzmax, qx::elementSize(cls)));
     }
-    a->ir = newBuffer(bytesOf(a->nzmax, sizeof(qxSize)));
-    a->jc = newBuffer(bytesOf(n + 1, sizeof(qxSize)));
+    x.ir = newBuffer(bytesOf(x.nzmax, sizeof(qxSize)));
+    x.jc = newBuffer(bytesOf(n + 1, sizeof(qxSize)));
     return a;
 }
 } // namespace
@@ -540,14 +758,40 @@ qxArray* qxCreateSharedDataCopy(const qxArray* a)
     Header c = copyHeader(a);
     c->re = retain(a->re);
     c->im = retain(a->im);
-    c->ir = retain(a->ir);
-    c->jc = retain(a->jc);
-    if (!a->elems.empty()) {
-        reserveFor(c->elems, a->elems.size());
-        for (const qxArray* e : a->elems)
-            c->elems.push_back(adopt(qxCreateSharedDataCopy(e)));
+    if (const ArrayExtras* x = a->more.get()) {
+        ArrayExtras& y = *c->more;
+        y.ir = retain(x->ir);
+        y.jc = retain(x->jc);
+        reserveFor(y.elems, x->elems.size());
+        for (const qxArray* e : x->elems)
+            y.elems.push_back(adopt(qxCreateSharedDataCopy(e)));
     }
     return c.release();
+}
+
+namespace {
+[[gnu::noinline]] qxArray* scopedCopyOfAny(const qxArray* a, int scope)
+{
+    qxArray* c = qxCreateSharedDataCopy(a);
+    qxSetArrayScope(c, scope);
+    return c;
+}
+} // namespace
+
+qxArray* qxCreateScopedSharedDataCopy(const qxArray* a, int scope)
+{
+    if (!a)
+        return nullptr;
+    if (scope == 0 || a->more) [[unlikely]]
+        return scopedCopyOfAny(a, scope);
+    // A plain numeric, char or logical array: a header and two references.
+    if (ut::detail::allocationShouldFail())
+        outOfMemory();
+    try {
+        return new qxArray(*a, scope);
+    } catch (const std::bad_alloc&) {
+        outOfMemory();
+    }
 }
 
 qxArray* qxDuplicateArray(const qxArray* a)
@@ -557,11 +801,14 @@ qxArray* qxDuplicateArray(const qxArray* a)
     Header c = copyHeader(a);
     c->re = cloneBuffer(a->re);
     c->im = cloneBuffer(a->im);
-    c->ir = cloneBuffer(a->ir);
-    c->jc = cloneBuffer(a->jc);
-    reserveFor(c->elems, a->elems.size());
-    for (const qxArray* e : a->elems)
-        c->elems.push_back(adopt(qxDuplicateArray(e)));
+    if (const ArrayExtras* x = a->more.get()) {
+        ArrayExtras& y = *c->more;
+        y.ir = cloneBuffer(x->ir);
+        y.jc = cloneBuffer(x->jc);
+        reserveFor(y.elems, x->elems.size());
+        for (const qxArray* e : x->elems)
+            y.elems.push_back(adopt(qxDuplicateArray(e)));
+    }
     return c.release();
 }
 
@@ -578,17 +825,18 @@ qxArray* qxMustBeFull(const qxArray* a)
     qxSize m = a->dims[0], n = qxGetN(a);
     qxArray* f = qxCreateNumericMatrix(m, n, a->cls, a->complex ? qxCOMPLEX : qxREAL);
     qxSize es = qx::elementSize(a->cls);
-    if (!a->jc || !a->ir || !a->re)
+    const ArrayExtras& x = a->x();
+    if (!x.jc || !x.ir || !a->re)
         return f;
-    const auto* jc = static_cast<const qxSize*>(a->jc->data());
-    const auto* ir = static_cast<const qxSize*>(a->ir->data());
+    const auto* jc = static_cast<const qxSize*>(x.jc->data());
+    const auto* ir = static_cast<const qxSize*>(x.ir->data());
     auto* src = static_cast<const unsigned char*>(a->re->data());
     auto* dst = static_cast<unsigned char*>(qxGetData(f));
     // Only what the array really stores is copied: entries within its capacity
     // whose row is inside the matrix.
     const qxSize columns = sparseColumns(a);
     for (qxSize j = 0; j < columns; ++j)
-        for (qxSize k = jc[j]; k < std::min(jc[j + 1], a->nzmax); ++k) {
+        for (qxSize k = jc[j]; k < std::min(jc[j + 1], x.nzmax); ++k) {
             if (ir[k] >= m)
                 continue;
             std::memcpy(dst + (j * m + ir[k]) * es, src + k * es, es);
@@ -640,6 +888,18 @@ int qxGetArrayScope(const qxArray* a) { return a ? a->scope : 0; }
 
 // ---- inspection -----------------------------------------------------------------
 
+qxArrayView qxGetArrayView(const qxArray* a)
+{
+    if (!a)
+        return {qxUNKNOWN_CLASS, false, false, 0, nullptr, 0, nullptr, nullptr};
+    const qxSize ndim = a->dims.size();
+    const qxSize* dims = a->dims.data();
+    // Nearly every array is a matrix: its count is one product.
+    const qxSize numel = ndim == 2 ? dims[0] * dims[1] : product(dims, ndim);
+    return {a->cls, a->sparse, a->complex, ndim, dims, numel,
+            a->re ? a->re->data() : nullptr, a->im ? a->im->data() : nullptr};
+}
+
 qxClassID qxGetClassID(const qxArray* a) { return a ? a->cls : qxUNKNOWN_CLASS; }
 const char* qxGetClassName(const qxArray* a) { return qx::className(qxGetClassID(a)); }
 qxSize qxGetM(const qxArray* a) { return a->dims[0]; }
@@ -689,7 +949,8 @@ namespace {
 qxSize sparseColumns(const qxArray* a)
 {
     const qxSize n = product(a->dims.data() + 1, a->dims.size() - 1);
-    const qxSize starts = a->jc ? a->jc->bytes / sizeof(qxSize) : 0;
+    const Buffer* jc = a->x().jc;
+    const qxSize starts = jc ? jc->bytes / sizeof(qxSize) : 0;
     return starts ? std::min(n, starts - 1) : 0;
 }
 
@@ -713,8 +974,8 @@ class SparseCursor {
 public:
     explicit SparseCursor(const qxArray* a)
         : a_(a), m_(a->dims[0]), n_(sparseColumns(a)),
-          jc_(a->jc ? static_cast<const qxSize*>(a->jc->data()) : nullptr),
-          ir_(a->ir ? static_cast<const qxSize*>(a->ir->data()) : nullptr)
+          jc_(a->x().jc ? static_cast<const qxSize*>(a->x().jc->data()) : nullptr),
+          ir_(a->x().ir ? static_cast<const qxSize*>(a->x().ir->data()) : nullptr)
     {
         if (jc_ && ir_ && a->re)
             advance();
@@ -736,7 +997,7 @@ private:
         for (; j_ < n_; ++j_) {
             if (k_ < jc_[j_])
                 k_ = jc_[j_];
-            const qxSize end = std::min(jc_[j_ + 1], a_->nzmax);
+            const qxSize end = std::min(jc_[j_ + 1], a_->x().nzmax);
             for (; k_ < end; ++k_) {
                 Element e{readAsDouble(a_->cls, a_->re->data(), k_),
                           a_->im ? readAsDouble(a_->cls, a_->im->data(), k_) : 0.0};
@@ -790,8 +1051,9 @@ bool qxAreMatricesEqual(const qxArray* a, const qxArray* b)
 {
     if (!a || !b)
         return a == b;
-    if (a->cls != b->cls || a->dims != b->dims || a->fields != b->fields || a->typeName != b->typeName ||
-        a->objects != b->objects)
+    const ArrayExtras &xa = a->x(), &xb = b->x();
+    if (a->cls != b->cls || a->dims != b->dims || xa.fields != xb.fields || xa.typeName != xb.typeName ||
+        xa.objects != xb.objects)
         return false;
     if (a->sparse || b->sparse)
         return sparseEqual(a, b);
@@ -807,10 +1069,10 @@ bool qxAreMatricesEqual(const qxArray* a, const qxArray* b)
     }
     // Cells and structs: element by element; an element missing on either side
     // (an array given dimensions but no elements) compares as a null element.
-    const qxSize count = std::max(a->elems.size(), b->elems.size());
+    const qxSize count = std::max(xa.elems.size(), xb.elems.size());
     for (qxSize i = 0; i < count; ++i) {
-        const qxArray* ea = i < a->elems.size() ? a->elems[i] : nullptr;
-        const qxArray* eb = i < b->elems.size() ? b->elems[i] : nullptr;
+        const qxArray* ea = i < xa.elems.size() ? xa.elems[i] : nullptr;
+        const qxArray* eb = i < xb.elems.size() ? xb.elems[i] : nullptr;
         if (!qxAreMatricesEqual(ea, eb))
             return false;
     }
@@ -825,36 +1087,39 @@ double qxGetInf() { return std::numeric_limits<double>::infinity(); }
 
 // ---- sparse ---------------------------------------------------------------------
 
-qxSize* qxGetIr(const qxArray* a) { return a->ir ? static_cast<qxSize*>(a->ir->data()) : nullptr; }
-qxSize* qxGetJc(const qxArray* a) { return a->jc ? static_cast<qxSize*>(a->jc->data()) : nullptr; }
-qxSize qxGetNzmax(const qxArray* a) { return a->nzmax; }
+qxSize* qxGetIr(const qxArray* a) { return a->x().ir ? static_cast<qxSize*>(a->x().ir->data()) : nullptr; }
+qxSize* qxGetJc(const qxArray* a) { return a->x().jc ? static_cast<qxSize*>(a->x().jc->data()) : nullptr; }
+qxSize qxGetNzmax(const qxArray* a) { return a->x().nzmax; }
 
 // ---- cells and structs ----------------------------------------------------------
 
 qxArray* qxGetCell(const qxArray* a, qxSize index)
 {
-    return a->cls == qxCELL_CLASS && index < a->elems.size() ? a->elems[index] : nullptr;
+    return a->cls == qxCELL_CLASS && index < a->x().elems.size() ? a->x().elems[index] : nullptr;
 }
 
 void qxSetCell(qxArray* a, qxSize index, qxArray* value)
 {
-    if (a->cls != qxCELL_CLASS || index >= a->elems.size())
+    if (a->cls != qxCELL_CLASS || index >= a->x().elems.size())
         return;
-    delete a->elems[index];
-    a->elems[index] = adopt(value);
+    std::vector<qxArray*>& elems = a->own().elems;
+    delete elems[index];
+    elems[index] = adopt(value);
 }
 
-int qxGetNumberOfFields(const qxArray* a) { return static_cast<int>(a->fields.size()); }
+int qxGetNumberOfFields(const qxArray* a) { return static_cast<int>(a->x().fields.size()); }
 
 const char* qxGetFieldNameByNumber(const qxArray* a, int field)
 {
-    return field >= 0 && field < static_cast<int>(a->fields.size()) ? a->fields[field].c_str() : nullptr;
+    const std::vector<std::string>& fields = a->x().fields;
+    return field >= 0 && field < static_cast<int>(fields.size()) ? fields[field].c_str() : nullptr;
 }
 
 int qxGetFieldNumber(const qxArray* a, const char* name)
 {
-    for (qxSize f = 0; f < a->fields.size(); ++f)
-        if (a->fields[f] == name)
+    const std::vector<std::string>& fields = a->x().fields;
+    for (qxSize f = 0; f < fields.size(); ++f)
+        if (fields[f] == name)
             return static_cast<int>(f);
     return -1;
 }
@@ -864,31 +1129,33 @@ int qxAddField(qxArray* a, const char* name)
     int existing = qxGetFieldNumber(a, name);
     if (existing >= 0)
         return existing;
-    qxSize nf = a->fields.size(), n = a->numel();
+    ArrayExtras& x = a->own();
+    qxSize nf = x.fields.size(), n = a->numel();
     std::vector<qxArray*> grown(n * (nf + 1), nullptr);
     for (qxSize i = 0; i < n; ++i)
         for (qxSize f = 0; f < nf; ++f)
-            grown[i * (nf + 1) + f] = a->elems[i * nf + f];
-    a->elems.swap(grown);
-    a->fields.emplace_back(name);
+            grown[i * (nf + 1) + f] = x.elems[i * nf + f];
+    x.elems.swap(grown);
+    x.fields.emplace_back(name);
     return static_cast<int>(nf);
 }
 
 qxArray* qxGetFieldByNumber(const qxArray* a, qxSize index, int field)
 {
-    qxSize nf = a->fields.size();
+    qxSize nf = a->x().fields.size();
     if (a->cls != qxSTRUCT_CLASS || field < 0 || static_cast<qxSize>(field) >= nf || index >= a->numel())
         return nullptr;
-    return a->elems[index * nf + field];
+    return a->x().elems[index * nf + field];
 }
 
 void qxSetFieldByNumber(qxArray* a, qxSize index, int field, qxArray* value)
 {
-    qxSize nf = a->fields.size();
+    qxSize nf = a->x().fields.size();
     if (a->cls != qxSTRUCT_CLASS || field < 0 || static_cast<qxSize>(field) >= nf || index >= a->numel())
         return;
-    delete a->elems[index * nf + field];
-    a->elems[index * nf + field] = adopt(value);
+    std::vector<qxArray*>& elems = a->own().elems;
+    delete elems[index * nf + field];
+    elems[index * nf + field] = adopt(value);
 }
 
 // ---- text -----------------------------------------------------------------------
@@ -918,7 +1185,7 @@ std::string qxFormatArray(const qxArray* a)
     if (a->cls == qxCHAR_CLASS)
         return qxArrayToStdString(a);
     if (a->cls == qxFUNCTION_CLASS)
-        return "@" + a->typeName;
+        return "@" + a->x().typeName;
     if (!hasElementData(a->cls) || a->dims.size() > 2)
         qxErrMsgIdAndTxt("KELDAR:qx:format:Unsupported", "No text form for a %s array.", qxGetClassName(a));
     qxSize m = a->dims[0], n = a->dims[1];
@@ -962,30 +1229,31 @@ qxArray* qxCreateObjectMatrix(qxSize m, qxSize n, const char* className)
 {
     qxSize dims[2] = {m, n};
     Header a = makeHeader(2, dims, qxOBJECT_CLASS, qxREAL);
-    a->typeName = className ? className : "";
-    reserveFor(a->objects, a->numel());
-    a->objects.assign(a->numel(), nullptr);
+    ArrayExtras& x = a->own();
+    x.typeName = className ? className : "";
+    reserveFor(x.objects, a->numel());
+    x.objects.assign(a->numel(), nullptr);
     return a.release();
 }
 
 bool qxIsObject(const qxArray* a) { return a && a->cls == qxOBJECT_CLASS; }
 
-const char* qxGetObjectClassName(const qxArray* a) { return qxIsObject(a) ? a->typeName.c_str() : nullptr; }
+const char* qxGetObjectClassName(const qxArray* a) { return qxIsObject(a) ? a->x().typeName.c_str() : nullptr; }
 
 qx::SharedElement* qxGetObjectElement(const qxArray* a, qxSize index)
 {
-    return qxIsObject(a) && index < a->objects.size() ? a->objects[index] : nullptr;
+    return qxIsObject(a) && index < a->x().objects.size() ? a->x().objects[index] : nullptr;
 }
 
 bool qxSetObjectElement(qxArray* a, qxSize index, qx::SharedElement* element)
 {
-    if (!qxIsObject(a) || index >= a->objects.size())
+    if (!qxIsObject(a) || index >= a->x().objects.size())
         return false;
     if (element)
         element->addReference();
     // The old element is released last: releasing it may destroy it, and with it
     // whatever it held, this array's other elements not included.
-    qx::SharedElement* old = std::exchange(a->objects[index], element);
+    qx::SharedElement* old = std::exchange(a->own().objects[index], element);
     if (old)
         old->releaseReference();
     return true;
@@ -1036,13 +1304,13 @@ qxArray* qxCreateFunctionHandle(const char* name)
         qxErrMsgIdAndTxt("KELDAR:qx:UndefinedFunction", "Undefined function '%s'.", name ? name : "");
     qxSize dims[2] = {1, 1};
     Header a = makeHeader(2, dims, qxFUNCTION_CLASS, qxREAL);
-    a->typeName = name;
+    a->own().typeName = name;
     return a.release();
 }
 
 bool qxIsFunctionHandle(const qxArray* a) { return a && a->cls == qxFUNCTION_CLASS; }
 
-const char* qxGetFunctionName(const qxArray* a) { return qxIsFunctionHandle(a) ? a->typeName.c_str() : nullptr; }
+const char* qxGetFunctionName(const qxArray* a) { return qxIsFunctionHandle(a) ? a->x().typeName.c_str() : nullptr; }
 
 qxArray* qxCallFunction(const qxArray* handle, int nargs, const qxArray* const* args)
 {

@@ -82,6 +82,10 @@ qxArray* qxCreateSparseLogicalMatrix(qxSize m, qxSize n, qxSize nzmax);
 // ---- copies and destruction -------------------------------------------------
 // A new array header sharing the element storage of `a` (no element is copied).
 qxArray* qxCreateSharedDataCopy(const qxArray* a);
+// The same as qxCreateSharedDataCopy followed by qxSetArrayScope(copy, scope),
+// except that a copy of scope other than 0 is never a temporary, not even for
+// a moment: what a value keeps is made in one step.
+qxArray* qxCreateScopedSharedDataCopy(const qxArray* a, int scope);
 // A deep copy with its own element storage.
 qxArray* qxDuplicateArray(const qxArray* a);
 // A full array made from a sparse one; a shared-data copy of a full one.
@@ -101,6 +105,22 @@ qxSize qxReclaimTemporaries();
 qxSize qxCountTemporaries();
 
 // ---- inspection -------------------------------------------------------------
+// What readers of an array ask most, in one call: the answers of
+// qxGetClassID, qxIsSparse, qxIsComplex, qxGetNumberOfDimensions,
+// qxGetDimensions (valid while the array is neither changed nor destroyed),
+// qxGetNumberOfElements, qxGetData and qxGetImagData. A null array reads as
+// class unknown, no dimensions and no data.
+struct qxArrayView {
+    qxClassID cls;
+    bool sparse;
+    bool complex;
+    qxSize ndim;
+    const qxSize* dims;
+    qxSize numel;
+    void* data;
+    void* imag;
+};
+qxArrayView qxGetArrayView(const qxArray* a);
 qxClassID qxGetClassID(const qxArray* a);
 const char* qxGetClassName(const qxArray* a);
 qxSize qxGetM(const qxArray* a);

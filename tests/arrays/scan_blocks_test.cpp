@@ -58,9 +58,10 @@ const Scan scans[] = {
      "KELDAR:VX:InfVertexData"},
 };
 
-// Places around the block (1024) and run (256) boundaries of 4998 elements,
-// and both ends.
-const qxSize places[] = {0, 1, 255, 256, 1022, 1023, 1024, 2047, 3071, 4095, 4096, 4996, 4997};
+// Places around the boundaries of blocks (the first of 256 elements, then 4
+// pages) and of the runs a block is read in (a quarter of the first block, a
+// page after it: 512 doubles, 1024 singles, 1024 int32), and both ends.
+const qxSize places[] = {0, 1, 63, 64, 255, 256, 767, 768, 1279, 1280, 2303, 2304, 4351, 4352, 4996, 4997};
 constexpr qxSize elements = 4998;
 
 struct Placed {
