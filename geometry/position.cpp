@@ -276,23 +276,22 @@ COSValue ScreenPositionSC::from(COSValue s) const
 
 COSValue ScreenPositionSC::to(COSValue v) const { return textOfPosition<ScreenPositionDataType>(v); }
 
-
-void PositionDataType::describe(catalog::TypeEntry& e)
+namespace {
+// A position's catalog entry: its elements in words and the refusals of its messages.
+void describePosition(catalog::TypeEntry& e, const char* elements, const FaultMessages& m)
 {
-    e.accepts.push_back("[x y width height]: 4 doubles or singles, width and height not negative");
+    e.accepts.push_back(std::string("[x y width height]: ") + elements + ", width and height not negative");
     e.accepts.push_back("the same as text, \"[x y width height]\"");
-    const FaultMessages& m = positionMessages;
     for (const Message* each : {&m.invalidClass, &m.invalidShape, &m.nullData, &m.negativeSize})
         e.refusals.push_back(each->id);
 }
+} // namespace
+
+void PositionDataType::describe(catalog::TypeEntry& e) { describePosition(e, "4 doubles or singles", positionMessages); }
 
 void ScreenPositionDataType::describe(catalog::TypeEntry& e)
 {
-    e.accepts.push_back("[x y width height]: 4 integers, width and height not negative");
-    e.accepts.push_back("the same as text, \"[x y width height]\"");
-    const FaultMessages& m = screenPositionMessages;
-    for (const Message* each : {&m.invalidClass, &m.invalidShape, &m.nullData, &m.negativeSize})
-        e.refusals.push_back(each->id);
+    describePosition(e, "4 integers", screenPositionMessages);
 }
 
 } // namespace datatypes

@@ -250,18 +250,7 @@ JavaTypeConversion::~JavaTypeConversion() = default;
 
 // ---- repository ----------------------------------------------------------------
 
-void COSTypeRepository::addGlobalType(COSDataType* type)
-{
-    Repository& r = repo();
-    const char* text = type->getName();
-    std::lock_guard<std::mutex> g(r.lock);
-    NameEntry* e = text ? r.intern(text) : &r.nullEntry;
-    if (e->type)
-        throw COSMsgException("nyro:TypeRepository:DuplicateType",
-                              std::string("A type named ") + (text ? text : "") + " is already registered.");
-    r.types.push_back(type);
-    e->type = type;
-}
+void COSTypeRepository::addGlobalType(COSDataType* type) { addGlobalType(type, {}, nullptr); }
 
 void COSTypeRepository::addGlobalType(COSDataType* type, std::initializer_list<ForeignConversion> conversions,
                                       JavaTypeConversion* java)

@@ -751,23 +751,30 @@ qxArray* qxCreateSparseLogicalMatrix(qxSize m, qxSize n, qxSize nzmax)
 
 // ---- copies and destruction -----------------------------------------------------
 
-qxArray* qxCreateSharedDataCopy(const qxArray* a)
+namespace {
+// A new header for `a` whose storage `take` shares or clones and whose cell or
+// struct elements `copyElement` copies.
+template <class Take>
+qxArray* copyArray(const qxArray* a, Take take, qxArray* (*copyElement)(const qxArray*))
 {
     if (!a)
         return nullptr;
     Header c = copyHeader(a);
-    c->re = retain(a->re);
-    c->im = retain(a->im);
+    c->re = take(a->re);
+    c->im = take(a->im);
     if (const ArrayExtras* x = a->more.get()) {
         ArrayExtras& y = *c->more;
-        y.ir = retain(x->ir);
-        y.jc = retain(x->jc);
+        y.ir = take(x->ir);
+        y.jc = take(x->jc);
         reserveFor(y.elems, x->elems.size());
         for (const qxArray* e : x->elems)
-            y.elems.push_back(adopt(qxCreateSharedDataCopy(e)));
+            y.elems.push_back(adopt(copyElement(e)));
     }
     return c.release();
 }
+} // namespace
+
+qxArray* qxCreateSharedDataCopy(const qxArray* a) { return copyArray(a, retain, qxCreateSharedDataCopy); }
 
 namespace {
 [[gnu::noinline]] qxArray* scopedCopyOfAny(const qxArray* a, int scope)
@@ -794,23 +801,7 @@ qxArray* qxCreateScopedSharedDataCopy(const qxArray* a, int scope)
     }
 }
 
-qxArray* qxDuplicateArray(const qxArray* a)
-{
-    if (!a)
-        return nullptr;
-    Header c = copyHeader(a);
-    c->re = cloneBuffer(a->re);
-    c->im = cloneBuffer(a->im);
-    if (const ArrayExtras* x = a->more.get()) {
-        ArrayExtras& y = *c->more;
-        y.ir = cloneBuffer(x->ir);
-        y.jc = cloneBuffer(x->jc);
-        reserveFor(y.elems, x->elems.size());
-        for (const qxArray* e : x->elems)
-            y.elems.push_back(adopt(qxDuplicateArray(e)));
-    }
-    return c.release();
-}
+qxArray* qxDuplicateArray(const qxArray* a) { return copyArray(a, cloneBuffer, qxDuplicateArray); }
 
 namespace {
 qxSize sparseColumns(const qxArray* a);
