@@ -68,7 +68,9 @@ private:
         if (!view.sparse)
             validateOrThrow(a, view);
         if constexpr (Store == Stored::AsRow) {
-            if (qxArray* held = getPtr()) {
+            // Kept as a row; one that is a row already stays as it is.
+            const bool isRow = view.ndim == 2 && view.dims[0] == 1;
+            if (qxArray* held = getPtr(); held && !isRow) {
                 qxSetM(held, 1);
                 qxSetN(held, view.numel);
             }

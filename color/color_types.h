@@ -219,8 +219,8 @@ COSValue StyledMC<DT>::from(COSValue a) const
     const qxArray* array = arrayOf(a);
     if (!array)
         return {};
-    if (qxGetClassID(array) == qxCHAR_CLASS) {
-        CharText text(array);
+    if (const qxArrayView view = qxGetArrayView(array); view.cls == qxCHAR_CLASS) {
+        CharText text(view);
         return DT::store(DT::fromText(text.get()));
     }
     if constexpr (requires(typename DT::Value& out) { DT::fromNumbers(array, out); }) {

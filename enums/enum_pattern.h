@@ -142,8 +142,8 @@ public:
     explicit EnumMC(const DT& type) : type_(&type) {}
     COSValue from(COSValue a) const override
     {
-        const qxArray* array = arrayOf(a);
-        if (qxGetClassID(array) != qxCHAR_CLASS) {
+        const qxArrayView array = qxGetArrayView(arrayOf(a));
+        if (array.cls != qxCHAR_CLASS) {
             raise(msg::BadEnumValue, "", DT::typeName);
             return {};
         }

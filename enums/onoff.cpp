@@ -30,8 +30,8 @@ COSValue OnOffBooleanSC::to(COSValue v) const
 
 COSValue OnOffBooleanMC::from(COSValue a) const
 {
-    const qxArray* array = arrayOf(a);
-    if (qxGetClassID(array) != qxCHAR_CLASS) {
+    const qxArrayView array = qxGetArrayView(arrayOf(a));
+    if (array.cls != qxCHAR_CLASS) {
         raise(msg::UnknownOnOffBooleanValue);
         return {};
     }

@@ -105,7 +105,8 @@ using QxString = gui_objects::AutoPtr<char, QxStringDtor>;
 // are kept in place, longer ones in the utility heap.
 class CharText {
 public:
-    explicit CharText(const qxArray* array);
+    // `array` is what qxGetArrayView tells of a char array.
+    explicit CharText(const qxArrayView& array);
     CharText(const CharText&) = delete;
     CharText& operator=(const CharText&) = delete;
     const char* get() const { return heap_ ? heap_.get() : inPlace_; }

@@ -1,5 +1,6 @@
 #include "qx/qx.h"
 #include "qx/element_class.h"
+#include "ut/freed_blocks.h"
 #include "ut/utf.h"
 
 #include <algorithm>
@@ -20,7 +21,24 @@
 #include <utility>
 #include <vector>
 
+#if __has_include(<sys/single_threaded.h>)
+#include <sys/single_threaded.h>
+#endif
+
 namespace {
+
+// Whether the process has never started a second thread. Until it does, a
+// reference count needs no locked step: nothing can race with it, and the
+// thread that starts the second one has done every earlier step before it.
+// Once true is false it stays so.
+inline bool singleThreaded()
+{
+#if __has_include(<sys/single_threaded.h>)
+    return __libc_single_threaded;
+#else
+    return false;
+#endif
+}
 
 // Element storage shared between an array and its shared-data copies: one
 // block holding a reference count and the elements (64-byte aligned).
@@ -68,16 +86,30 @@ Buffer* newBuffer(qxSize bytes)
 
 Buffer* retain(Buffer* b)
 {
-    if (b)
+    if (!b)
+        return b;
+    if (singleThreaded())
+        b->refs.store(b->refs.load(std::memory_order_relaxed) + 1, std::memory_order_relaxed);
+    else
         b->refs.fetch_add(1, std::memory_order_relaxed);
     return b;
 }
 
 void release(Buffer* b)
 {
-    // The last holder needs no atomic step: no other holder is left to race
-    // with it, and only a holder can make another.
-    if (b && (b->refs.load(std::memory_order_acquire) == 1 || b->refs.fetch_sub(1, std::memory_order_acq_rel) == 1)) {
+    if (!b)
+        return;
+    // The last holder needs no atomic step either: no other holder is left to
+    // race with it, and only a holder can make another.
+    const long held = b->refs.load(std::memory_order_acquire);
+    bool last = held == 1;
+    if (!last) {
+        if (singleThreaded())
+            b->refs.store(held - 1, std::memory_order_relaxed);
+        else
+            last = b->refs.fetch_sub(1, std::memory_order_acq_rel) == 1;
+    }
+    if (last) {
         b->~Buffer();
         std::free(b);
     }
@@ -212,71 +244,27 @@ struct ArrayExtras {
 
 namespace {
 
-// Freed array headers, kept per thread for the thread's next arrays: a value
-// made and dropped again and again (what a property setter does) takes its
-// header back without a trip through the C heap. Each thread keeps a few; the
-// rest, and all of them when the thread ends, go back to the C heap. The
-// sanitizer builds keep none, so that every header is a heap block of its own
-// there.
-#if defined(__SANITIZE_ADDRESS__)
-#define QX_KEEP_FREED_HEADERS 0
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define QX_KEEP_FREED_HEADERS 0
-#endif
-#endif
-#ifndef QX_KEEP_FREED_HEADERS
-#define QX_KEEP_FREED_HEADERS 32
-#endif
-constexpr unsigned keptHeaders = QX_KEEP_FREED_HEADERS;
+// Freed array headers, kept per thread for the thread's next arrays (see
+// ut/freed_blocks.h): every header block is the size of a header.
+[[gnu::tls_model("initial-exec")]] thread_local ut::FreedBlocks<1> freedHeaders;
 
-struct HeaderCache {
-    void* head = nullptr; // free headers, linked through their first word
-    unsigned count = 0;
-    bool draining = false; // registered to give the headers back at thread end
-    bool closed = false;   // the thread is ending: nothing more is kept
-};
-__attribute__((tls_model("initial-exec"))) thread_local HeaderCache headerCache;
-
-struct HeaderCacheDrain {
-    ~HeaderCacheDrain()
-    {
-        HeaderCache& c = headerCache;
-        c.closed = true;
-        while (void* p = c.head) {
-            c.head = *static_cast<void**>(p);
-            std::free(p);
-        }
-        c.count = 0;
-    }
-};
+void closeHeadersAtThreadEnd()
+{
+    static thread_local ut::ClosingAtThreadEnd<1> closing{&freedHeaders};
+    (void)closing;
+}
 
 inline void* takeHeader(std::size_t size) noexcept
 {
-    HeaderCache& c = headerCache;
-    if (void* p = c.head) {
-        c.head = *static_cast<void**>(p);
-        --c.count;
+    if (void* p = freedHeaders.take(0))
         return p;
-    }
     return std::malloc(size);
 }
 
 inline void giveHeader(void* p) noexcept
 {
-    HeaderCache& c = headerCache;
-    if (!p || c.count + 1 > keptHeaders || c.closed) {
+    if (p && !freedHeaders.keep(0, p, closeHeadersAtThreadEnd))
         std::free(p);
-        return;
-    }
-    if (!c.draining) [[unlikely]] {
-        static thread_local HeaderCacheDrain drain;
-        (void)drain;
-        c.draining = true;
-    }
-    *static_cast<void**>(p) = c.head;
-    c.head = p;
-    ++c.count;
 }
 
 } // namespace
@@ -321,7 +309,7 @@ struct qxArray final {
     }
     qxSize numel() const { return product(dims.data(), dims.size()); }
     // Headers come from the thread's cache of freed headers, else straight
-    // from the C heap (see HeaderCache); `final`, so that every block is the
+    // from the C heap (see freedHeaders); `final`, so that every block is the
     // size of a header.
     static void* operator new(std::size_t size)
     {

@@ -9,6 +9,12 @@
 #include <string>
 #include <vector>
 
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+
+#include "ut/freed_blocks.h"
+
 namespace {
 std::atomic<unsigned> failSkip{0};
 
@@ -67,6 +73,70 @@ struct CounterReturn {
     giveBack.counter = c;
     threadCounter = c;
     return c;
+}
+
+// Zeroes `n` bytes at `p`; the small blocks values take, 16 to 64 bytes, with
+// a few 16-byte stores in place (the last one overlapping) instead of a call.
+inline void clear(void* p, std::size_t n)
+{
+    auto* bytes = static_cast<unsigned char*>(p);
+    if (n < 16 || n > 64) {
+        std::memset(p, 0, n);
+        return;
+    }
+    for (std::size_t i = 0; i + 16 < n; i += 16)
+        std::memset(bytes + i, 0, 16);
+    std::memset(bytes + n - 16, 0, 16);
+}
+
+// Small blocks, what values take, come in three sizes, the usable sizes of
+// the C heap's three smallest chunks; each thread keeps freed ones of each size
+// for its next blocks (see ut/freed_blocks.h). A block is asked of the C heap
+// at its size's full length, so that all of it is the caller's to use, and is
+// known again when freed by its usable size. Where blocks are not kept (the
+// sanitizer builds) or the C library cannot tell a block's size, every block
+// has exactly the size asked for.
+#ifdef __GLIBC__
+constexpr bool keepSmallBlocks = ut::keptFreedBlocks > 0;
+#else
+constexpr bool keepSmallBlocks = false;
+#endif
+constexpr std::size_t smallSizes[] = {24, 40, 56};
+constexpr std::size_t smallLists = std::size(smallSizes);
+[[gnu::tls_model("initial-exec")]] thread_local ut::FreedBlocks<smallLists> freedSmall;
+
+void closeSmallAtThreadEnd()
+{
+    static thread_local ut::ClosingAtThreadEnd<smallLists> closing{&freedSmall};
+    (void)closing;
+}
+
+// A block of `n` bytes (n > 0) from the thread's kept blocks or the C heap.
+inline void* takeBlock(std::size_t n)
+{
+    if (keepSmallBlocks && n <= smallSizes[smallLists - 1]) {
+        const std::size_t k = n <= smallSizes[0] ? 0 : n <= smallSizes[1] ? 1 : 2;
+        if (void* p = freedSmall.take(k))
+            return p;
+        return std::malloc(smallSizes[k]);
+    }
+    return std::malloc(n);
+}
+
+inline void giveBlock(void* p)
+{
+#ifdef __GLIBC__
+    if constexpr (keepSmallBlocks) {
+        const std::size_t usable = malloc_usable_size(p);
+        for (std::size_t k = 0; k < smallLists; ++k)
+            if (usable == smallSizes[k]) {
+                if (freedSmall.keep(k, p, closeSmallAtThreadEnd))
+                    return;
+                break;
+            }
+    }
+#endif
+    std::free(p);
 }
 
 inline void countBlocks(long delta)
@@ -131,7 +201,7 @@ void* utMalloc(std::size_t size)
 {
     if (ut::detail::allocationShouldFail())
         return nullptr;
-    void* p = std::malloc(size ? size : 1);
+    void* p = takeBlock(size ? size : 1);
     if (p)
         countBlocks(1);
     return p;
@@ -141,17 +211,17 @@ void* utCalloc(std::size_t size, std::size_t count)
 {
     if (ut::detail::allocationShouldFail())
         return nullptr;
-    // A cleared block from the allocator's fast path (calloc bypasses the
-    // per-thread cache that small blocks come from).
+    // A cleared block from the fast path (calloc would bypass the per-thread
+    // caches that small blocks come from).
     const std::size_t n = count ? count : 1, each = size ? size : 1;
     if (n > SIZE_MAX / each)
         return nullptr;
-    void* p = std::malloc(n * each);
+    void* p = takeBlock(n * each);
     if (!p)
         return nullptr;
     // Keeps the compiler from folding the two calls back into calloc.
     asm volatile("" : : "r"(p) : "memory");
-    std::memset(p, 0, n * each);
+    clear(p, n * each);
     countBlocks(1);
     return p;
 }
@@ -161,7 +231,7 @@ void utFree(void* p)
     if (!p)
         return;
     countBlocks(-1);
-    std::free(p);
+    giveBlock(p);
 }
 
 char* utStrdup(const char* s)
