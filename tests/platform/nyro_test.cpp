@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
+#include <thread>
+
 #include "support/host_fixture.h"
 
 namespace {
@@ -103,6 +107,34 @@ TEST(Utility, FailuresSkipThenFailThenStop)
     EXPECT_NE(after, nullptr);
     utFree(first);
     utFree(after);
+}
+
+// Freed small blocks are handed out again: a cleared block must come back
+// zeroed over its whole length whatever the block held before, at every size
+// around the kept sizes, and blocks freed by a thread that ends afterwards
+// are neither lost from the count nor used again after it.
+TEST(Utility, ReusedBlocksComeBackClearedWhole)
+{
+    for (std::size_t size : {1, 8, 15, 16, 17, 24, 25, 31, 32, 33, 40, 41, 48, 56, 57, 64, 65, 100}) {
+        for (int round = 0; round < 3; ++round) {
+            auto* dirty = static_cast<unsigned char*>(utMalloc(size));
+            ASSERT_NE(dirty, nullptr);
+            std::memset(dirty, 0xa5, size);
+            utFree(dirty);
+        }
+        auto* clean = static_cast<unsigned char*>(utCalloc(size, 1));
+        ASSERT_NE(clean, nullptr);
+        EXPECT_EQ(std::count(clean, clean + size, 0), static_cast<long>(size)) << size << " bytes";
+        utFree(clean);
+    }
+    const long before = ut::test::liveBlocks();
+    void* fromMain = utMalloc(24);
+    std::thread([&] {
+        utFree(fromMain);
+        void* own = utCalloc(24, 1);
+        utFree(own);
+    }).join();
+    EXPECT_EQ(ut::test::liveBlocks(), before);
 }
 
 TEST(Utility, ClassNumbersAndDerivation)
