@@ -86,13 +86,9 @@ class EnumDataType : public Style, public ValueDataType<Derived, V> {
 public:
     static constexpr int valueBytes = 12;
 
-    COSValue makeDefault() const { return this->store(V()); }
+    COSValue makeDefault() const { return this->emplace(); }
     // A new value of the name numbered `n`.
-    COSValue makeValue(std::int32_t n) const
-    {
-        const V temporary(static_cast<typename V::value>(n));
-        return this->copy(slotOf(&temporary));
-    }
+    COSValue makeValue(std::int32_t n) const { return this->emplace(static_cast<typename V::value>(n)); }
     bool areNonStringValuesAllowed() const { return true; }
     const nyro::EnumerationType* getEnumerationType() const { return nullptr; }
 
@@ -114,15 +110,15 @@ template <class DT>
 class EnumSC : public nyro::COSTypeConversion {
 public:
     explicit EnumSC(const DT& type) : type_(&type) {}
+    COSValue from(COSValue s) const override { return fromText(*type_, textOf(s)); }
     // Unknown names and abbreviations of several names are refused alike.
-    COSValue from(COSValue s) const override
+    static COSValue fromText(const DT& type, const char* text)
     {
-        const char* text = textOf(s);
-        if (!type_->isValidEnumName(text)) {
+        if (!type.isValidEnumName(text)) {
             raise(msg::BadEnumName, text ? text : "", DT::typeName);
             return {};
         }
-        return type_->makeValue(type_->getEnumValue(text));
+        return type.makeValue(type.getEnumValue(text));
     }
     // The null value gives the null text.
     COSValue to(COSValue v) const override
@@ -148,7 +144,7 @@ public:
             return {};
         }
         CharText text(array);
-        return EnumSC<DT>(*type_).from(slotOf(text.get()));
+        return EnumSC<DT>::fromText(*type_, text.get());
     }
     // The null value has no name to give: an error.
     COSValue to(COSValue v) const override

@@ -64,7 +64,13 @@ struct UtMallocAllocated {
 // A value class with its own allocation form (class operator new/delete).
 template <class V>
 struct OwnedValue {
-    static COSValue copy(const V& v) { return COSValue::fromPointer(new V(v)); }
+    // A new value made from `args` in place.
+    template <class... A>
+    static COSValue make(A&&... args)
+    {
+        return COSValue::fromPointer(new V(std::forward<A>(args)...));
+    }
+    static COSValue copy(const V& v) { return make(v); }
     static void release(V* v) { delete v; }
 };
 
@@ -72,11 +78,13 @@ struct OwnedValue {
 // no storage gives the null value and the copy is skipped.
 template <class V>
 struct MallocRecord {
-    static COSValue copy(const V& v)
+    template <class... A>
+    static COSValue make(A&&... args)
     {
         void* p = utMalloc(sizeof(V));
-        return p ? COSValue::fromPointer(::new (p) V(v)) : COSValue();
+        return p ? COSValue::fromPointer(::new (p) V(std::forward<A>(args)...)) : COSValue();
     }
+    static COSValue copy(const V& v) { return make(v); }
     static void release(V* v)
     {
         v->~V();
@@ -198,6 +206,12 @@ public:
     }
     // New value in the type's allocation form; a copy of `v`.
     static COSValue store(const V& v) { return Storage::copy(v); }
+    // The same, made from `args` in place.
+    template <class... A>
+    static COSValue emplace(A&&... args)
+    {
+        return Storage::make(std::forward<A>(args)...);
+    }
 
     // Built by the type's makeDefault() on the first call that finds no default
     // yet, then the same slot every call. The type owns it; it is never released.
