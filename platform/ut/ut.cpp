@@ -126,7 +126,7 @@ inline void* takeBlock(std::size_t n)
 inline void giveBlock(void* p)
 {
 #ifdef __GLIBC__
-    if constexpr (keepSmallBlocks) {
+    if (keepSmallBlocks) {
         const std::size_t usable = malloc_usable_size(p);
         for (std::size_t k = 0; k < smallLists; ++k)
             if (usable == smallSizes[k]) {
