@@ -1,8 +1,9 @@
 #include "complete.h"
 
+#include <tao/pegtl.hpp>
+
 #include <algorithm>
 #include <cctype>
-#include <regex>
 
 #include "catalog.h"
 
@@ -112,6 +113,73 @@ std::vector<std::string> valuesOf(Session& session, const std::string& variable,
     return out;
 }
 
+// ---- what the text before the word asks for ---------------------------------------
+// Each rule below describes the end of that text: it is tried at every position from
+// the left and must reach the end, so the first position where it does names the
+// object (and property) that is completed.
+namespace g {
+using namespace tao::pegtl;
+
+struct ws : star<space> {};
+struct name : seq<alpha, star<identifier_other>> {};
+struct object_name : name {};
+struct property_name : name {};
+// The quote the word being completed follows.
+struct open_quote : seq<ws, one<'\''>, eof> {};
+
+// An argument of set or get and its comma: a quoted text (which may hold commas), or
+// any text without quotes and commas. A quote anywhere else ends the arguments.
+struct quoted_text : seq<one<'\''>, star<not_one<'\''>>, one<'\''>> {};
+struct bare_text : star<not_one<',', '\''>> {};
+struct argument : seq<ws, sor<quoted_text, bare_text>, ws, one<','>> {};
+struct named_argument : seq<ws, one<'\''>, property_name, one<'\''>, ws, one<','>> {};
+template <class Call>
+struct call_of : seq<Call, one<'('>, ws, object_name, ws, one<','>> {};
+struct set_call : string<'s', 'e', 't'> {};
+struct get_call : string<'g', 'e', 't'> {};
+
+// h.
+struct dotted : seq<object_name, one<'.'>, eof> {};
+// h.Prop = '
+struct assigned : seq<object_name, one<'.'>, property_name, ws, one<'='>, ws, one<'\''>, eof> {};
+// set(h, 'A', a, 'Prop', ': names and values come in pairs before the name.
+struct set_value : seq<call_of<set_call>, star<argument, argument>, named_argument, open_quote> {};
+// set(h, ..., ' or get(h, '
+struct quoted_name : seq<call_of<sor<set_call, get_call>>, star<argument>, open_quote> {};
+// get(h, 'A', ': get reads one property, so nothing is offered after its second argument
+// (unless a line break comes between them).
+struct later_get_argument
+    : seq<get_call, one<'('>, ws, plus<identifier_other>, ws, one<','>,
+          until<seq<one<','>, open_quote>, not_one<'\n', '\r'>>> {};
+} // namespace g
+
+struct Names {
+    std::string object;
+    std::string property;
+};
+
+template <class Rule>
+struct capture : tao::pegtl::nothing<Rule> {};
+template <>
+struct capture<g::object_name> {
+    template <class Input>
+    static void apply(const Input& in, Names& n) { n.object = in.string(); }
+};
+template <>
+struct capture<g::property_name> {
+    template <class Input>
+    static void apply(const Input& in, Names& n) { n.property = in.string(); }
+};
+
+// Whether the text ends as Rule describes, from its first position that does. A
+// position tried before may have set names; the one that matches sets them last.
+template <class Rule>
+bool endsWith(std::string_view text, Names& names)
+{
+    tao::pegtl::memory_input<tao::pegtl::tracking_mode::lazy> in(text.data(), text.size(), "");
+    return tao::pegtl::parse<tao::pegtl::until<Rule>, capture>(in, names);
+}
+
 } // namespace
 
 Completion complete(Session& session, std::string_view line, std::size_t point)
@@ -124,19 +192,15 @@ Completion complete(Session& session, std::string_view line, std::size_t point)
     c.start = start;
     std::string prefix = before.substr(start);
     std::string head = before.substr(0, start);
-    std::smatch m;
+    Names m;
     std::vector<std::string> names;
     bool caseless = false;
-    static const std::regex dotted(R"(([A-Za-z]\w*)\.$)");
-    static const std::regex assigned(R"(([A-Za-z]\w*)\.([A-Za-z]\w*)\s*=\s*'$)");
-    static const std::regex setValue(R"(set\(\s*([A-Za-z]\w*)\s*,(?:\s*(?:'[^']*'|[^,']*)\s*,\s*(?:'[^']*'|[^,']*)\s*,)*\s*'([A-Za-z]\w*)'\s*,\s*'$)");
-    static const std::regex quoted(R"((?:set|get)\(\s*([A-Za-z]\w*)\s*,(?:\s*(?:'[^']*'|[^,']*)\s*,)*\s*'$)");
-    if (std::regex_search(head, m, assigned) || std::regex_search(head, m, setValue)) {
-        names = valuesOf(session, m[1].str(), m[2].str(), prefix);
+    if (endsWith<g::assigned>(head, m) || endsWith<g::set_value>(head, m)) {
+        names = valuesOf(session, m.object, m.property, prefix);
         caseless = true;
-    } else if (std::regex_search(head, m, dotted) ||
-        (std::regex_search(head, m, quoted) && !std::regex_search(head, std::regex(R"(get\(\s*\w+\s*,.*,\s*'$)")))) {
-        names = propertiesOf(session, m[1].str());
+    } else if (endsWith<g::dotted>(head, m) ||
+               (endsWith<g::quoted_name>(head, m) && !endsWith<g::later_get_argument>(head, m))) {
+        names = propertiesOf(session, m.object);
         caseless = true;
     } else if (head.empty() || !(head.back() == '\'' || head.back() == '.')) {
         for (const Command& k : session.workspace().commands())

@@ -171,6 +171,25 @@ TEST_F(InProcess, CompletesNamesVariablesAndProperties)
         {"ax.XScale = 'l", {"linear", "log"}},
         {"set(ax, 'XScale', 'li", {"linear"}},
         {"ax.Box = '", {"off", "on"}},
+        // Commas and spaces inside quoted values, several pairs, the leftmost call deciding the object.
+        {"set(ax, 'Tag', 'a, b', 'XL", {"XLabel", "XLim", "XLimMode"}},
+        {"set( ax ,'XLim',[0 1] , 'Tag' ,'x, y', 'XScale' , 'l", {"linear", "log"}},
+        {"set(ax, 'XLim', [0 1], 'Tag', 'a', 'XSc", {"XScale"}},
+        {"ax.XScale  =  'l", {"linear", "log"}},
+        {"2ax.XL", {"XLabel", "XLim", "XLimMode"}},
+        {"offset(ax, 'XL", {"XLabel", "XLim", "XLimMode"}},
+        {"set(nothing, set(ax, 'XL", {}},
+        {"set(ax, set(nothing, 'XL", {"XLabel", "XLim", "XLimMode"}},
+        {"set(ax, f(1, 2), 'XSc", {"XScale"}},
+        // A quote inside a value, or text between a closing quote and its comma, ends the call's arguments.
+        {"set(ax, 'it''s', 'XL", {}},
+        {"set(ax, x', 'XL", {}},
+        {"set(ax, 'XScale' x, 'l", {}},
+        // get reads one property: no names after its second argument, whatever its first is.
+        {"get(ax, 'XL", {"XLabel", "XLim", "XLimMode"}},
+        {"get(ax, 'XLim', 'XL", {}},
+        {"get(1, 'a', set(ax, 'XL", {}},
+        {"get(ax, 'XScale', '", {}},
     };
     for (const CompletionCase& c : cases) {
         std::string line = c.line;
