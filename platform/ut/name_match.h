@@ -141,9 +141,30 @@ public:
         // Texts of one to eight bytes, the usual case, are compared a word at a time.
         std::uint64_t word;
         std::size_t length;
-        if (packShort(text, word, length))
-            return case_ == Case::Fold ? matchShort<true>(word, length) : matchShort<false>(word, length);
-        return case_ == Case::Fold ? searchText<true>(text) : searchText<false>(text);
+        if (!packShort(text, word, length))
+            return matchLong(text);
+        const std::uint64_t memo = memo_.load(std::memory_order_relaxed);
+        // A text with a byte above 127 never equals a key.
+        int known = remembered(memo, word, length);
+        if (known >= 0)
+            return known;
+        // Remembered folded: an ASCII text is folded at once when the calling
+        // thread's table is the one seen to fold ASCII as the classic locale.
+        if ((memo & memoFolded) && (word & ~lows) == 0 && case_ == Case::Fold) {
+            const std::int32_t* table = lowerCaseTable();
+            if (table && table == asciiTable_.load(std::memory_order_relaxed)) {
+                const std::uint64_t folded = foldAscii(word);
+                known = remembered(memo, folded | memoFolded, length);
+                if (known >= 0) {
+                    // A text that folding leaves as it is matches without
+                    // folding: remembered as it is, the next call finds it at once.
+                    if (folded == word)
+                        memo_.store(memo & ~memoFolded, std::memory_order_relaxed);
+                    return known;
+                }
+            }
+        }
+        return case_ == Case::Fold ? matchShort<true>(word, length, memo) : matchShort<false>(word, length, memo);
     }
     int match(std::string_view text) const { return search<false>(text.data(), text.size()); }
 
@@ -255,17 +276,21 @@ private:
     // does (A-Z to a-z, nothing else); other bytes and tables a byte at a time.
     std::uint64_t foldShort(std::uint64_t word, std::size_t length, const std::int32_t* table) const
     {
-        if ((word & ~lows) == 0 && table && table == asciiTable_.load(std::memory_order_relaxed)) {
-            const std::uint64_t fromA = word + (0x80 - 'A') * ones; // high bit: byte >= 'A'
-            const std::uint64_t pastZ = word + (0x80 - 'Z' - 1) * ones; // high bit: byte > 'Z'
-            return word | ((fromA & ~pastZ & ~lows) >> 2);
-        }
+        if ((word & ~lows) == 0 && table && table == asciiTable_.load(std::memory_order_relaxed))
+            return foldAscii(word);
         std::uint64_t folded = 0;
         for (std::size_t i = 0; i < length; ++i)
             folded |= std::uint64_t(static_cast<unsigned char>(foldByte(char(word >> (8 * i)), table))) << (8 * i);
         if (table && table != asciiTable_.load(std::memory_order_relaxed) && foldsLikeClassic(table))
             asciiTable_.store(table, std::memory_order_relaxed);
         return folded;
+    }
+    // A text of ASCII bytes folded as the classic locale folds it.
+    static std::uint64_t foldAscii(std::uint64_t word)
+    {
+        const std::uint64_t fromA = word + (0x80 - 'A') * ones;     // high bit: byte >= 'A'
+        const std::uint64_t pastZ = word + (0x80 - 'Z' - 1) * ones; // high bit: byte > 'Z'
+        return word | ((fromA & ~pastZ & ~lows) >> 2);
     }
     static bool foldsLikeClassic(const std::int32_t* table)
     {
@@ -277,47 +302,62 @@ private:
 
     // The last text matched, so that the second of two calls for the same text
     // (a converter asks whether a text is valid, then for its value) finds its
-    // name at once. One word, so that threads sharing the matcher read it whole:
-    // the text's bytes (at most memoBytes; zero, which no text packs to, when
-    // nothing is remembered), then the name's position, then whether the bytes
-    // are the text as given, when its match needed no folding, or folded. A
-    // folded text selects the same name in every locale whose folding gives
-    // those bytes; a text matched as it is, in every locale.
-    static constexpr std::size_t memoBytes = 6;
+    // name at once. One word, so that threads sharing the matcher read it whole;
+    // zero, which no text packs to, remembers nothing. Its top bit tells
+    // whether the text's bytes are kept as given (its match needed no folding)
+    // or folded; a folded text selects the same name in every locale whose
+    // folding gives those bytes, a text matched as it is in every locale.
+    // ASCII texts only, so that the high bit of each byte is free:
+    // - up to six bytes: the bytes, then the name's position in byte 6 (its
+    //   high bit clear);
+    // - seven or eight bytes: the bytes, the position in the high bits of
+    //   bytes 0 to 5, and the high bit of byte 6 set.
     static constexpr std::uint64_t memoFolded = std::uint64_t(1) << 63;
-    static constexpr std::uint64_t memoKey = ((std::uint64_t(1) << (8 * memoBytes)) - 1) | memoFolded;
-    static constexpr std::size_t memoPositions = 0x8000; // positions below this are remembered
+    static constexpr std::uint64_t memoLong = std::uint64_t(1) << 55;
+    static constexpr std::size_t memoShortBytes = 6;
+    static constexpr std::uint64_t memoShortKey = 0x0000ffffffffffffULL | memoLong | memoFolded;
+    static constexpr std::uint64_t memoLongKey = lows | memoLong | memoFolded;
+    static constexpr int memoPositions = 64; // positions below this are remembered
+    static std::uint64_t memoOf(std::uint64_t key, std::size_t length, int position, bool folded)
+    {
+        if (length <= memoShortBytes) {
+            key |= std::uint64_t(position) << (8 * memoShortBytes);
+        } else {
+            for (int i = 0; i < 6; ++i)
+                key |= std::uint64_t((position >> i) & 1) << (8 * i + 7);
+            key |= memoLong;
+        }
+        return folded ? key | memoFolded : key;
+    }
+    // The remembered position when `key` (a packed text, with memoFolded when
+    // folded) is the memo's key, else -1.
+    static int remembered(std::uint64_t memo, std::uint64_t key, std::size_t length)
+    {
+        if (length <= memoShortBytes)
+            return (memo & memoShortKey) == key ? int(memo >> (8 * memoShortBytes)) & 0x7f : -1;
+        if ((memo & memoLongKey) != (key | memoLong))
+            return -1;
+        // Gathers the high bits of bytes 0 to 5 into one byte.
+        return int((((memo >> 7) & 0x0000010101010101ULL) * 0x0102040810204080ULL) >> 56);
+    }
     void forget() { memo_.store(0, std::memory_order_relaxed); }
 
-    // match of a packed text (packShort).
+    // match of a packed text (packShort) that the memo does not hold.
     template <bool Fold>
-    int matchShort(std::uint64_t word, std::size_t length) const
+    [[gnu::noinline]] int matchShort(std::uint64_t word, std::size_t length, std::uint64_t memo) const
     {
-        const std::uint64_t memo = memo_.load(std::memory_order_relaxed);
-        const int remembered = int((memo >> (8 * memoBytes)) & (memoPositions - 1));
-        // A longer text keeps bytes outside the key: it never equals one.
-        if ((memo & memoKey) == word)
-            return remembered;
         Search found{word, 0, nullptr, false};
-        if (Fold && (memo & memoFolded)) {
-            fold(found, length);
-            if ((memo & memoKey) == (found.folded | memoFolded)) {
-                // A text that folding leaves as it is matches without folding:
-                // remembered as it is, the next call finds it before folding.
-                if (found.folded == word)
-                    memo_.store(memo & ~memoFolded, std::memory_order_relaxed);
-                return remembered;
-            }
-        }
         const int result = searchShort<Fold>(found, length);
-        if (result >= 0 && length <= memoBytes && std::size_t(result) < memoPositions) {
+        if (result >= 0 && result < memoPositions) {
             // Matched without folding (or folding left the text as it is): the
             // bytes as given select the name in every locale.
             const bool asGiven = !found.fetched || found.folded == word;
-            const std::uint64_t next = (asGiven ? word : found.folded | memoFolded) |
-                                       std::uint64_t(result) << (8 * memoBytes);
-            if (next != memo)
-                memo_.store(next, std::memory_order_relaxed);
+            const std::uint64_t key = asGiven ? word : found.folded;
+            if ((key & ~lows) == 0) {
+                const std::uint64_t next = memoOf(key, length, result, !asGiven);
+                if (next != memo)
+                    memo_.store(next, std::memory_order_relaxed);
+            }
         }
         return result;
     }
@@ -378,7 +418,11 @@ private:
         return none;
     }
 
-    // match of a NUL-terminated text longer than eight bytes.
+    // match of a NUL-terminated text longer than eight bytes (or empty).
+    [[gnu::noinline]] int matchLong(const char* text) const
+    {
+        return case_ == Case::Fold ? searchText<true>(text) : searchText<false>(text);
+    }
     template <bool Fold>
     int searchText(const char* text) const
     {
