@@ -144,26 +144,13 @@ public:
         if (!packShort(text, word, length))
             return matchLong(text);
         const std::uint64_t memo = memo_.load(std::memory_order_relaxed);
-        // A text with a byte above 127 never equals a key.
-        int known = remembered(memo, word, length);
-        if (known >= 0)
+        // A text with a byte above 127 never equals a key. A text remembered as
+        // matched with folding holds for a caller whose lower-case table is
+        // the one seen to fold ASCII as the classic locale does.
+        const int known = remembered(memo, word | (memo & memoFolded), length);
+        if (known >= 0 &&
+            (!(memo & memoFolded) || lowerCaseTable() == asciiTable_.load(std::memory_order_relaxed)))
             return known;
-        // Remembered folded: an ASCII text is folded at once when the calling
-        // thread's table is the one seen to fold ASCII as the classic locale.
-        if ((memo & memoFolded) && (word & ~lows) == 0 && case_ == Case::Fold) {
-            const std::int32_t* table = lowerCaseTable();
-            if (table && table == asciiTable_.load(std::memory_order_relaxed)) {
-                const std::uint64_t folded = foldAscii(word);
-                known = remembered(memo, folded | memoFolded, length);
-                if (known >= 0) {
-                    // A text that folding leaves as it is matches without
-                    // folding: remembered as it is, the next call finds it at once.
-                    if (folded == word)
-                        memo_.store(memo & ~memoFolded, std::memory_order_relaxed);
-                    return known;
-                }
-            }
-        }
         return case_ == Case::Fold ? matchShort<true>(word, length, memo) : matchShort<false>(word, length, memo);
     }
     int match(std::string_view text) const { return search<false>(text.data(), text.size()); }
@@ -300,18 +287,20 @@ private:
         return true;
     }
 
-    // The last text matched, so that the second of two calls for the same text
-    // (a converter asks whether a text is valid, then for its value) finds its
-    // name at once. One word, so that threads sharing the matcher read it whole;
-    // zero, which no text packs to, remembers nothing. Its top bit tells
-    // whether the text's bytes are kept as given (its match needed no folding)
-    // or folded; a folded text selects the same name in every locale whose
-    // folding gives those bytes, a text matched as it is in every locale.
-    // ASCII texts only, so that the high bit of each byte is free:
+    // The last ASCII text of up to eight bytes matched, so that the second of
+    // two calls for the same text (a converter asks whether a text is valid,
+    // then for its value) finds its name at once. One word, so that threads
+    // sharing the matcher read it whole; zero, which no text packs to,
+    // remembers nothing. The text's bytes leave the high bit of each byte free:
     // - up to six bytes: the bytes, then the name's position in byte 6 (its
     //   high bit clear);
     // - seven or eight bytes: the bytes, the position in the high bits of
     //   bytes 0 to 5, and the high bit of byte 6 set.
+    // The top bit tells that the match needed folding. Without it the text's
+    // bytes as given select the name in every locale; with it, in every
+    // locale that folds ASCII as the classic one does, which is checked by
+    // the table (asciiTable_). A text whose folding in the caller's locale is
+    // anything else is not remembered.
     static constexpr std::uint64_t memoFolded = std::uint64_t(1) << 63;
     static constexpr std::uint64_t memoLong = std::uint64_t(1) << 55;
     static constexpr std::size_t memoShortBytes = 6;
@@ -329,8 +318,8 @@ private:
         }
         return folded ? key | memoFolded : key;
     }
-    // The remembered position when `key` (a packed text, with memoFolded when
-    // folded) is the memo's key, else -1.
+    // The remembered position when `key` (a packed text, with memoFolded for
+    // a match that needed folding) is the memo's key, else -1.
     static int remembered(std::uint64_t memo, std::uint64_t key, std::size_t length)
     {
         if (length <= memoShortBytes)
@@ -348,16 +337,12 @@ private:
     {
         Search found{word, 0, nullptr, false};
         const int result = searchShort<Fold>(found, length);
-        if (result >= 0 && result < memoPositions) {
-            // Matched without folding (or folding left the text as it is): the
-            // bytes as given select the name in every locale.
-            const bool asGiven = !found.fetched || found.folded == word;
-            const std::uint64_t key = asGiven ? word : found.folded;
-            if ((key & ~lows) == 0) {
-                const std::uint64_t next = memoOf(key, length, result, !asGiven);
-                if (next != memo)
-                    memo_.store(next, std::memory_order_relaxed);
-            }
+        const bool classic =
+            !found.fetched || (found.table && found.table == asciiTable_.load(std::memory_order_relaxed));
+        if (result >= 0 && result < memoPositions && (word & ~lows) == 0 && classic) {
+            const std::uint64_t next = memoOf(word, length, result, found.fetched);
+            if (next != memo)
+                memo_.store(next, std::memory_order_relaxed);
         }
         return result;
     }
