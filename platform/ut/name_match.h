@@ -3,7 +3,10 @@
 // text; none when no name begins with it or when several do and none equals
 // it. Built from the names as they are added (each name goes into a chain of
 // the names sharing its first byte, kept in byte order), it answers without
-// building strings and looks at a handful of names at most.
+// building strings and looks at a handful of names at most. Texts of up to
+// eight bytes are compared with a name eight bytes at a time, and the last
+// such text matched is remembered, so that asking twice about one text (is it
+// valid, then which value) matches it once.
 //
 // A caller that hands back the matcher's own copy of a name (keyAt) is
 // answered by address alone (fromKey), without reading the text.
