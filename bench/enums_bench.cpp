@@ -127,38 +127,6 @@ void enumMatch(benchmark::State& state, const char* typeName, const char* text)
     }
 }
 
-// The same with two texts in turn, so that the first call for each text
-// never finds it remembered from the call before: what a caller pays whose
-// texts keep changing.
-template <std::size_t N>
-void floorFlatMatchTurns(benchmark::State& state, const char* const (&names)[N], const char* first,
-                         const char* second)
-{
-    const char* texts[2] = {first, second};
-    std::size_t turn = 0;
-    for (auto _ : state) {
-        const char* text = texts[turn ^= 1];
-        benchmark::DoNotOptimize(text);
-        benchmark::DoNotOptimize(flatMatch(names, text));
-    }
-}
-
-void enumMatchTurns(benchmark::State& state, const char* typeName, const char* first, const char* second)
-{
-    static Host host;
-    const auto& type = dynamic_cast<const datatypes::VXTypedEnumStringType&>(*vxtest::type(typeName));
-    const char* texts[2] = {first, second};
-    std::size_t turn = 0;
-    for (auto _ : state) {
-        const char* text = texts[turn ^= 1];
-        benchmark::DoNotOptimize(text);
-        int value = -1;
-        if (type.isValidEnumName(text))
-            value = type.getEnumValue(text);
-        benchmark::DoNotOptimize(value);
-    }
-}
-
 } // namespace
 
 BENCHMARK_CAPTURE(floorFlatMatch, Floor_FlatMatch_2names_man, autoManualNames, "man");
@@ -169,5 +137,3 @@ BENCHMARK_CAPTURE(enumMatch, EnumMatch_2names_man, "AutoManual", "man");
 BENCHMARK_CAPTURE(enumMatch, EnumMatch_2names_MAN, "AutoManual", "MAN");
 BENCHMARK_CAPTURE(enumMatch, EnumMatch_14names_pen, "MarkerStyle", "pen");
 BENCHMARK_CAPTURE(enumMatch, EnumMatch_14names_Hexagram, "MarkerStyle", "Hexagram");
-BENCHMARK_CAPTURE(floorFlatMatchTurns, Floor_FlatMatch_2names_MAN_auto, autoManualNames, "MAN", "auto");
-BENCHMARK_CAPTURE(enumMatchTurns, EnumMatch_2names_MAN_auto, "AutoManual", "MAN", "auto");
