@@ -68,7 +68,9 @@ private:
     // enumeration, or null. The matcher folds the text's letter case as it
     // compares, so the lower-case copy the rule speaks of is never built; the
     // name handed on is the enumeration's own copy of the selected name (same
-    // text), which it finds by address.
+    // text), which it finds by address. The matcher remembers the last short
+    // text it matched, so the second of the two calls a converter makes for
+    // one text does not match it again.
     const char* canonicalName(const char* name) const
     {
         const int i = matcher.match(name);

@@ -3,7 +3,10 @@
 // text; none when no name begins with it or when several do and none equals
 // it. Built from the names as they are added (each name goes into a chain of
 // the names sharing its first byte, kept in byte order), it answers without
-// building strings and looks at a handful of names at most.
+// building strings and looks at a handful of names at most. Texts of up to
+// eight bytes are compared with a name eight bytes at a time, and the last
+// such text matched is remembered, so that asking twice about one text (is it
+// valid, then which value) matches it once.
 //
 // A caller that hands back the matcher's own copy of a name (keyAt) is
 // answered by address alone (fromKey), without reading the text.
@@ -14,6 +17,7 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cctype>
 #include <cstdint>
 #include <cstring>
@@ -32,7 +36,12 @@ namespace ut {
 inline const std::int32_t* lowerCaseTable()
 {
 #ifdef __GLIBC__
-    return *__ctype_tolower_loc();
+    // Where the C library keeps the calling thread's table (switching locales
+    // changes the table, not where it is kept): asked once per thread.
+    [[gnu::tls_model("initial-exec")]] static thread_local const std::int32_t** where = nullptr;
+    if (!where)
+        where = __ctype_tolower_loc();
+    return *where;
 #else
     return nullptr;
 #endif
@@ -71,8 +80,10 @@ public:
             std::memcpy(stored, name.data(), name.size());
         }
         stored[name.size()] = '\0';
-        Entry e{{}, stored, static_cast<std::uint32_t>(name.size()), position, position, end};
+        Entry e{{}, 0, stored, static_cast<std::uint32_t>(name.size()), position, position, end};
         std::memcpy(e.head, stored, std::min(name.size() + 1, inlineBytes));
+        for (std::size_t i = 0; i < std::min<std::size_t>(name.size(), 8); ++i)
+            e.word |= std::uint64_t(static_cast<unsigned char>(stored[i])) << (8 * i);
         const std::string_view key = keyOf(e);
         // The chain of the first byte stays in byte order, equal names in the
         // order added, so a name comes before every longer name it begins.
@@ -87,6 +98,7 @@ public:
         std::memcpy(stored - sizeof header, header, sizeof header);
         *link = position;
         entries_.push_back(e);
+        forget();
     }
 
     // The matcher's own copy of the name at `position` (lower-cased with
@@ -120,6 +132,7 @@ public:
         entries_.clear();
         blocks_.clear();
         head_.fill(end);
+        forget();
     }
 
     // The position of the name `text` selects (exact, else unique prefix), or
@@ -128,7 +141,20 @@ public:
     {
         if (!text)
             return none;
-        return case_ == Case::Fold ? searchText<true>(text) : searchText<false>(text);
+        // Texts of one to eight bytes, the usual case, are compared a word at a time.
+        std::uint64_t word;
+        std::size_t length;
+        if (!packShort(text, word, length))
+            return matchLong(text);
+        const std::uint64_t memo = memo_.load(std::memory_order_relaxed);
+        // A text with a byte above 127 never equals a key. A text remembered as
+        // matched with folding holds for a caller whose lower-case table is
+        // the one seen to fold ASCII as the classic locale does.
+        const int known = remembered(memo, word | (memo & memoFolded), length);
+        if (known >= 0 &&
+            (!(memo & memoFolded) || lowerCaseTable() == asciiTable_.load(std::memory_order_relaxed)))
+            return known;
+        return case_ == Case::Fold ? matchShort<true>(word, length, memo) : matchShort<false>(word, length, memo);
     }
     int match(std::string_view text) const { return search<false>(text.data(), text.size()); }
 
@@ -155,6 +181,7 @@ private:
     static constexpr std::size_t inlineBytes = 16;
     struct Entry {
         char head[inlineBytes];     // the key's first bytes and its NUL when they fit
+        std::uint64_t word;         // the key's first eight bytes packed (packShort), zeros past its end
         const char* key;
         std::uint32_t length;
         Index position, firstEqual; // firstEqual: the first name equal to this one
@@ -213,7 +240,177 @@ private:
         return head_[static_cast<unsigned char>(foldByte(first, table))];
     }
 
-    // match of a NUL-terminated text: the path every conversion takes.
+    // A text of one to eight bytes packed in a word, its first byte lowest, the
+    // bytes past its end zero; false for the empty text and longer ones. Reads
+    // no byte past the text's NUL.
+    template <std::size_t I = 0>
+    static bool packShort(const char* text, std::uint64_t& word, std::size_t& length, std::uint64_t w = 0)
+    {
+        const auto c = static_cast<unsigned char>(text[I]);
+        if (c == 0) {
+            word = w;
+            length = I;
+            return I != 0;
+        }
+        if constexpr (I == 8)
+            return false;
+        else
+            return packShort<I + 1>(text, word, length, w | std::uint64_t(c) << (8 * I));
+    }
+    // The high bit of each byte of `x` that is zero, the others clear.
+    static constexpr std::uint64_t lows = 0x7f7f7f7f7f7f7f7fULL;
+    static std::uint64_t zeroBytes(std::uint64_t x) { return ~(((x & lows) + lows) | x | lows); }
+    static constexpr std::uint64_t ones = 0x0101010101010101ULL;
+    // Each byte of a packed text folded. Texts of ASCII bytes are folded all at
+    // once when `table` is one already seen to fold them as the classic locale
+    // does (A-Z to a-z, nothing else); other bytes and tables a byte at a time.
+    std::uint64_t foldShort(std::uint64_t word, std::size_t length, const std::int32_t* table) const
+    {
+        if ((word & ~lows) == 0 && table && table == asciiTable_.load(std::memory_order_relaxed))
+            return foldAscii(word);
+        std::uint64_t folded = 0;
+        for (std::size_t i = 0; i < length; ++i)
+            folded |= std::uint64_t(static_cast<unsigned char>(foldByte(char(word >> (8 * i)), table))) << (8 * i);
+        if (table && table != asciiTable_.load(std::memory_order_relaxed) && foldsLikeClassic(table))
+            asciiTable_.store(table, std::memory_order_relaxed);
+        return folded;
+    }
+    // A text of ASCII bytes folded as the classic locale folds it.
+    static std::uint64_t foldAscii(std::uint64_t word)
+    {
+        const std::uint64_t fromA = word + (0x80 - 'A') * ones;     // high bit: byte >= 'A'
+        const std::uint64_t pastZ = word + (0x80 - 'Z' - 1) * ones; // high bit: byte > 'Z'
+        return word | ((fromA & ~pastZ & ~lows) >> 2);
+    }
+    static bool foldsLikeClassic(const std::int32_t* table)
+    {
+        for (int c = 0; c < 0x80; ++c)
+            if (table[c] != (c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c))
+                return false;
+        return true;
+    }
+
+    // The last ASCII text of up to eight bytes matched, so that the second of
+    // two calls for the same text (a converter asks whether a text is valid,
+    // then for its value) finds its name at once. One word, so that threads
+    // sharing the matcher read it whole; zero, which no text packs to,
+    // remembers nothing. The text's bytes leave the high bit of each byte free:
+    // - up to six bytes: the bytes, then the name's position in byte 6 (its
+    //   high bit clear);
+    // - seven or eight bytes: the bytes, the position in the high bits of
+    //   bytes 0 to 5, and the high bit of byte 6 set.
+    // The top bit tells that the match needed folding. Without it the text's
+    // bytes as given select the name in every locale; with it, in every
+    // locale that folds ASCII as the classic one does, which is checked by
+    // the table (asciiTable_). A text whose folding in the caller's locale is
+    // anything else is not remembered.
+    static constexpr std::uint64_t memoFolded = std::uint64_t(1) << 63;
+    static constexpr std::uint64_t memoLong = std::uint64_t(1) << 55;
+    static constexpr std::size_t memoShortBytes = 6;
+    static constexpr std::uint64_t memoShortKey = 0x0000ffffffffffffULL | memoLong | memoFolded;
+    static constexpr std::uint64_t memoLongKey = lows | memoLong | memoFolded;
+    static constexpr int memoPositions = 64; // positions below this are remembered
+    static std::uint64_t memoOf(std::uint64_t key, std::size_t length, int position, bool folded)
+    {
+        if (length <= memoShortBytes) {
+            key |= std::uint64_t(position) << (8 * memoShortBytes);
+        } else {
+            for (int i = 0; i < 6; ++i)
+                key |= std::uint64_t((position >> i) & 1) << (8 * i + 7);
+            key |= memoLong;
+        }
+        return folded ? key | memoFolded : key;
+    }
+    // The remembered position when `key` (a packed text, with memoFolded for
+    // a match that needed folding) is the memo's key, else -1.
+    static int remembered(std::uint64_t memo, std::uint64_t key, std::size_t length)
+    {
+        if (length <= memoShortBytes)
+            return (memo & memoShortKey) == key ? int(memo >> (8 * memoShortBytes)) & 0x7f : -1;
+        if ((memo & memoLongKey) != (key | memoLong))
+            return -1;
+        // Gathers the high bits of bytes 0 to 5 into one byte.
+        return int((((memo >> 7) & 0x0000010101010101ULL) * 0x0102040810204080ULL) >> 56);
+    }
+    void forget() { memo_.store(0, std::memory_order_relaxed); }
+
+    // match of a packed text (packShort) that the memo does not hold.
+    template <bool Fold>
+    [[gnu::noinline]] int matchShort(std::uint64_t word, std::size_t length, std::uint64_t memo) const
+    {
+        Search found{word, 0, nullptr, false};
+        const int result = searchShort<Fold>(found, length);
+        const bool classic =
+            !found.fetched || (found.table && found.table == asciiTable_.load(std::memory_order_relaxed));
+        if (result >= 0 && result < memoPositions && (word & ~lows) == 0 && classic) {
+            const std::uint64_t next = memoOf(word, length, result, found.fetched);
+            if (next != memo)
+                memo_.store(next, std::memory_order_relaxed);
+        }
+        return result;
+    }
+
+    // A packed text, and its folded bytes once the lower-case table is fetched.
+    struct Search {
+        std::uint64_t word, folded;
+        const std::int32_t* table;
+        bool fetched;
+    };
+    void fold(Search& s, std::size_t length) const
+    {
+        if (s.fetched)
+            return;
+        s.table = lowerCaseTable();
+        s.folded = foldShort(s.word, length, s.table);
+        s.fetched = true;
+    }
+
+    // The same answers as searchText, a name at a time instead of a byte at a
+    // time. A text byte matches a name's byte when it equals it as it is or
+    // folded; the lower-case table is fetched only when some byte does not
+    // match as it is.
+    template <bool Fold>
+    int searchShort(Search& s, std::size_t length) const
+    {
+        const std::uint64_t lanes = length == 8 ? ~std::uint64_t(0) : (std::uint64_t(1) << (8 * length)) - 1;
+        const std::uint64_t all = lanes & ~lows; // the high bit of each byte of the text
+        Index i = head_[s.word & 0xff];
+        if (Fold && i == end) {
+            fold(s, length);
+            i = head_[s.folded & 0xff];
+        }
+        // Every name of the chain begins with the text's first byte (folded).
+        for (; i != end; i = entries_[i].next) {
+            const Entry& e = entries_[i];
+            std::uint64_t same = zeroBytes(e.word ^ s.word);
+            if ((same & all) != all) {
+                if (!Fold)
+                    continue;
+                fold(s, length);
+                // A name's NUL (or the end of a short name) matches no byte.
+                same = (same | zeroBytes(e.word ^ s.folded)) & ~zeroBytes(e.word);
+                if ((same & all) != all)
+                    continue;
+            }
+            if (e.length == length)
+                return e.position;
+            // The text is the beginning of this name: of the next one too when
+            // that begins with the same bytes.
+            if (e.next != end) {
+                const Entry& n = entries_[e.next];
+                if (n.length >= length && ((n.word ^ e.word) & lanes) == 0)
+                    return ambiguous;
+            }
+            return e.position;
+        }
+        return none;
+    }
+
+    // match of a NUL-terminated text longer than eight bytes (or empty).
+    [[gnu::noinline]] int matchLong(const char* text) const
+    {
+        return case_ == Case::Fold ? searchText<true>(text) : searchText<false>(text);
+    }
     template <bool Fold>
     int searchText(const char* text) const
     {
@@ -335,6 +532,9 @@ private:
     // The first name of each first byte's chain (byte 0: the empty name and
     // names beginning with a NUL).
     std::array<Index, 256> head_;
+    mutable std::atomic<std::uint64_t> memo_{0};
+    // The last lower-case table seen to fold ASCII as the classic locale does.
+    mutable std::atomic<const std::int32_t*> asciiTable_{nullptr};
 };
 
 // Whether folding leaves every byte of `text` as it is.
