@@ -113,13 +113,22 @@ public:
     int fromKey(const char* p) const
     {
         const auto at = reinterpret_cast<std::uintptr_t>(p);
+        // The last copy found is remembered with its answer: the answer of an
+        // address never changes while the names stay.
+        const std::uint64_t known = keyMemo_.load(std::memory_order_relaxed);
+        if (at != 0 && (known & keyMemoAddress) == at)
+            return static_cast<int>(known >> keyMemoShift);
         for (const Block& b : blocks_) {
             // The offset of `p` in the block, when it lies past a header.
             const std::size_t offset = at - reinterpret_cast<std::uintptr_t>(b.bytes.get());
             if (offset - headerBytes < b.used - headerBytes) {
                 Index header[2]; // position, first equal name
                 std::memcpy(header, b.bytes.get() + (offset - headerBytes), headerBytes);
-                return header[0] < entries_.size() && entries_[header[0]].key == p ? header[1] : none;
+                if (header[0] >= entries_.size() || entries_[header[0]].key != p)
+                    return none;
+                if ((at & ~keyMemoAddress) == 0)
+                    keyMemo_.store(at | std::uint64_t(header[1]) << keyMemoShift, std::memory_order_relaxed);
+                return header[1];
             }
         }
         return none;
@@ -332,7 +341,11 @@ private:
         // Gathers the high bits of bytes 0 to 5 into one byte.
         return int((((memo >> 7) & 0x0000010101010101ULL) * 0x0102040810204080ULL) >> 56);
     }
-    void forget() { memo_.store(0, std::memory_order_relaxed); }
+    void forget()
+    {
+        memo_.store(0, std::memory_order_relaxed);
+        keyMemo_.store(0, std::memory_order_relaxed);
+    }
 
     // match of a packed text (packShort) that the memo does not hold.
     template <bool Fold>
@@ -533,6 +546,11 @@ private:
     // names beginning with a NUL).
     std::array<Index, 256> head_;
     mutable std::atomic<std::uint64_t> memo_{0};
+    // The last address fromKey found (low 48 bits, where user addresses lie)
+    // and its answer above them; zero remembers nothing.
+    static constexpr unsigned keyMemoShift = 48;
+    static constexpr std::uint64_t keyMemoAddress = (std::uint64_t(1) << keyMemoShift) - 1;
+    mutable std::atomic<std::uint64_t> keyMemo_{0};
     // The last lower-case table seen to fold ASCII as the classic locale does.
     mutable std::atomic<const std::int32_t*> asciiTable_{nullptr};
 };

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cstdint>
 #include <cstring>
 #include <string>
 #include <string_view>
@@ -177,8 +178,13 @@ TEST(NameMatcher, AnswersBelongToOneMatcherAndItsNames)
     EXPECT_EQ(second.match("MAN"), 0);
     first.add("mango");
     EXPECT_EQ(first.match("MAN"), ambiguous);
+    const auto gone = reinterpret_cast<std::uintptr_t>(first.keyAt(1));
+    EXPECT_EQ(first.fromKey(first.keyAt(1)), 1);
     first.clear();
     EXPECT_EQ(first.match("MAN"), none);
+    // The copies went with the names: the old address is none of the new ones'.
+    first.add("auto");
+    EXPECT_EQ(first.fromKey(reinterpret_cast<const char*>(gone)), none);
 }
 
 // Threads asking about the same texts on one matcher, each text twice in a
