@@ -214,8 +214,8 @@ bool validate(const Form& form, const qxArray* a, ErrorMessage* record);
 // each failure overwrites the record, so the last form tried speaks.
 //
 // refusal() gives the failure the record ends with (null when `a` is valid);
-// validateForms() writes it to the record.
-// The rule of a form, as a type (arrays/forms.h).
+// validateForms() writes it to the record. Each form's checks are inlined
+// with its rule (FormRule, arrays/forms.h) known.
 template <const Form& F>
 struct FormRule;
 

@@ -1,6 +1,5 @@
 #include "enums/enum_string_type.h"
 
-#include <cctype>
 #include <cstring>
 #include <utility>
 
@@ -13,16 +12,9 @@ namespace {
 std::string normalizeCase(const char* text)
 {
     std::string lower(text ? text : "");
-#ifdef __GLIBC__
-    // The table tolower itself reads for the calling thread's locale, fetched
-    // once per text instead of once per byte.
-    const std::int32_t* table = *__ctype_tolower_loc();
+    const std::int32_t* table = ut::lowerCaseTable();
     for (char& c : lower)
-        c = static_cast<char>(table[static_cast<unsigned char>(c)]);
-#else
-    for (char& c : lower)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-#endif
+        c = ut::foldByte(c, table);
     return lower;
 }
 

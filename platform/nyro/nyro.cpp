@@ -250,6 +250,21 @@ JavaTypeConversion::~JavaTypeConversion() = default;
 
 // ---- repository ----------------------------------------------------------------
 
+namespace {
+// The repository's refusals of a second registration.
+[[noreturn]] void duplicateConversion(const char* foreign, const char* type)
+{
+    throw COSMsgException("nyro:TypeRepository:DuplicateConversion", std::string("A conversion between ") +
+                                                                          (foreign ? foreign : "") + " and " +
+                                                                          (type ? type : "") + " is already registered.");
+}
+[[noreturn]] void duplicateJavaConversion(const char* type)
+{
+    throw COSMsgException("nyro:TypeRepository:DuplicateConversion",
+                          std::string("A Java conversion for ") + (type ? type : "") + " is already registered.");
+}
+} // namespace
+
 void COSTypeRepository::addGlobalType(COSDataType* type) { addGlobalType(type, {}, nullptr); }
 
 void COSTypeRepository::addGlobalType(COSDataType* type, std::initializer_list<ForeignConversion> conversions,
@@ -281,13 +296,10 @@ void COSTypeRepository::addGlobalType(COSDataType* type, std::initializer_list<F
         for (auto earlier = conversions.begin(); earlier != c; ++earlier)
             taken = taken || earlier->foreign == c->foreign;
         if (taken)
-            throw COSMsgException("nyro:TypeRepository:DuplicateConversion",
-                                  std::string("A conversion between ") + c->foreign.c_str() + " and " +
-                                      (text ? text : "") + " is already registered.");
+            duplicateConversion(c->foreign.c_str(), text);
     }
     if (java && e->java)
-        throw COSMsgException("nyro:TypeRepository:DuplicateConversion",
-                              std::string("A Java conversion for ") + (text ? text : "") + " is already registered.");
+        duplicateJavaConversion(text);
     // Storage first, so that nothing is registered when there is none.
     r.reserve(e, static_cast<std::uint32_t>(conversions.size()) + (java ? 1 : 0));
     r.types.push_back(type);
@@ -315,9 +327,7 @@ void COSTypeRepository::addConversion(COSNameID foreign, COSNameID type, COSType
     std::lock_guard<std::mutex> g(r.lock);
     NameEntry* e = r.entryOf(type);
     if (Repository::find(e, keyOf(foreign)))
-        throw COSMsgException("nyro:TypeRepository:DuplicateConversion",
-                              std::string("A conversion between ") + foreign.c_str() + " and " + type.c_str() +
-                                  " is already registered.");
+        duplicateConversion(foreign.c_str(), type.c_str());
     r.list(e, keyOf(foreign), conversion);
     owned.release();
 }
@@ -336,8 +346,7 @@ void JavaTypeConversion::addConversion(COSNameID typeName, JavaTypeConversion* c
     std::lock_guard<std::mutex> g(r.lock);
     NameEntry* e = r.entryOf(typeName);
     if (e->java)
-        throw COSMsgException("nyro:TypeRepository:DuplicateConversion",
-                              std::string("A Java conversion for ") + typeName.c_str() + " is already registered.");
+        duplicateJavaConversion(typeName.c_str());
     r.list(e, javaListing, conversion);
     e->java = owned.release();
 }

@@ -3,7 +3,7 @@
 // name. Lookups are by exact name only; a caller that wants case folding or
 // abbreviations does its own matching before it asks. Names are indexed as
 // they are added, so a lookup reads a name or two, not the whole list, and a
-// caller that hands back the enumeration's own copy of a name (storedName) is
+// caller that hands back the enumeration's own copy of a name (elementName) is
 // answered by its address alone.
 #pragma once
 
@@ -53,12 +53,10 @@ public:
     // A null name adds nothing.
     virtual void addElement(COSValue value, const char* name, EnumVisibility visibility = EnumVisibility::Visible);
 
-    // The enumeration's own copy of the first element name equal to `name`, or
-    // null. It stays valid as long as the enumeration, and lookups given it
-    // find their element by its address, without reading the text.
-    const char* storedName(const char* name) const { return index_.keyAt(index_.find(name)); }
     // The enumeration's own copy of the name of element `i` (in the order
-    // added), or null when there is no such element.
+    // added), or null when there is no such element. It stays valid as long as
+    // the enumeration, and lookups given it find their element by its address,
+    // without reading the text.
     const char* elementName(int i) const { return index_.keyAt(i); }
 
     // ---- EnumerationType --------------------------------------------------------

@@ -17,6 +17,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <atomic>
 #include <cctype>
 #include <cstdint>
@@ -80,10 +81,8 @@ public:
             std::memcpy(stored, name.data(), name.size());
         }
         stored[name.size()] = '\0';
-        Entry e{{}, 0, stored, static_cast<std::uint32_t>(name.size()), position, position, end};
+        Entry e{{}, stored, static_cast<std::uint32_t>(name.size()), position, position, end};
         std::memcpy(e.head, stored, std::min(name.size() + 1, inlineBytes));
-        for (std::size_t i = 0; i < std::min<std::size_t>(name.size(), 8); ++i)
-            e.word |= std::uint64_t(static_cast<unsigned char>(stored[i])) << (8 * i);
         const std::string_view key = keyOf(e);
         // The chain of the first byte stays in byte order, equal names in the
         // order added, so a name comes before every longer name it begins.
@@ -190,13 +189,25 @@ private:
     static constexpr std::size_t inlineBytes = 16;
     struct Entry {
         char head[inlineBytes];     // the key's first bytes and its NUL when they fit
-        std::uint64_t word;         // the key's first eight bytes packed (packShort), zeros past its end
         const char* key;
         std::uint32_t length;
         Index position, firstEqual; // firstEqual: the first name equal to this one
         Index next;                 // the next name of the same first byte, in byte order
         // The key's bytes, from the entry itself when they fit.
         const char* bytes() const { return length < inlineBytes ? head : key; }
+        // The key's first eight bytes packed as packShort packs a text, zeros
+        // past its end (the head is zero past the key's NUL).
+        std::uint64_t word() const
+        {
+            std::uint64_t w = 0;
+            if constexpr (std::endian::native == std::endian::little) {
+                std::memcpy(&w, head, sizeof w);
+            } else {
+                for (std::size_t i = 0; i < sizeof w; ++i)
+                    w |= std::uint64_t(static_cast<unsigned char>(head[i])) << (8 * i);
+            }
+            return w;
+        }
     };
     enum class Relation { Other, Prefix, Equal };
 
@@ -395,13 +406,13 @@ private:
         // Every name of the chain begins with the text's first byte (folded).
         for (; i != end; i = entries_[i].next) {
             const Entry& e = entries_[i];
-            std::uint64_t same = zeroBytes(e.word ^ s.word);
+            std::uint64_t same = zeroBytes(e.word() ^ s.word);
             if ((same & all) != all) {
                 if (!Fold)
                     continue;
                 fold(s, length);
                 // A name's NUL (or the end of a short name) matches no byte.
-                same = (same | zeroBytes(e.word ^ s.folded)) & ~zeroBytes(e.word);
+                same = (same | zeroBytes(e.word() ^ s.folded)) & ~zeroBytes(e.word());
                 if ((same & all) != all)
                     continue;
             }
@@ -411,7 +422,7 @@ private:
             // that begins with the same bytes.
             if (e.next != end) {
                 const Entry& n = entries_[e.next];
-                if (n.length >= length && ((n.word ^ e.word) & lanes) == 0)
+                if (n.length >= length && ((n.word() ^ e.word()) & lanes) == 0)
                     return ambiguous;
             }
             return e.position;
