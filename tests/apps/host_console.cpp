@@ -159,13 +159,6 @@ INSTANTIATE_TEST_SUITE_P(
                     R"j("id":"KELDAR:vx:dt_conv:BadColorValue","message":"Color value contains NaN, or element out of range 0.0 <= value <= 1.0 (property Color of figure/axes(1)/line(1))")j"}),
     [](const ::testing::TestParamInfo<DamagedFile>& info) { return std::string(info.param.name); });
 
-#undef TREE
-#undef LINE
-#undef LISTENER
-#undef LINE_WIDTH
-#undef DEFAULT_WIDTH
-#undef AMBIGUOUS_DEFAULT
-
 // ---- in-process ------------------------------------------------------------------------
 
 class HostInProcess : public ::testing::Test {

@@ -94,8 +94,6 @@ TEST_F(HostTest, ColorAsArrayIsFourByOneUint8)
     EXPECT_EQ(vxtest::elementsOf(a.get()), (std::vector<double>{255, 128, 0, 51}));
 }
 
-// ---- adding colors ----------------------------------------------------------------------
-
 // ---- the table as a host struct ------------------------------------------------------------
 
 const std::vector<std::string> builtInOrder = {"b",    "black", "blue", "cyan",    "defaultaxesboxcolor",
@@ -179,18 +177,13 @@ TEST_F(ColorTableTest, StructInputAddsOrReplacesColorsOfThreeNumbersOrMore)
     EXPECT_GE(qxGetFieldNumber(a, "bright"), 0);
 }
 
-TEST_F(ColorTableTest, InputThatIsNoStructChangesNothing)
+// Values are arrays that outlive the host call; input that is no struct, and
+// text, change nothing and write nothing.
+TEST_F(ColorTableTest, ValuesAreEmptyArraysKeptBeyondTheCallOtherInputChangesNothing)
 {
-    for (qxArray* a : {static_cast<qxArray*>(nullptr), vxtest::row({1, 1, 1}).make()}) {
-        nyro::COSValue v = vxtest::fromArray("ColorTable", a);
-        EXPECT_EQ(table.getNames(), builtInOrder);
-        vxtest::type("ColorTable")->destroy(v);
-    }
-}
-
-// Values are arrays that outlive the host call; text gives and writes nothing.
-TEST_F(ColorTableTest, ValuesAreEmptyArraysKeptBeyondTheCall)
-{
+    for (qxArray* a : {static_cast<qxArray*>(nullptr), vxtest::row({1, 1, 1}).make()})
+        vxtest::type("ColorTable")->destroy(vxtest::fromArray("ColorTable", a));
+    EXPECT_EQ(table.getNames(), builtInOrder);
     nyro::COSDataType* t = vxtest::type("ColorTable");
     nyro::COSValue d = t->getDefaultValue();
     const qxArray* da = nyro::pointerValue<const qxArray*>(d);
@@ -435,9 +428,8 @@ INSTANTIATE_TEST_SUITE_P(Styles, ColorVisibility,
 
 // ---- rule names that are also color names ------------------------------------------------
 
-TEST_F(HostTest, RuleNamesBeginningAColorNameAreAmbiguous)
+TEST_F(ColorTableTest, RuleNamesBeginningAColorNameAreAmbiguous)
 {
-    auto& table = datatypes::ColorNameTable::getInstance();
     table.addNamedColor("nonesuch", 0.1, 0.1, 0.1, false);
     table.addNamedColor("flatgray", 0.4, 0.4, 0.4, false);
     for (const auto& row : {std::pair{"RGBAColor", "n"}, std::pair{"MeshColor", "flat"}}) {
@@ -450,7 +442,6 @@ TEST_F(HostTest, RuleNamesBeginningAColorNameAreAmbiguous)
     }
     // A color name that no rule name begins with is still a color.
     EXPECT_EQ(outcomeOf("MeshColor", [&] { return vxtest::fromText("MeshColor", "flatg"); }), "style 0 (0.4, 0.4, 0.4, 1)");
-    table.reset();
 }
 
 // ---- storage ------------------------------------------------------------------------------
@@ -477,7 +468,6 @@ TEST_F(HostTest, CopiesWithoutHeap)
 // The catalog reads the table when asked, so names added at run time show.
 TEST_F(ColorTableTest, CatalogListsNamesAddedAtRunTime)
 {
-    datatypes::ColorNameTable& table = datatypes::ColorNameTable::getInstance();
     table.addNamedColor("mauvette", 0.8, 0.6, 0.8, false);
     datatypes::catalog::TypeEntry e;
     ASSERT_TRUE(datatypes::catalog::find("RGBAColor", e));

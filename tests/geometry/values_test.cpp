@@ -204,8 +204,9 @@ INSTANTIATE_TEST_SUITE_P(
 // ---- null values, defaults, copies of positions --------------------------------------
 
 // A null Position copies to zeros and converts to an empty double; a null
-// ScreenPosition converts to no array.
-TEST_F(HostTest, PositionNullValuesDefaultsAndNoArray)
+// ScreenPosition converts to no array. Without heap, Position raises the
+// out-of-memory error and ScreenPosition gives the null value.
+TEST_F(HostTest, PositionNullValuesDefaultsAndNoHeap)
 {
     nyro::COSValue copy = type("Position")->copy({});
     EXPECT_TRUE(sameElements(elementsOf(toArray("Position", copy)), {0, 0, 0, 0}));
@@ -217,11 +218,6 @@ TEST_F(HostTest, PositionNullValuesDefaultsAndNoArray)
         EXPECT_EQ(toText(t, type(t)->getDefaultValue()), "[0 0 0 0]") << t;
         EXPECT_TRUE(fromArray(t, nullptr).isNull()) << t;
     }
-}
-
-// Position raises the out-of-memory error; ScreenPosition gives the null value.
-TEST_F(HostTest, PositionsWithoutHeap)
-{
     qxArray* a = row({1, 2, 3, 4}).make();
     qxArray* ints = row({1, 2, 3, 4}).as(qxINT32_CLASS).make();
     const long before = ut::test::liveBlocks();
@@ -238,15 +234,14 @@ TEST_F(HostTest, BoundingVolumesCompareByCenterAndWidths)
 {
     nyro::COSDataType* t = type("BoundingVolume");
     auto volume = [](std::vector<double> v) { return fromArray("BoundingVolume", mat(2, 3, v).make()); };
-    nyro::COSValue a = volume({0, 2, 0, 2, 0, 2});
-    nyro::COSValue same = volume({0, 2, 0, 2, 0, 2});
-    nyro::COSValue shifted = volume({1, 3, 0, 2, 0, 2});
-    nyro::COSValue wider = volume({-1, 3, 0, 2, 0, 2});
-    EXPECT_TRUE(t->isEqual(a, same));
-    EXPECT_FALSE(t->isEqual(a, shifted));
-    EXPECT_FALSE(t->isEqual(a, wider)); // same center, other width
-    for (nyro::COSValue v : {a, same, shifted, wider})
-        t->destroy(v);
+    const nyro::COSValue a = volume({0, 2, 0, 2, 0, 2});
+    // The same; shifted; the same center with another width.
+    for (auto [other, equal] : {std::pair{std::vector<double>{0, 2, 0, 2, 0, 2}, true}, {{1, 3, 0, 2, 0, 2}, false}, {{-1, 3, 0, 2, 0, 2}, false}}) {
+        nyro::COSValue b = volume(other);
+        EXPECT_EQ(t->isEqual(a, b), equal) << ::testing::PrintToString(other);
+        t->destroy(b);
+    }
+    t->destroy(a);
 }
 
 struct RoundoffCase {

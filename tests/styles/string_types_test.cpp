@@ -233,7 +233,9 @@ TEST_F(StringTypes, FontNameTextOutIsTheHeldTextWhichTheHostDoesNotRelease)
     EXPECT_STREQ(held<const char>(type("FontName")->getDefaultValue()), "");
 }
 
-TEST_F(StringTypes, UTF16StringWithoutHeapGivesANullCopyAndNoTextBuffer)
+// Without heap a copy is null and text out raises; asUTF16String frees its
+// buffer and raises without heap.
+TEST_F(StringTypes, UTF16StringWithoutHeap)
 {
     COSValue v = datatypes::UTF16StringDataType::store(utf16(u"abc"));
     {
@@ -246,10 +248,6 @@ TEST_F(StringTypes, UTF16StringWithoutHeapGivesANullCopyAndNoTextBuffer)
     }
     type("UTF16String")->destroy(v);
     EXPECT_TRUE(texts("UTF16String")->to(COSValue()).isNull());
-}
-
-TEST_F(StringTypes, AsUTF16StringFreesItsBufferAndRaisesWithoutHeap)
-{
     const long before = ut::test::liveBlocks();
     EXPECT_EQ(datatypes::asUTF16String(nullptr), utf16(u""));
     EXPECT_EQ(datatypes::asUTF16String("x\xf0\x9f\x98\x80y"), utf16(u"x\U0001F600y"));
@@ -258,15 +256,12 @@ TEST_F(StringTypes, AsUTF16StringFreesItsBufferAndRaisesWithoutHeap)
     EXPECT_THROW(datatypes::asUTF16String("abc"), nyro::COSOutOfMemoryException);
 }
 
-TEST_F(StringTypes, LineStylesDefaultIsOneSolidLineAndTheNullValueNone)
+// The default is one solid line, the null value none; a list built from
+// strings needs one and checks each.
+TEST_F(StringTypes, LineStylesDefaultNullAndFromStrings)
 {
-    COSValue d = type("NLineStyles")->getDefaultValue();
-    EXPECT_EQ(arrayOf("NLineStyles", d), "1x1 char ['-']");
+    EXPECT_EQ(arrayOf("NLineStyles", type("NLineStyles")->getDefaultValue()), "1x1 char ['-']");
     EXPECT_EQ(arrayOf("NLineStyles", COSValue()), "0x0 char []");
-}
-
-TEST_F(StringTypes, LineStylesFromStringsNeedOneAndCheckEach)
-{
     datatypes::NLineStyles list(std::vector<std::string>{"-", "o:"});
     EXPECT_FALSE(list.isCell());
     EXPECT_EQ(list[1].getString(), "o:");
