@@ -242,7 +242,6 @@ TEST_F(OnOff, WordsOrderPossibleValuesAndJava)
     EXPECT_EQ(t->compare(off, on), -1);
     EXPECT_EQ(t->compare(on, off), 1);
     EXPECT_EQ(t->compare(on, COSValue(7)), 0);
-    EXPECT_TRUE(t->isEqual(off, COSValue()));
     EXPECT_EQ(t->getDefaultValue(), off);
     EXPECT_STREQ(t->getPossibleValuesDescription(), "on/off");
     nyro::COSValueEnumerationPtr values = t->getPossibleValues();
