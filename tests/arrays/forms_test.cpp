@@ -44,7 +44,6 @@ Case variants(const char* type, Input input, const char* sparse, const char* com
 
 void PrintTo(const Case& c, std::ostream* os) { *os << c.type << " " << c.input << " -> " << (c.id ? c.id : c.complex || c.threeD ? "variants" : "accepted"); }
 
-const char* const Shape2 = "The input must be 2 dimensional.";
 const char* const Shape3 = "The input must be 3 dimensional.";
 const char* const Rows1 = "The input must have 1 rows.";
 const char* const Rows2 = "The input must have 2 rows.";
@@ -52,8 +51,6 @@ const char* const Rows3 = "The input must have 3 rows.";
 const char* const Cols1 = "The input must have 1 columns.";
 const char* const Cols2 = "The input must have 2 columns.";
 const char* const Cols3 = "The input must have 3 columns.";
-const char* const Sparse = "Sparse inputs are not supported.";
-const char* const Complex = "Complex inputs are not supported.";
 const char* const Mismatch = "This is not an expected input data type.";
 const char* const Range01 = "The input value should be between 0 and 1.";
 const char* const NotNumber = "The input value must be a valid number.";
@@ -217,9 +214,9 @@ const Case cases[] = {
 // The text after the type's name for a check the variants reach.
 std::string variantTail(const std::string& id)
 {
-    return id.ends_with("Sparse")    ? Sparse
-           : id.ends_with("Complex") ? Complex
-           : id.ends_with("Shape")   ? Shape2
+    return id.ends_with("Sparse")    ? "Sparse inputs are not supported."
+           : id.ends_with("Complex") ? "Complex inputs are not supported."
+           : id.ends_with("Shape")   ? "The input must be 2 dimensional."
            : id.ends_with("Beyond2") ? ThirdDim
                                      : NotVector;
 }
@@ -288,7 +285,6 @@ const FormCase formCases[] = {
     {VALIDATOR(Limits, isTwoValuesIncreasing), row({0, 1}), nullptr},
     {VALIDATOR(Limits, isTwoValuesIncreasing), nullArray(), "KELDAR:VX:TwoValuesIncreasingShape", true},
     {VALIDATOR(Limits, isTwoValuesIncreasing), row({0, 1}).asSparse(), "KELDAR:VX:TwoValuesIncreasingSparse", false},
-    {VALIDATOR(CompositeColorData, isColormapped), mat(2, 2).asSparse(), nullptr},
     {VALIDATOR(AxesView, isHorizontalView), row({0, Inf}), "KELDAR:VX:InfHorizontalView", false},
     {VALIDATOR(VectorData, isVectorData), mat(2, 2), "KELDAR:vx:dt_conv:ExpectedColumnOrRowVector", true},
     {VALIDATOR(PrimitiveStripData, isStripData), row({1, 0}).as(qxUINT32_CLASS), "KELDAR:VX:MinimumStripData", true},
@@ -349,6 +345,8 @@ const PredicateCase predicateCases[] = {
     {PREDICATE(NColorPtr, isNormalized), {}, true},
     {PREDICATE(NColorPtr, isNormalized), {0, 0.5}, false},
     {PREDICATE(NColorPtr, isNormalized), {0, -Inf, 1}, false},
+    {PREDICATE(Tick, isHorizontalIncreasing), {}, false},
+    {PREDICATE(Tick, isVerticalIncreasing), {}, false},
     {PREDICATE(Tick, isHorizontalIncreasing), {NaN}, true},
     {PREDICATE(Tick, isHorizontalIncreasing), {-Inf, 0, Inf}, true},
     {PREDICATE(Tick, isHorizontalIncreasing), {-Inf, Inf}, false},
@@ -362,19 +360,11 @@ TEST_P(Predicates, HoldForDoublesAndWidenedSingles)
 {
     const PredicateCase& c = GetParam();
     const std::vector<float> singles(c.values.begin(), c.values.end());
-    // An empty list is passed as a valid pointer: no data is a separate case.
-    const double d0 = 0;
-    const float f0 = 0;
-    EXPECT_EQ(c.onDoubles(c.values.empty() ? &d0 : c.values.data(), c.values.size()), c.holds);
-    EXPECT_EQ(c.onSingles(singles.empty() ? &f0 : singles.data(), singles.size()), c.holds);
+    // An empty list is passed as no data: a null pointer.
+    EXPECT_EQ(c.onDoubles(c.values.empty() ? nullptr : c.values.data(), c.values.size()), c.holds);
+    EXPECT_EQ(c.onSingles(singles.empty() ? nullptr : singles.data(), singles.size()), c.holds);
 }
 
 INSTANTIATE_TEST_SUITE_P(Values, Predicates, ::testing::ValuesIn(predicateCases));
-
-TEST(TickPredicate, NoDataNeverHolds)
-{
-    EXPECT_FALSE(datatypes::Tick::isHorizontalIncreasing(static_cast<const double*>(nullptr), 0));
-    EXPECT_FALSE(datatypes::Tick::isVerticalIncreasing(static_cast<const float*>(nullptr), 0));
-}
 
 } // namespace

@@ -5,7 +5,6 @@
 // crash, a cut text or an escaping C++ exception.
 #include <gtest/gtest.h>
 
-#include <exception>
 #include <functional>
 #include <new>
 #include <stdexcept>
@@ -93,11 +92,7 @@ INSTANTIATE_TEST_SUITE_P(
                       NoDataCase{"HandleOrEmpty", vxtest::mat(1, 1), "error datatypes:HandleOrEmpty"},
                       NoDataCase{"FontName", vxtest::mat(1, 3), "[0 0 0]"},
                       NoDataCase{"FontName", vxtest::mat(2, 1).as(qxSINGLE_CLASS), "[0; 0]"},
-                      NoDataCase{"FontName", vxtest::mat(1, 2).as(qxINT8_CLASS), "[0 0]"},
-                      NoDataCase{"FontName", vxtest::mat(1, 1).as(qxUINT16_CLASS), "[0]"},
                       NoDataCase{"FontName", vxtest::mat(1, 2).as(qxINT64_CLASS), "[0 0]"},
-                      NoDataCase{"FontName", vxtest::mat(1, 2).as(qxUINT64_CLASS), "[0 0]"},
-                      NoDataCase{"FontName", vxtest::mat(1, 3).as(qxLOGICAL_CLASS), "[0 0 0]"},
                       NoDataCase{"FontName", vxtest::mat(1, 3).as(qxCHAR_CLASS), "error KELDAR:nyro:string:NulInText"},
                       NoDataCase{"AxisScale", vxtest::mat(1, 2).as(qxCHAR_CLASS), "error KELDAR:vx:propswch:FindObjFailed"}));
 
@@ -303,30 +298,22 @@ TEST(HostArrayLimits, AllocationsFailThroughTheHeapsHooks)
 // out-of-memory error, a size no container can hold its size error: every
 // converter the library registers sits behind that boundary.
 struct Throwing {
-    const std::exception* what;
+    bool noMemory;
     COSValue from(COSValue) const { throwIt(); }
     COSValue to(COSValue) const { throwIt(); }
-    [[noreturn]] void throwIt() const
-    {
-        if (dynamic_cast<const std::bad_alloc*>(what))
-            throw std::bad_alloc();
-        throw std::length_error("too long");
-    }
+    [[noreturn]] void throwIt() const { noMemory ? throw std::bad_alloc() : throw std::length_error("too long"); }
 };
 
 TEST(ConverterBoundary, RuntimeStorageFailuresAreTheHostsErrors)
 {
-    const std::bad_alloc noMemory;
-    const std::length_error tooLong("too long");
-    const std::pair<const std::exception*, const char*> rows[] = {{&noMemory, "KELDAR:nomem"}, {&tooLong, "KELDAR:pmaxsize"}};
-    for (const auto& row : rows) {
-        const datatypes::Guarded<Throwing> guarded(Throwing{row.first});
+    for (const auto& [noMemory, id] : {std::pair{true, "KELDAR:nomem"}, std::pair{false, "KELDAR:pmaxsize"}}) {
+        const datatypes::Guarded<Throwing> guarded(Throwing{noMemory});
         const nyro::COSTypeConversion& conversion = guarded;
         auto from = vxtest::raisedBy([&] { conversion.from(COSValue()); });
         auto to = vxtest::raisedBy([&] { conversion.to(COSValue()); });
-        ASSERT_TRUE(from && to) << row.second;
-        EXPECT_EQ(from->id, row.second);
-        EXPECT_EQ(to->id, row.second);
+        ASSERT_TRUE(from && to) << id;
+        EXPECT_EQ(from->id, id);
+        EXPECT_EQ(to->id, id);
     }
 }
 
